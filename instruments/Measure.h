@@ -1,0 +1,17 @@
+#pragma once
+// Preparation of all instruments before a sweep, and the level measurement.
+#include "instruments/DevRecords.h"
+#include "instruments/VisaDefs.h"
+
+#include <functional>
+
+// 0 = ready; -1 .. -20 = the stage that failed.
+int InstInit(DevStr &gen1, DevStr &gen2, DevStr &ana, SpxStr &spx, RcxStr &rcx, bool levelSweep);
+
+ViStatus AnaMeasure(ViSession session, int type, double freqHz, double &levelDbm,
+                    double dwellS, double markerPos, int fast);
+
+// The waits of the instrument layer (dwell, settling, status-byte polls) go
+// through this hook so that tests need not sleep. The default sleeps.
+void SetInstrumentSleep(std::function<void(int ms)> sleeper);
+void InstrumentSleep(int ms);

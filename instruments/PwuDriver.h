@@ -1,0 +1,17 @@
+#pragma once
+// Binding to the USB power sensor's instrument-driver library, loaded at run
+// time. The sensor answers in watts; the caller converts to dBm.
+#include "instruments/DevRecords.h"
+#include "instruments/VisaDefs.h"
+
+#include <QString>
+
+bool PwuLoad(const QString &folder);  // folder with a trailing separator
+QString PwuLibraryPath();             // empty when not loaded
+
+// The sensor's open (identification included), averaging set-up, one
+// measurement in dBm, and close. Negative driver statuses are passed up.
+ViStatus PwuOpen(DevStr &ana);
+ViStatus PwuSetup(const DevStr &ana);
+ViStatus PwuMeasure(ViSession session, double freqHz, double dwellS, double &levelDbm);
+ViStatus PwuClose(ViSession session);
