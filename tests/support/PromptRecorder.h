@@ -1,0 +1,16 @@
+#pragma once
+// Answers every message box while it lives and remembers what was shown.
+#include "dialogs/UserPrompt.h"
+
+#include <QList>
+
+class PromptRecorder {
+public:
+  explicit PromptRecorder(QMessageBox::StandardButton answer = QMessageBox::Ok);
+  ~PromptRecorder();
+  PromptRecorder(const PromptRecorder &) = delete;
+  PromptRecorder &operator=(const PromptRecorder &) = delete;
+
+  QList<UserPrompt::Message> messages;
+  QMessageBox::StandardButton answer;
+};
