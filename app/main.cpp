@@ -1,7 +1,12 @@
+#include "app/MainWindow.h"
+
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
   QApplication app(argc, argv);
-  return 0;
+  MainWindow window;
+  window.setWindowTitle(MainWindow::WindowTitle());
+  window.show();
+  return app.exec();
 }

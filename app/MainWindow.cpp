@@ -1,0 +1,212 @@
+#include "app/MainWindow.h"
+
+#include "ui_MainWindow.h"
+
+#include "dialogs/UserPrompt.h"
+#include "instruments/PwuDriver.h"
+#include "instruments/Visa.h"
+#include "storage/CfgFile.h"
+#include "sweep/SwpPlan.h"
+
+#include <QBrush>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcessEnvironment>
+#include <qwt_plot_curve.h>
+#include <qwt_plot_grid.h>
+
+namespace {
+
+constexpr int kDefaultWidth = 833;
+constexpr int kDefaultHeight = 586;
+constexpr int kAnaPwu = 75;
+constexpr int kAnaPwm = 73;
+
+const char *const kCfgFilter = "Config File (*.cfg)";
+
+QString CommonStyleSheet()
+{
+  QFile file(QStringLiteral(":/Vexa_common/src/qt5/style/Common.qss"));
+  return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// The sensor driver lives in the instrument-driver folder that the
+// environment names; without the variable the folder is relative.
+QString VxiDriverFolder()
+{
+  const QString root = QProcessEnvironment::systemEnvironment().value(QStringLiteral("VXIPNPPATH64"));
+#ifdef Q_OS_WIN
+  return root + QStringLiteral("Win64\\Bin\\");
+#else
+  return root + QStringLiteral("Win64/Bin/");
+#endif
+}
+
+}  // namespace
+
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
+{
+  // The resources live in a static library; this keeps the linker from
+  // dropping them.
+  Q_INIT_RESOURCE(Solvane);
+  ui->setupUi(this);
+  setStyleSheet(CommonStyleSheet());
+  DisableUnhandledActions();
+
+  CfgPaths(Cfg);
+  CfgLoad(Cfg, Cfg.CfgPath);
+  Cfg.VxiPath = VxiDriverFolder();
+  LoadLibraries();
+
+  move(Cfg.X, Cfg.Y);
+  resize(Cfg.Dx, Cfg.Dy);
+  SetDspCtl();
+
+  ShowPlan();
+
+  ui->Start->setEnabled(true);
+  ui->Repeat->setEnabled(false);
+  ui->Normalize->setEnabled(false);
+  ui->Stop->setEnabled(false);
+  ui->Del->setEnabled(false);
+
+  PlotGrid = new QwtPlotGrid;
+  PlotGrid->attach(ui->plt);
+  ui->plt->setCanvasBackground(QBrush(Qt::white, Qt::SolidPattern));
+  ui->TMsg->hide();
+
+  NormCurve = new QwtPlotCurve(QString());
+  TraceIdx = 0;
+  LevelIdx = 0;
+}
+
+MainWindow::~MainWindow()
+{
+  delete ui;
+  DevClose(Cfg.Gen1);
+  DevClose(Cfg.Gen2);
+  DevClose(Cfg.Ana);
+  Cfg.X = x();
+  Cfg.Y = y();
+  Cfg.Dx = width();
+  Cfg.Dy = height();
+  CfgSave(Cfg, Cfg.CfgPath);
+  // Attached plot items belong to the plot; a detached one is ours.
+  if (!NormCurve->plot())
+    delete NormCurve;
+}
+
+QString MainWindow::WindowTitle()
+{
+  return QStringLiteral("Solvane64") + QStringLiteral(" v") + QStringLiteral("5.3.0");
+}
+
+void MainWindow::LoadLibraries()
+{
+  Cfg.VisaLoaded = VisaLoad();
+  if (!Cfg.VisaLoaded)
+    UserPrompt::information(this, QStringLiteral("VISA Error"),
+                            QStringLiteral("The VISA Library could not be loaded."));
+
+  Cfg.SensorDriverLoaded = PwuLoad(Cfg.VxiPath);
+  if (!Cfg.SensorDriverLoaded && Cfg.Ana.Type == kAnaPwu) {
+    Cfg.Ana.Type = kAnaPwm;
+    UserPrompt::warning(this, QStringLiteral("Analyzer/Power Meter (IF)"),
+                        QStringLiteral("Kestrova PWU VXIpnp driver not installed. Changed Analyzer to PWM."));
+  }
+}
+
+// A menu entry whose handler is not part of this build is shown disabled
+// instead of doing nothing when chosen.
+void MainWindow::DisableUnhandledActions()
+{
+  for (QAction *menu : ui->menubar->actions()) {
+    for (QAction *action : menu->menu()->actions()) {
+      if (action->isSeparator() || action == ui->actionQuit)
+        continue;
+      const QByteArray slot = "on_" + action->objectName().toLatin1() + "_triggered()";
+      if (metaObject()->indexOfSlot(slot.constData()) < 0)
+        action->setEnabled(false);
+    }
+  }
+}
+
+// Computes the sweep plan of the loaded settings; settings that give no plan
+// are explained to the user and the plot keeps its axes.
+void MainWindow::ShowPlan()
+{
+  QString reason;
+  if (!CalcSwpLst(Cfg, &reason))
+    UserPrompt::warning(this, QStringLiteral("Sweep"), reason);
+}
+
+void MainWindow::SetDspCtl()
+{
+  ui->FMin->setValue(Cfg.DispStartFreq);
+  ui->FMax->setValue(Cfg.DispStopFreq);
+  ui->AutoFrq->setChecked(Cfg.XAutoscale);
+  ui->SwpFrq->setChecked(Cfg.XSweepSettings);
+  ui->LogFrq->setChecked(Cfg.XLogScale);
+  ui->LMin->setValue(Cfg.Y2StartLevel);
+  ui->LMax->setValue(Cfg.Y2StopLevel);
+  ui->AutoLvl->setChecked(Cfg.Y1Autoscale);
+  ui->Dwell->setValue(Cfg.Dwell);
+  ui->NrmGen->setCurrentIndex(Cfg.NormalizeGen);
+}
+
+void MainWindow::SaveCfgTo(const QString &path)
+{
+  Cfg.X = x();
+  if (CfgSave(Cfg, path) != 0)
+    UserPrompt::warning(this, QStringLiteral("Configuration"),
+                        QStringLiteral("The settings could not be written to ") + path + QStringLiteral("."));
+}
+
+void MainWindow::on_actionOpen_triggered()
+{
+  const QString path = UserPrompt::openFileName(this, QStringLiteral("Open File"), Cfg.CfgDir,
+                                                QString::fromLatin1(kCfgFilter) + QStringLiteral(";;All Files (*.*)"));
+  if (path.isEmpty())
+    return;
+  ui->Start->setEnabled(true);
+  ui->Repeat->setEnabled(false);
+  ui->Normalize->setEnabled(Cfg.TraceCount > 0);
+  ui->Stop->setEnabled(false);
+  ui->Del->setEnabled(false);
+  ui->Gen1->clear();
+  ui->Gen2->clear();
+  ui->Ana->clear();
+  CfgLoad(Cfg, path);
+  SetDspCtl();
+}
+
+void MainWindow::on_actionSave_triggered()
+{
+  SaveCfgTo(Cfg.CfgPath);
+}
+
+void MainWindow::on_actionSave_as_triggered()
+{
+  const QString path = UserPrompt::saveFileName(this, QStringLiteral("Save Cfg File as.."), Cfg.CfgDir,
+                                                QString::fromLatin1(kCfgFilter));
+  if (!path.isEmpty())
+    SaveCfgTo(path);
+}
+
+void MainWindow::on_actionDefault_Size_triggered()
+{
+  Cfg.Dx = kDefaultWidth;
+  Cfg.Dy = kDefaultHeight;
+  resize(kDefaultWidth, kDefaultHeight);
+}
+
+void MainWindow::on_Dwell_editingFinished()
+{
+  Cfg.Dwell = ui->Dwell->value();
+}
+
+void MainWindow::on_NrmGen_currentIndexChanged(int index)
+{
+  Cfg.NormalizeGen = index;
+}
