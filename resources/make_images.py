@@ -57,6 +57,14 @@ def circular_arrow(x, y):
     return ring or head
 
 
+def arrow_up(x, y):
+    return 0.15 <= y <= 0.75 and abs(x - 0.5) <= (y - 0.15) * 0.6
+
+
+def arrow_down(x, y):
+    return arrow_up(x, 0.9 - y)
+
+
 def window_icon(x, y):
     # a framed plot with a response that rolls off towards high frequencies
     border = (0.08 <= x <= 0.92 and 0.08 <= y <= 0.92) and not (0.14 <= x <= 0.86 and 0.14 <= y <= 0.86)
@@ -65,19 +73,21 @@ def window_icon(x, y):
     return border or curve
 
 
+# file name: (shape, colour, size in pixels)
 IMAGES = {
-    "Start.png": (triangle, (20, 110, 30)),
-    "Update.png": (circular_arrow, (20, 80, 20)),
-    "Stop.png": (square, (170, 20, 30)),
-    "Minus.png": (minus, (90, 0, 90)),
+    "Start.png": (triangle, (20, 110, 30), SIZE),
+    "Update.png": (circular_arrow, (20, 80, 20), SIZE),
+    "Stop.png": (square, (170, 20, 30), SIZE),
+    "Minus.png": (minus, (90, 0, 90), SIZE),
+    "ArrowUp.png": (arrow_up, (255, 255, 255), 12),
+    "ArrowDown.png": (arrow_down, (255, 255, 255), 12),
     # The window icon keeps the resource name the program asks for; it is PNG
     # data, which Qt recognises by content.
-    "ks.icns": (window_icon, (0, 142, 214)),
+    "ks.icns": (window_icon, (0, 142, 214), 64),
 }
 
 if __name__ == "__main__":
     folder = os.path.join(os.path.dirname(os.path.abspath(__file__)), "images")
     os.makedirs(folder, exist_ok=True)
-    for name, (shape, colour) in IMAGES.items():
-        size = 64 if name.endswith(".icns") else SIZE
+    for name, (shape, colour, size) in IMAGES.items():
         write_png(os.path.join(folder, name), size, render(shape, colour, size))
