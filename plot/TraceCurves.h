@@ -1,0 +1,55 @@
+#pragma once
+// The curve table of the trace plot: kMaxTraces slots x kMaxLevels level
+// steps. A curve is made the first time its slot and level step are drawn,
+// keeps the colour it was made with, and is hidden rather than deleted
+// (the plot owns it). Drawing one more point of a growing trace costs the
+// same whether the plot holds ten points or ten thousand: only the new
+// segment is painted, and the plot is replotted in full only when an
+// autoscaled axis has to grow.
+#include "sweep/SwpLimits.h"
+
+#include <QPointF>
+#include <QVector>
+
+class QwtPlot;
+class QwtPlotCurve;
+class QwtPlotDirectPainter;
+class LiveSeries;
+
+class TraceCurves {
+public:
+  explicit TraceCurves(QwtPlot *plot);
+  ~TraceCurves();
+  TraceCurves(const TraceCurves &) = delete;
+  TraceCurves &operator=(const TraceCurves &) = delete;
+
+  static bool inTable(int slot, int level);
+
+  // nullptr when the slot and level step were never drawn (or lie outside the table).
+  QwtPlotCurve *curve(int slot, int level) const;
+  // Makes the curve with the symbol colour `colourIdx` (a row of
+  // TraceBrushes) when it does not exist yet, else shows it again.
+  QwtPlotCurve *showCurve(int slot, int level, int colourIdx);
+
+  // The curve shows values 0 .. count-1 of the row (y minus offset) against x;
+  // the plot is replotted.
+  void setRow(int slot, int level, const QVector<double> &x, const QVector<double> &y, int count,
+              double offset = 0.0);
+  // The same for a row that grew by one value since the last call: only the
+  // new segment is painted, at once.
+  void growRow(int slot, int level, const QVector<double> &x, const QVector<double> &y, int count,
+               double offset = 0.0);
+
+  // Hides level steps 0 .. lastLevel of a slot.
+  void hide(int slot, int lastLevel);
+  void hideSlots(int lastSlot);
+  void hideAll();
+
+private:
+  LiveSeries *seriesOf(QwtPlotCurve *curve);
+  bool axesMustGrow(const QwtPlotCurve *curve, const QPointF &p) const;
+
+  QwtPlot *m_plot;
+  QwtPlotDirectPainter *m_painter;
+  QwtPlotCurve *m_curves[kMaxTraces][kMaxLevels] = {};
+};
