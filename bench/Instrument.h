@@ -1,0 +1,92 @@
+#pragma once
+// A simulated instrument as its remote interface sees it: program messages
+// come in, responses queue up in the output queue, errors go into the error
+// queue. Every model accepts IEEE 488.2 common commands plus the commands of
+// its own class; anything else is answered as an instrument does: nothing is
+// sent back and the error queue records why.
+#include "bench/Command.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace sim {
+
+class Bench;
+
+// Standard event status register bits and status byte bits.
+constexpr int kEsrOperationComplete = 1;
+constexpr int kEsrQueryError = 4;
+constexpr int kEsrExecutionError = 16;
+constexpr int kEsrCommandError = 32;
+constexpr int kStbErrorQueue = 4;
+constexpr int kStbMessageAvailable = 16;
+constexpr int kStbEventSummary = 32;
+
+class Instrument {
+public:
+  struct Identity {
+    QString model;   // e.g. "GEN-24"
+    QString serial;  // e.g. "SIM000028"
+  };
+  Instrument(Bench &bench, int type, const Identity &identity);
+  virtual ~Instrument() = default;
+  Instrument(const Instrument &) = delete;
+  Instrument &operator=(const Instrument &) = delete;
+
+  int type() const { return type_; }
+  // Radio testers expose their functions under GPIB secondary addresses.
+  virtual bool hasSecondaryAddresses() const { return false; }
+  QByteArray identification() const;
+
+  // One complete program message (the terminator already removed).
+  void receive(const QByteArray &message);
+  // The controller addressed the instrument to talk. Meters that deliver a
+  // reading whenever they are read put one into the output queue here.
+  virtual void addressedToTalk() {}
+  QByteArray &outputQueue() { return output_; }
+  int statusByte() const;
+  void deviceClear();
+  void goToLocal() { remote_ = false; }
+  bool remote() const { return remote_; }
+  const QStringList &errorQueue() const { return errors_; }
+
+  int latencyMs = 0;  // time the instrument needs to answer a query
+
+protected:
+  using Handler = std::function<int(const Command &)>;  // 0 or an error code
+  // Registers a program header (upper case, as the class spells it).
+  void on(const QByteArray &header, Handler handler);
+  // Queues one response unit of the current message.
+  void respond(const QByteArray &unit);
+  void pushError(int code);
+  // Handlers of commands without data: a query answering one unit, and a
+  // setting without a value.
+  Handler query(std::function<QByteArray()> answer);
+  Handler action(std::function<void()> act);
+  // Status byte bits of the class's own status reporting.
+  virtual int deviceStatusBits() const { return 0; }
+  // Return to the power-on state of the class (the common part is done).
+  virtual void reset() {}
+  // How the class splits a message into units; SCPI style by default.
+  virtual QList<QByteArray> units(const QByteArray &message) const;
+  Bench &bench_;
+
+private:
+  void registerCommon();
+  bool execute(const QByteArray &unit);
+
+  int type_;
+  Identity identity_;
+  QHash<QByteArray, Handler> handlers_;
+  QByteArray output_;
+  QList<QByteArray> pending_;  // responses of the message being parsed
+  QStringList errors_;
+  int esr_ = 0;
+  int ese_ = 0;
+  bool remote_ = false;
+};
+
+}  // namespace sim

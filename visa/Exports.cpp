@@ -1,0 +1,82 @@
+// The C functions of libsolvisa, as the VISA standard names and types them.
+// Formatted I/O (viPrintf, viScanf, viQueryf) and viReadToFile are not
+// offered: they answer VI_ERROR_NSUP_OPER.
+#include "instruments/VisaFunctions.h"
+#include "visa/StatusText.h"
+#include "visa/VisaHost.h"
+
+#include <cstring>
+
+#define SOLVISA_EXPORT __attribute__((visibility("default")))
+
+extern "C" {
+
+SOLVISA_EXPORT ViStatus viOpenDefaultRM(ViPSession vi) { return VisaHost::instance().openDefaultRM(vi); }
+
+SOLVISA_EXPORT ViStatus viFindRsrc(ViSession sesn, ViConstString expr, ViPFindList vi, ViPUInt32 retCnt,
+                                   ViChar desc[]) {
+  return VisaHost::instance().findRsrc(sesn, expr, vi, retCnt, desc);
+}
+
+SOLVISA_EXPORT ViStatus viFindNext(ViFindList vi, ViChar desc[]) { return VisaHost::instance().findNext(vi, desc); }
+
+SOLVISA_EXPORT ViStatus viStatusDesc(ViObject, ViStatus status, ViChar desc[]) {
+  if (!desc)
+    return VI_ERROR_INV_OBJECT;
+  const QByteArray text = statusDescription(status).left(VI_FIND_BUFLEN - 1);
+  std::memcpy(desc, text.constData(), size_t(text.size()) + 1);
+  return VI_SUCCESS;
+}
+
+SOLVISA_EXPORT ViStatus viOpen(ViSession sesn, ViConstRsrc name, ViAccessMode mode, ViUInt32 timeout,
+                               ViPSession vi) {
+  return VisaHost::instance().open(sesn, name, mode, timeout, vi);
+}
+
+SOLVISA_EXPORT ViStatus viWrite(ViSession vi, ViConstBuf buf, ViUInt32 cnt, ViPUInt32 retCnt) {
+  return VisaHost::instance().write(vi, buf, cnt, retCnt);
+}
+
+SOLVISA_EXPORT ViStatus viRead(ViSession vi, ViBuf buf, ViUInt32 cnt, ViPUInt32 retCnt) {
+  return VisaHost::instance().read(vi, buf, cnt, retCnt);
+}
+
+SOLVISA_EXPORT ViStatus viQueryf(ViSession vi, ViConstString, ViConstString, ...) {
+  return VisaHost::instance().unsupported("viQueryf", vi);
+}
+
+SOLVISA_EXPORT ViStatus viPrintf(ViSession vi, ViConstString, ...) {
+  return VisaHost::instance().unsupported("viPrintf", vi);
+}
+
+SOLVISA_EXPORT ViStatus viScanf(ViSession vi, ViConstString, ...) {
+  return VisaHost::instance().unsupported("viScanf", vi);
+}
+
+SOLVISA_EXPORT ViStatus viReadToFile(ViSession vi, ViConstString, ViUInt32, ViPUInt32) {
+  return VisaHost::instance().unsupported("viReadToFile", vi);
+}
+
+SOLVISA_EXPORT ViStatus viClear(ViSession vi) { return VisaHost::instance().clear(vi); }
+
+SOLVISA_EXPORT ViStatus viClose(ViObject vi) { return VisaHost::instance().close(vi); }
+
+SOLVISA_EXPORT ViStatus viSetAttribute(ViObject vi, ViAttr attrName, ViAttrState attrValue) {
+  return VisaHost::instance().setAttribute(vi, attrName, attrValue);
+}
+
+SOLVISA_EXPORT ViStatus viGetAttribute(ViObject vi, ViAttr attrName, void *attrValue) {
+  return VisaHost::instance().getAttribute(vi, attrName, attrValue);
+}
+
+SOLVISA_EXPORT ViStatus viSetBuf(ViSession vi, ViUInt16 mask, ViUInt32 size) {
+  return VisaHost::instance().setBuf(vi, mask, size);
+}
+
+SOLVISA_EXPORT ViStatus viReadSTB(ViSession vi, ViPUInt16 status) { return VisaHost::instance().readSTB(vi, status); }
+
+SOLVISA_EXPORT ViStatus viGpibControlREN(ViSession vi, ViUInt16 mode) {
+  return VisaHost::instance().gpibControlREN(vi, mode);
+}
+
+}  // extern "C"
