@@ -1,0 +1,153 @@
+// Print Data, Print Graph and Graph to Clipboard, printed into PDF files and
+// read back with pdftotext.
+#include "storage/PrintSeam.h"
+#include "storage/Printing.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+CfgStr OneTrace(int points)
+{
+  CfgStr cfg;
+  cfg.TraceCount = 1;
+  cfg.LevelCount = 1;
+  cfg.PointCount = points;
+  cfg.Traces = {TraceRec(1, QVector<double>(points))};
+  for (int i = 0; i < points; ++i) {
+    cfg.AnaFreqs.append(100.0 + i * 2.5);
+    cfg.Traces[0][0][i] = -10.0 - i / 1000.0;
+  }
+  return cfg;
+}
+
+}  // namespace
+
+class TstPrint : public QObject {
+  Q_OBJECT
+  QTemporaryDir dir;
+  QString pdf;
+  int printersMade = 0;
+
+  // The text of the PDF, one string per page.
+  QStringList PdfPages()
+  {
+    const QString tool = QStandardPaths::findExecutable("pdftotext");
+    if (tool.isEmpty())
+      return {};
+    QProcess process;
+    process.start(tool, {"-layout", pdf, "-"});
+    process.waitForFinished(30000);
+    QStringList pages = QString::fromUtf8(process.readAllStandardOutput()).split('\f');
+    pages.removeLast();  // after the last page's form feed
+    return pages;
+  }
+
+private slots:
+  void initTestCase()
+  {
+    QVERIFY(dir.isValid());
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+      QSKIP("pdftotext (Debian package poppler-utils) is missing; scripts/setup installs it");
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    PrintSeam::setPrinterFactory([this](QPrinter::PrinterMode mode) {
+      ++printersMade;
+      auto printer = std::make_unique<QPrinter>(mode);
+      printer->setOutputFormat(QPrinter::PdfFormat);
+      printer->setOutputFileName(pdf);
+      return printer;
+    });
+  }
+
+  void init()
+  {
+    static int n = 0;
+    pdf = dir.filePath(QString("print%1.pdf").arg(++n));
+    printersMade = 0;
+  }
+
+  void printDataTextOfOneTraceOneLevelThreePoints()
+  {
+    QCOMPARE(PrintDataText(OneTrace(3)),
+             QString("Repetition  Count: 1\r\nLevel Sweep Count: 1\r\nMeasurement Count: 3\r\n"
+                     "100.00 -10.000 \r\n102.50 -10.001 \r\n105.00 -10.002 \r\n"));
+    CfgStr none;
+    none.PointCount = 91;
+    QCOMPARE(PrintDataText(none), QString("Repetition  Count: 0\r\nLevel Sweep Count: 0\r\nMeasurement Count: 91\r\n"));
+  }
+
+  void printDataGoesToThePrinter()
+  {
+    QVERIFY(PrintData(OneTrace(3)));
+    const QStringList pages = PdfPages();
+    QCOMPARE(pages.size(), 1);
+    QStringList lines = pages[0].split('\n', Qt::SkipEmptyParts);
+    for (QString &line : lines)
+      line = line.trimmed();
+    QCOMPARE(lines, (QStringList{"Repetition Count: 1", "Level Sweep Count: 1", "Measurement Count: 3",
+                                 "100.00 -10.000", "102.50 -10.001", "105.00 -10.002"}));
+  }
+
+  void aPrinterThatCannotStartIsReported()
+  {
+    pdf = dir.path();  // a folder: the PDF cannot be created
+    QVERIFY(!PrintData(OneTrace(3)));
+    QLabel window("graph");
+    PrintSeam::setPrinterChooser([](QPrinter &, QWidget *) { return true; });
+    QVERIFY(!PrintGraph(&window));
+    PrintSeam::setPrinterChooser(nullptr);
+  }
+
+  void fiveHundredPointsGoOnSeveralPages()
+  {
+    QVERIFY(PrintData(OneTrace(500)));
+    const QStringList pages = PdfPages();
+    qInfo("500 points printed on %d pages", int(pages.size()));
+    QVERIFY(pages.size() > 1);
+    const QStringList words = pages.join('\n').split(QRegularExpression("\\s+"), Qt::SkipEmptyParts);
+    const int first = words.indexOf("100.00");
+    QVERIFY(first > 0);
+    for (int i = 0; i < 500; ++i) {
+      QCOMPARE(words.value(first + 2 * i), QString::number(100.0 + i * 2.5, 'f', 2));
+      QCOMPARE(words.value(first + 2 * i + 1), QString::number(-10.0 - i / 1000.0, 'f', 3));
+    }
+    QCOMPARE(words.size(), first + 1000);
+  }
+
+  void printGraphAndItsCancelledDialog()
+  {
+    QLabel window("graph");
+    window.resize(400, 300);
+    PrintSeam::setPrinterChooser([](QPrinter &, QWidget *) { return false; });
+    QVERIFY(PrintGraph(&window));
+    QVERIFY(!QFile::exists(pdf));
+
+    QWidget *parentSeen = nullptr;
+    PrintSeam::setPrinterChooser([&parentSeen](QPrinter &, QWidget *parent) {
+      parentSeen = parent;
+      return true;
+    });
+    QVERIFY(PrintGraph(&window));
+    PrintSeam::setPrinterChooser(nullptr);
+    QCOMPARE(parentSeen, &window);
+    QCOMPARE(PdfPages().size(), 1);
+  }
+
+  void clipboardHoldsAPictureOfTheWindowsSize()
+  {
+    QLabel window("graph");
+    window.resize(789, 566);
+    CopyGraph(&window);
+    QCOMPARE(QApplication::clipboard()->pixmap().size(), QSize(789, 566));
+  }
+};
+
+QTEST_MAIN(TstPrint)
+#include "tst_print.moc"
