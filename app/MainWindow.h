@@ -3,11 +3,14 @@
 // and the trace plot, and routes every menu entry and button to its handler.
 #include "sweep/CfgStr.h"
 
+#include <QList>
 #include <QMainWindow>
 #include <QString>
 
 class QwtPlotCurve;
 class QwtPlotGrid;
+class TraceCurveTable;
+struct SwpResult;
 
 namespace Ui {
 class MainWindow;
@@ -48,4 +51,54 @@ private:
   CfgStr Cfg;
   QwtPlotGrid *PlotGrid = nullptr;
   QwtPlotCurve *NormCurve = nullptr;
+
+  // ---- Sweep run and trace display (MainWindowRun.cpp, MainWindowDisplay.cpp) ----
+public:
+  void RunSwp();
+  void UpdDevLbl();
+  void AllocTrc();
+  void AddTrcRec();
+  int InitErrMsg(int code);
+  void UpdDspPnl();
+  void RedrawTrc();
+
+private slots:
+  void on_Start_clicked();
+  void on_Repeat_clicked();
+  void on_Stop_clicked();
+  void on_Normalize_clicked();
+  void on_Del_clicked();
+  void on_AbsRel_valueChanged(int value);
+  void on_FMin_editingFinished();
+  void on_FMax_editingFinished();
+  void on_LMin_editingFinished();
+  void on_LMax_editingFinished();
+  void on_AutoFrq_clicked(bool checked);
+  void on_SwpFrq_clicked(bool checked);
+  void on_LogFrq_clicked(bool checked);
+  void on_AutoLvl_clicked(bool checked);
+  void on_NIdx_valueChanged(int arg1);
+
+private:
+  class RunView;  // the window's side of a running sweep
+  friend class MainWindowProbe;  // tests look at the record and the curves
+
+  // The curve table of the plot, made on first use.
+  TraceCurveTable &Curves();
+  bool BeginRun();
+  void SetRunControls(bool running);
+  void ReportRun(const SwpResult &result);
+  bool RepeatFitsSeries();
+  void ApplyAbsRel(int value);
+  void DrawPoint(int level, int point);
+  void DrawLevel(int level);
+  const QVector<double> &DisplayFreqs() const;
+  double DisplayOffset() const;
+  void SwapIfReversed(double &low, double &high, const char *lowName, const char *highName);
+  void SetSwpProgress(int level, int point, qint64 passNs);
+
+  TraceCurveTable *TraceCurves = nullptr;
+  bool SwpActive = false;
+  QList<QAction *> LockedActions;  // menu entries held disabled during a run
+  // ---- end of sweep run and trace display ----
 };

@@ -2,7 +2,7 @@
 // already holds 100, 1 000 or 10 000 points: the incremental drawing of the
 // curve table against a full replot of the whole trace for every point.
 // Run offscreen: QT_QPA_PLATFORM=offscreen ./bench_plot
-#include "plot/TraceCurves.h"
+#include "plot/TraceCurveTable.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -39,7 +39,7 @@ double incremental(int drawn)
 {
   QwtPlot plot;
   preparePlot(plot);
-  TraceCurves curves(&plot);
+  TraceCurveTable curves(&plot);
   const Row row(drawn + kTimedPoints);
   curves.showCurve(0, 0, 0);
   curves.setRow(0, 0, row.x, row.y, drawn);

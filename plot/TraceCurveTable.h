@@ -5,9 +5,11 @@
 // (the plot owns it). Drawing one more point of a growing trace costs the
 // same whether the plot holds ten points or ten thousand: only the new
 // segment is painted, and the plot is replotted in full only when an
-// autoscaled axis has to grow.
+// autoscaled axis has to grow. The table is a child of its plot and goes
+// with it.
 #include "sweep/SwpLimits.h"
 
+#include <QObject>
 #include <QPointF>
 #include <QVector>
 
@@ -16,12 +18,10 @@ class QwtPlotCurve;
 class QwtPlotDirectPainter;
 class LiveSeries;
 
-class TraceCurves {
+class TraceCurveTable : public QObject {
 public:
-  explicit TraceCurves(QwtPlot *plot);
-  ~TraceCurves();
-  TraceCurves(const TraceCurves &) = delete;
-  TraceCurves &operator=(const TraceCurves &) = delete;
+  explicit TraceCurveTable(QwtPlot *plot);
+  ~TraceCurveTable() override;
 
   static bool inTable(int slot, int level);
 

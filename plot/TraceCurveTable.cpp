@@ -1,4 +1,4 @@
-#include "plot/TraceCurves.h"
+#include "plot/TraceCurveTable.h"
 
 #include "plot/LiveSeries.h"
 #include "plot/TraceBrushes.h"
@@ -9,24 +9,24 @@
 #include <qwt_scale_div.h>
 #include <qwt_symbol.h>
 
-TraceCurves::TraceCurves(QwtPlot *plot) : m_plot(plot), m_painter(new QwtPlotDirectPainter())
+TraceCurveTable::TraceCurveTable(QwtPlot *plot) : QObject(plot), m_plot(plot), m_painter(new QwtPlotDirectPainter())
 {
 }
 
 // The curves belong to the plot, which deletes its items itself.
-TraceCurves::~TraceCurves() { delete m_painter; }
+TraceCurveTable::~TraceCurveTable() { delete m_painter; }
 
-bool TraceCurves::inTable(int slot, int level)
+bool TraceCurveTable::inTable(int slot, int level)
 {
   return slot >= 0 && slot < kMaxTraces && level >= 0 && level < kMaxLevels;
 }
 
-QwtPlotCurve *TraceCurves::curve(int slot, int level) const
+QwtPlotCurve *TraceCurveTable::curve(int slot, int level) const
 {
   return inTable(slot, level) ? m_curves[slot][level] : nullptr;
 }
 
-QwtPlotCurve *TraceCurves::showCurve(int slot, int level, int colourIdx)
+QwtPlotCurve *TraceCurveTable::showCurve(int slot, int level, int colourIdx)
 {
   if (!inTable(slot, level))
     return nullptr;
@@ -44,7 +44,7 @@ QwtPlotCurve *TraceCurves::showCurve(int slot, int level, int colourIdx)
   return curve;
 }
 
-LiveSeries *TraceCurves::seriesOf(QwtPlotCurve *curve)
+LiveSeries *TraceCurveTable::seriesOf(QwtPlotCurve *curve)
 {
   auto *series = dynamic_cast<LiveSeries *>(curve->data());
   if (!series) {
@@ -54,7 +54,7 @@ LiveSeries *TraceCurves::seriesOf(QwtPlotCurve *curve)
   return series;
 }
 
-void TraceCurves::setRow(int slot, int level, const QVector<double> &x, const QVector<double> &y,
+void TraceCurveTable::setRow(int slot, int level, const QVector<double> &x, const QVector<double> &y,
                          int count, double offset)
 {
   QwtPlotCurve *c = curve(slot, level);
@@ -65,7 +65,7 @@ void TraceCurves::setRow(int slot, int level, const QVector<double> &x, const QV
   m_plot->replot();
 }
 
-void TraceCurves::growRow(int slot, int level, const QVector<double> &x, const QVector<double> &y,
+void TraceCurveTable::growRow(int slot, int level, const QVector<double> &x, const QVector<double> &y,
                           int count, double offset)
 {
   QwtPlotCurve *c = curve(slot, level);
@@ -89,7 +89,7 @@ void TraceCurves::growRow(int slot, int level, const QVector<double> &x, const Q
 
 // An autoscaled axis follows the data: a point beyond its current scale
 // needs a new scale and so a full replot. A fixed axis simply clips.
-bool TraceCurves::axesMustGrow(const QwtPlotCurve *curve, const QPointF &p) const
+bool TraceCurveTable::axesMustGrow(const QwtPlotCurve *curve, const QPointF &p) const
 {
   const auto outside = [this](int axis, double v) {
     return m_plot->axisAutoScale(axis) && !m_plot->axisScaleDiv(axis).interval().normalized().contains(v);
@@ -97,7 +97,7 @@ bool TraceCurves::axesMustGrow(const QwtPlotCurve *curve, const QPointF &p) cons
   return outside(curve->xAxis(), p.x()) || outside(curve->yAxis(), p.y());
 }
 
-void TraceCurves::hide(int slot, int lastLevel)
+void TraceCurveTable::hide(int slot, int lastLevel)
 {
   for (int level = 0; level <= lastLevel; ++level) {
     if (QwtPlotCurve *c = curve(slot, level))
@@ -105,10 +105,10 @@ void TraceCurves::hide(int slot, int lastLevel)
   }
 }
 
-void TraceCurves::hideSlots(int lastSlot)
+void TraceCurveTable::hideSlots(int lastSlot)
 {
   for (int slot = 0; slot <= lastSlot; ++slot)
     hide(slot, kMaxLevels - 1);
 }
 
-void TraceCurves::hideAll() { hideSlots(kMaxTraces - 1); }
+void TraceCurveTable::hideAll() { hideSlots(kMaxTraces - 1); }

@@ -1,0 +1,276 @@
+// The trace display: axes and headline, the display controls under the plot,
+// the absolute/relative switch, Normalize and Delete Last Trace.
+#include "app/MainWindow.h"
+
+#include "ui_MainWindow.h"
+
+#include "dialogs/UserPrompt.h"
+#include "plot/NormCurve.h"
+#include "plot/TraceBrushes.h"
+#include "plot/TraceCurveTable.h"
+
+#include <QSignalBlocker>
+#include <algorithm>
+#include <cmath>
+#include <qwt_plot.h>
+#include <qwt_plot_curve.h>
+#include <qwt_scale_engine.h>
+
+namespace {
+
+const QString kRelTitle = QStringLiteral("Rel. Level / dB");
+const QString kDbmTitle = QStringLiteral("Level / dBm");
+
+// The EMI receivers whose level unit is selectable.
+bool HasLevelUnit(int anaType) { return anaType == 34 || anaType == 35 || anaType == 39 || anaType == 45; }
+
+QString RelHeadline(double refLevel)
+{
+  return QStringLiteral("Conversion Loss (Ref.Level ") + QString::number(refLevel, 'f', 2) + QStringLiteral(" dBm)");
+}
+
+}  // namespace
+
+const QVector<double> &MainWindow::DisplayFreqs() const { return Cfg.DisplayAna ? Cfg.AnaFreqs : Cfg.Gen1Freqs; }
+
+double MainWindow::DisplayOffset() const { return RelDisplay == 1 ? Cfg.Gen1.StartLevel : 0.0; }
+
+// A reversed range is reported and put right; the display goes on with it.
+void MainWindow::SwapIfReversed(double &low, double &high, const char *lowName, const char *highName)
+{
+  if (low <= high)
+    return;
+  UserPrompt::warning(this,
+                      QString::fromLatin1(lowName) + QLatin1Char('=') + QString::number(low, 'g', 6) +
+                          QStringLiteral(" > ") + QString::fromLatin1(highName) + QLatin1Char('=') +
+                          QString::number(high, 'g', 6),
+                      QStringLiteral("Swapping %1 with %2.").arg(QLatin1String(lowName), QLatin1String(highName)));
+  std::swap(low, high);
+}
+
+void MainWindow::UpdDspPnl()
+{
+  if (Cfg.XSweepSettings) {
+    const double a = Cfg.Numerator * Cfg.Gen1.StartFreq / Cfg.Denominator;
+    const double b = Cfg.Numerator * Cfg.Gen1.StopFreq / Cfg.Denominator;
+    const double sign = Cfg.UpperSideband != 0 ? 1.0 : -1.0;
+    const bool withLo = Cfg.Gen2.Type != 0;
+    Cfg.DispStartFreq = withLo ? a + sign * Cfg.Gen2.StartFreq : a;
+    Cfg.DispStopFreq = withLo ? b + sign * Cfg.Gen2.StopFreq : b;
+  } else {
+    Cfg.DispStartFreq = ui->FMin->value();
+    Cfg.DispStopFreq = ui->FMax->value();
+  }
+  if (Cfg.DispStartFreq > Cfg.DispStopFreq) {
+    SwapIfReversed(Cfg.DispStartFreq, Cfg.DispStopFreq, "fmin", "fmax");
+    ui->FMin->setValue(Cfg.DispStartFreq);
+    ui->FMax->setValue(Cfg.DispStopFreq);
+  }
+  if (Cfg.Y2StartLevel > Cfg.Y2StopLevel) {
+    SwapIfReversed(Cfg.Y2StartLevel, Cfg.Y2StopLevel, "olmin", "olmax");
+    ui->LMin->setValue(Cfg.Y2StartLevel);
+    ui->LMax->setValue(Cfg.Y2StopLevel);
+  }
+  {
+    const QSignalBlocker blocker(ui->NIdx);
+    ui->NIdx->setMaximum(qMax(Cfg.LevelCount - 1, 0));
+    if (ui->NIdx->value() < 0)
+      ui->NIdx->setValue(0);
+    Cfg.NIndex = ui->NIdx->value();
+  }
+
+  QwtPlot *plot = ui->plt;
+  plot->setAxisScaleEngine(QwtPlot::xBottom, Cfg.XLogScale ? static_cast<QwtScaleEngine *>(new QwtLogScaleEngine(10))
+                                                           : new QwtLinearScaleEngine(10));
+  plot->setAxisScale(QwtPlot::xBottom, Cfg.DispStartFreq, Cfg.DispStopFreq);
+  plot->setAxisAutoScale(QwtPlot::xBottom, Cfg.XAutoscale);
+  plot->setAxisTitle(QwtPlot::xBottom, QStringLiteral("Frequency / MHz"));
+  plot->setAxisScale(QwtPlot::yLeft, Cfg.Y2StartLevel, Cfg.Y2StopLevel);
+  plot->setAxisAutoScale(QwtPlot::yLeft, Cfg.Y1Autoscale);
+
+  if (NormActive) {
+    ui->TMsg->setText(QStringLiteral("Normalized"));
+    plot->updateAxes();
+    const QwtInterval left = plot->axisScaleDiv(QwtPlot::yLeft).interval();
+    plot->enableAxis(QwtPlot::yRight, true);
+    plot->setAxisTitle(QwtPlot::yRight, kRelTitle);
+    plot->setAxisScale(QwtPlot::yRight, left.minValue() - Cfg.Gen1.StartLevel, left.maxValue() - Cfg.Gen1.StartLevel);
+    plot->setAxisAutoScale(QwtPlot::yLeft, false);
+    ui->TMsg->show();
+  } else if (RelDisplay == 1) {
+    ui->TMsg->setText(RelHeadline(Cfg.Gen1.StartLevel));
+    plot->enableAxis(QwtPlot::yLeft, true);
+    plot->setAxisTitle(QwtPlot::yLeft, kRelTitle);
+    plot->setAxisTitle(QwtPlot::yRight, kRelTitle);
+    ui->TMsg->show();
+  } else if (HasLevelUnit(Cfg.Ana.Type)) {
+    // The receivers report either dBm or dBµV; the axis names what they report.
+    const bool dbm = Cfg.Rcx.RecUnitsDbm != 0;
+    plot->setAxisTitle(QwtPlot::yLeft, dbm ? kDbmTitle : QStringLiteral("Level / dB\u00b5V"));
+    ui->UniLbl->setText(dbm ? QStringLiteral("dBm") : QStringLiteral("dB\u00b5V"));
+  } else {
+    ui->UniLbl->setText(QStringLiteral("dBm"));
+    for (int axis : {int(QwtPlot::yLeft), int(QwtPlot::yRight)}) {
+      plot->setAxisTitle(axis, kDbmTitle);
+      plot->setAxisScale(axis, Cfg.Y2StartLevel, Cfg.Y2StopLevel);
+      plot->setAxisAutoScale(axis, Cfg.Y1Autoscale);
+    }
+  }
+  plot->replot();
+}
+
+void MainWindow::RedrawTrc()
+{
+  const double offset = DisplayOffset();
+  ui->TMsg->setText(RelDisplay == 1 ? RelHeadline(Cfg.Gen1.StartLevel) : QString());
+  Curves().hideSlots(TraceIdx);
+  for (int slot = 0; slot <= TraceIdx && slot < kMaxTraces; ++slot) {
+    const int record = slot + Cfg.TraceCount - 1 - TraceIdx;
+    if (record < 0 || record >= Cfg.Traces.size())
+      continue;
+    const TraceRec &rows = Cfg.Traces.at(record);
+    for (int level = 0; level < Cfg.LevelCount && level < rows.size(); ++level) {
+      Curves().showCurve(slot, level, Cfg.ColourIdx);
+      Curves().setRow(slot, level, DisplayFreqs(), rows.at(level), Cfg.PointCount, offset);
+    }
+  }
+}
+
+void MainWindow::ApplyAbsRel(int value)
+{
+  {
+    const QSignalBlocker blocker(ui->AbsRel);
+    ui->AbsRel->setValue(value);
+  }
+  RelDisplay = value;
+  UpdDspPnl();
+  RedrawTrc();
+}
+
+void MainWindow::on_AbsRel_valueChanged(int value)
+{
+  if (SwpActive)
+    return;
+  ApplyAbsRel(value);
+  ui->Start->setEnabled(true);
+  ui->Repeat->setEnabled(RelDisplay == 0);
+  ui->Normalize->setEnabled(RelDisplay == 0);
+  ui->Stop->setEnabled(false);
+  ui->Del->setEnabled(false);
+  ui->NIdx->setEnabled(false);
+}
+
+void MainWindow::on_Normalize_clicked()
+{
+  if (SwpActive)
+    return;
+  const bool haveRow = !Cfg.Traces.isEmpty() && Cfg.NIndex >= 0 && Cfg.NIndex < Cfg.Traces.constLast().size();
+  const QVector<double> row = haveRow ? Cfg.Traces.constLast().at(Cfg.NIndex) : QVector<double>();
+  const bool complete = row.size() == Cfg.PointCount &&
+                        std::all_of(row.cbegin(), row.cend(), [](double v) { return std::isfinite(v); });
+  if (!complete) {
+    // A gap in the reference would reach the generator as a level.
+    UserPrompt::warning(this, QStringLiteral("Normalize"),
+                        QStringLiteral("Level step %1 of the last trace is not completely measured. "
+                                       "Measure a complete trace before normalizing.")
+                            .arg(Cfg.NIndex));
+    return;
+  }
+  NormActive = true;
+  const double refLevel = Cfg.NIndex * Cfg.Gen1.StepLevel + Cfg.Gen1.StartLevel;
+  Cfg.NormData.resize(Cfg.PointCount);
+  for (int i = 0; i < Cfg.PointCount; ++i)
+    Cfg.NormData[i] = row.at(i) - refLevel;
+
+  for (int slot = TraceIdx; slot >= 0; --slot)
+    Curves().hide(slot, kMaxLevels - 1);
+  Cfg.Traces.resize(1);
+  Cfg.TraceCount = 1;
+  TraceIdx = -1;
+  LevelIdx = -1;
+
+  ShowNormCurve(NormCurve, ui->plt, Cfg.AnaFreqs, Cfg.Gen1.StartLevel);
+  ui->TMsg->show();
+  UpdDspPnl();
+  ui->Normalize->setEnabled(false);
+  ui->Repeat->setEnabled(true);
+  ui->AbsRel->setEnabled(false);
+  ui->NIdx->setEnabled(false);
+}
+
+void MainWindow::on_Del_clicked()
+{
+  if (SwpActive || TraceIdx < 0)
+    return;
+  Curves().hide(TraceIdx, LevelIdx);
+  --TraceIdx;
+  Cfg.ColourIdx = PrevColour(Cfg.ColourIdx);
+  if (Cfg.TraceCount > 1) {
+    Cfg.Traces.removeLast();
+    Cfg.TraceCount = Cfg.Traces.size();
+  }
+  if (TraceIdx <= 0)
+    ui->Del->setEnabled(false);
+}
+
+void MainWindow::on_FMin_editingFinished()
+{
+  Cfg.DispStartFreq = ui->FMin->value();
+  UpdDspPnl();
+}
+
+void MainWindow::on_FMax_editingFinished()
+{
+  Cfg.DispStopFreq = ui->FMax->value();
+  UpdDspPnl();
+}
+
+void MainWindow::on_LMin_editingFinished()
+{
+  Cfg.Y2StartLevel = ui->LMin->value();
+  UpdDspPnl();
+}
+
+void MainWindow::on_LMax_editingFinished()
+{
+  Cfg.Y2StopLevel = ui->LMax->value();
+  UpdDspPnl();
+}
+
+void MainWindow::on_AutoFrq_clicked(bool checked)
+{
+  Cfg.XAutoscale = checked;
+  if (checked) {
+    Cfg.XSweepSettings = false;
+    ui->SwpFrq->setChecked(false);
+  }
+  UpdDspPnl();
+}
+
+void MainWindow::on_SwpFrq_clicked(bool checked)
+{
+  Cfg.XSweepSettings = checked;
+  if (checked) {
+    Cfg.XAutoscale = false;
+    ui->AutoFrq->setChecked(false);
+  }
+  UpdDspPnl();
+}
+
+void MainWindow::on_LogFrq_clicked(bool checked)
+{
+  Cfg.XLogScale = checked;
+  UpdDspPnl();
+}
+
+void MainWindow::on_AutoLvl_clicked(bool checked)
+{
+  Cfg.Y1Autoscale = checked;
+  UpdDspPnl();
+}
+
+void MainWindow::on_NIdx_valueChanged(int arg1)
+{
+  Cfg.NIndex = arg1;
+  UpdDspPnl();
+}
