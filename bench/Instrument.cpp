@@ -64,7 +64,7 @@ void Instrument::receive(const QByteArray &message) {
 }
 
 bool Instrument::execute(const QByteArray &unit) {
-  Command command = Command::parse(unit);
+  Command command = parseUnit(unit);
   auto handler = handlers_.constFind(command.header);
   if (handler == handlers_.constEnd() && command.header.startsWith(':'))
     handler = handlers_.constFind(command.header.mid(1));  // SCPI root specifier
@@ -123,6 +123,7 @@ void Instrument::registerCommon() {
   on("*CLS", action([this] {
        errors_.clear();
        esr_ = 0;
+       clearStatus();
      }));
   on("*ESR?", query([this] {
        const int esr = esr_;

@@ -31,6 +31,8 @@ public:
     QString model;   // e.g. "GEN-24"
     QString serial;  // e.g. "SIM000028"
   };
+  using Handler = std::function<int(const Command &)>;  // 0 or an error code
+
   Instrument(Bench &bench, int type, const Identity &identity);
   virtual ~Instrument() = default;
   Instrument(const Instrument &) = delete;
@@ -55,10 +57,9 @@ public:
 
   int latencyMs = 0;  // time the instrument needs to answer a query
 
-protected:
-  using Handler = std::function<int(const Command &)>;  // 0 or an error code
   // Registers a program header (upper case, as the class spells it).
   void on(const QByteArray &header, Handler handler);
+protected:
   // Queues one response unit of the current message.
   void respond(const QByteArray &unit);
   void pushError(int code);
@@ -68,10 +69,14 @@ protected:
   Handler action(std::function<void()> act);
   // Status byte bits of the class's own status reporting.
   virtual int deviceStatusBits() const { return 0; }
+  // *CLS clears the class's own event registers too.
+  virtual void clearStatus() {}
   // Return to the power-on state of the class (the common part is done).
   virtual void reset() {}
-  // How the class splits a message into units; SCPI style by default.
+  // How the class splits a message into units and a unit into header and
+  // data; SCPI style by default.
   virtual QList<QByteArray> units(const QByteArray &message) const;
+  virtual Command parseUnit(const QByteArray &unit) const { return Command::parse(unit); }
   Bench &bench_;
 
 private:
