@@ -1,0 +1,3 @@
+#include "dialogs/OSInfo.h"
+
+const QString kNoFact = QStringLiteral("---");
