@@ -1,0 +1,16 @@
+#include "dialogs/DialogLook.h"
+
+#include <QDialog>
+#include <QFile>
+#include <QIcon>
+#include <QLocale>
+
+void ApplyDialogLook(QDialog *dialog)
+{
+  dialog->setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+  dialog->setWindowIcon(QIcon(QStringLiteral(":/Vexa_common/src/qt5/images/ks.icns")));
+  QFile common(QStringLiteral(":/Vexa_common/src/qt5/style/Common.qss"));
+  if (common.open(QIODevice::ReadOnly))
+    dialog->setStyleSheet(QString::fromUtf8(common.readAll()) + QLatin1Char('\n') + dialog->styleSheet());
+  dialog->setFixedSize(dialog->size());
+}
