@@ -9,6 +9,7 @@
 #include <QVariant>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -51,9 +52,14 @@ CfgStr defaultRecord()
   return cfg;
 }
 
+// A number that does not fit an int reads as 0, like any other text that is
+// not an int, instead of wrapping around to some arbitrary value.
 void read(const QVariant &value, CfgConv conv, int &field)
 {
-  field = conv == CfgConv::IntAsBool ? int(value.toBool()) : value.toInt();
+  bool ok = false;
+  const qlonglong wide = value.toLongLong(&ok);
+  const bool fits = ok && wide >= std::numeric_limits<int>::min() && wide <= std::numeric_limits<int>::max();
+  field = conv == CfgConv::IntAsBool ? int(value.toBool()) : fits ? int(wide) : 0;
 }
 void read(const QVariant &value, CfgConv, double &field) { field = value.toDouble(); }
 void read(const QVariant &value, CfgConv, bool &field) { field = value.toBool(); }
