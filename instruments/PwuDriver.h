@@ -1,10 +1,14 @@
 #pragma once
 // Binding to the USB power sensor's instrument-driver library, loaded at run
-// time. The sensor answers in watts; the caller converts to dBm.
+// time. The sensor answers in watts; PwuMeasure gives the level in dBm.
 #include "instruments/DevRecords.h"
 #include "instruments/VisaDefs.h"
 
 #include <QString>
+
+// A measurement that delivered no positive power in watts (an
+// instrument-driver error code, so that callers treat it as any failure).
+constexpr ViStatus kPwuNoReading = static_cast<ViStatus>(0xBFFC0900u);
 
 bool PwuLoad(const QString &folder);  // folder with a trailing separator
 QString PwuLibraryPath();             // empty when not loaded

@@ -20,6 +20,9 @@ ViStatus VisaReadNum(ViSession session, double &value);
 ViStatus VisaReadStb(ViSession session, ViUInt16 &stb);
 
 void MakeRsrc(DevStr &dev);
+// The USB resource string of the power sensor: "USB::0x1209::0x<product id in
+// lower-case hex>::<serial number>".
+QString UsbRsrc(int productId, int serialNo);
 ViStatus DevOpen(DevStr &dev);
 ViStatus DevOpenSec(DevStr &dev);
 ViStatus DevLocal(DevStr dev);

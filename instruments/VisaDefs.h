@@ -55,6 +55,7 @@ typedef ViFindList *ViPFindList;
 #define VI_ERROR_NSUP_ATTR ((ViStatus)0xBFFF001D)
 #define VI_ERROR_NSUP_ATTR_STATE ((ViStatus)0xBFFF001E)
 #define VI_ERROR_ALLOC ((ViStatus)0xBFFF003C)
+#define VI_ERROR_INV_SETUP ((ViStatus)0xBFFF003A)
 #define VI_ERROR_INV_MASK ((ViStatus)0xBFFF003D)
 #define VI_ERROR_IO ((ViStatus)0xBFFF003E)
 #define VI_ERROR_NSUP_OPER ((ViStatus)0xBFFF0067)

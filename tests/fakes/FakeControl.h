@@ -1,0 +1,41 @@
+/* Control interface of the recording fake libraries (libfakevisa.so and the
+ * fake libpwudrv_64.so). Tests reach it through tests/support/FakeVisa.h and
+ * FakePwu.h, which load the same library file as the program, so both sides
+ * share one state. Plain C so that it can be looked up by name. */
+#ifndef SOLVANE_FAKECONTROL_H
+#define SOLVANE_FAKECONTROL_H
+
+#include "instruments/VisaDefs.h"
+
+#include <stddef.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Where a scripted VISA reply is delivered. */
+enum FakeReplyScope { FAKE_ANY_SESSION = 0, FAKE_RESOURCE = 1, FAKE_SESSION = 2 };
+
+void fakevisa_reset(void);
+/* Queues one reply. key: the resource string (FAKE_RESOURCE) or the session
+ * in decimal (FAKE_SESSION), ignored for FAKE_ANY_SESSION. A negative status
+ * makes the read fail with it and deliver nothing. */
+void fakevisa_reply(int scope, const char *key, const char *data, size_t length, ViStatus status);
+void fakevisa_fail_next(const char *function, ViStatus status);
+void fakevisa_fail_open(const char *resource, ViStatus status);
+void fakevisa_stb(ViUInt16 stb);
+void fakevisa_auto_opc(int on);
+/* Copies the transcript (lines joined by '\n') and returns its full length. */
+size_t fakevisa_transcript(char *buffer, size_t size);
+
+void fakepwu_reset(void);
+void fakepwu_reading(double watts, ViStatus status);
+void fakepwu_fail_next(const char *function, ViStatus status);
+void fakepwu_revision(const char *text);
+size_t fakepwu_transcript(char *buffer, size_t size);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
