@@ -23,8 +23,6 @@ constexpr int kDefaultHeight = 586;
 constexpr int kAnaPwu = 75;
 constexpr int kAnaPwm = 73;
 
-const char *const kCfgFilter = "Config File (*.cfg)";
-
 QString CommonStyleSheet()
 {
   QFile file(QStringLiteral(":/Vexa_common/src/qt5/style/Common.qss"));
@@ -54,7 +52,10 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
   setStyleSheet(CommonStyleSheet());
   DisableUnhandledActions();
 
-  CfgPaths(Cfg);
+  if (!CfgPaths(Cfg))
+    UserPrompt::warning(this, QStringLiteral("Configuration"),
+                        QStringLiteral("The folder ") + Cfg.CfgDir
+                            + QStringLiteral(" could not be created; the settings cannot be saved."));
   CfgLoad(Cfg, Cfg.CfgPath);
   Cfg.VxiPath = VxiDriverFolder();
   LoadLibraries();
@@ -159,16 +160,20 @@ void MainWindow::SaveCfgTo(const QString &path)
 {
   Cfg.X = x();
   if (CfgSave(Cfg, path) != 0)
-    UserPrompt::warning(this, QStringLiteral("Configuration"),
-                        QStringLiteral("The settings could not be written to ") + path + QStringLiteral("."));
+    UserPrompt::warning(this, QStringLiteral("Configuration"), CfgSaveErrorText(path));
 }
 
 void MainWindow::on_actionOpen_triggered()
 {
-  const QString path = UserPrompt::openFileName(this, QStringLiteral("Open File"), Cfg.CfgDir,
-                                                QString::fromLatin1(kCfgFilter) + QStringLiteral(";;All Files (*.*)"));
+  const QString path = UserPrompt::openFileName(this, QString::fromLatin1(kCfgOpenCaption), Cfg.CfgDir,
+                                                QString::fromLatin1(kCfgOpenFilter));
   if (path.isEmpty())
     return;
+  QString reason;
+  if (CfgOpen(Cfg, path, &reason) != 0) {
+    UserPrompt::warning(this, QStringLiteral("Configuration"), reason);
+    return;
+  }
   ui->Start->setEnabled(true);
   ui->Repeat->setEnabled(false);
   ui->Normalize->setEnabled(Cfg.TraceCount > 0);
@@ -177,7 +182,6 @@ void MainWindow::on_actionOpen_triggered()
   ui->Gen1->clear();
   ui->Gen2->clear();
   ui->Ana->clear();
-  CfgLoad(Cfg, path);
   SetDspCtl();
 }
 
@@ -188,8 +192,8 @@ void MainWindow::on_actionSave_triggered()
 
 void MainWindow::on_actionSave_as_triggered()
 {
-  const QString path = UserPrompt::saveFileName(this, QStringLiteral("Save Cfg File as.."), Cfg.CfgDir,
-                                                QString::fromLatin1(kCfgFilter));
+  const QString path = UserPrompt::saveFileName(this, QString::fromLatin1(kCfgSaveAsCaption), Cfg.CfgDir,
+                                                QString::fromLatin1(kCfgSaveAsFilter));
   if (!path.isEmpty())
     SaveCfgTo(path);
 }
