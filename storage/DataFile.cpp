@@ -1,5 +1,6 @@
 #include "storage/DataFile.h"
 
+#include "plot/TraceBrushes.h"
 #include "storage/CorrFile.h"
 #include "storage/NumText.h"
 #include "storage/SafeSave.h"

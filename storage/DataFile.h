@@ -23,11 +23,9 @@ int SaveDatFile(const CfgStr &cfg, const QString &path, QString *reason = nullpt
 // and Traces come from the file; NormData is reset to unmeasured values;
 // Gen1Freqs and Gen2Freqs take the file's frequencies, since the file carries
 // no others, so every reader of them stays within PointCount until the next
-// Start recomputes the sweep plan; ColourIdx is the colour of the last trace.
+// Start recomputes the sweep plan; ColourIdx is the colour of the last trace
+// (trace t has colour t modulo kTraceColours).
 int LoadDatFile(CfgStr &cfg, const QString &path, QString *reason = nullptr);
 
 // The text SaveDatFile writes for a complete trace store ("\n" line ends).
 QByteArray DatFileText(const CfgStr &cfg);
-
-// Number of trace colours; loaded trace t gets colour t modulo this count.
-constexpr int kTraceColours = 6;
