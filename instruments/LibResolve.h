@@ -1,12 +1,37 @@
 #pragma once
-// Looking up one entry point of a library loaded at run time into a typed
-// function pointer. Chained with &&, a table is resolved in order and stops at
-// the first missing function.
+// Loading a library at run time into a table of typed function pointers.
 #include <QLibrary>
+#include <QString>
 
 template <typename Fn>
 bool ResolveEntry(QLibrary &library, const char *name, Fn &entry)
 {
   entry = reinterpret_cast<Fn>(library.resolve(name));
   return entry != nullptr;
+}
+
+enum class LibLoad { Missing, Incomplete, Loaded };
+
+// Loads file and fills table with resolveAll (which chains ResolveEntry with
+// && so that it stops at the first missing function). A loaded library stays
+// loaded until the process ends; an incomplete one is unloaded and the table
+// is left untouched.
+template <typename Table>
+LibLoad LoadTable(const QString &file, bool (*resolveAll)(QLibrary &, Table &), Table &table,
+                  QString &loadedPath)
+{
+  auto *library = new QLibrary(file);
+  if (!library->load()) {
+    delete library;
+    return LibLoad::Missing;
+  }
+  Table found;
+  if (!resolveAll(*library, found)) {
+    library->unload();
+    delete library;
+    return LibLoad::Incomplete;
+  }
+  table = found;
+  loadedPath = library->fileName();
+  return LibLoad::Loaded;
 }

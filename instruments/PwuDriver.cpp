@@ -65,24 +65,9 @@ ViStatus successAsZero(ViStatus status)
 
 bool PwuLoad(const QString &folder)
 {
-  if (loaded)
-    return true;
-  // Never deleted: the library stays loaded until the process ends.
-  auto *library = new QLibrary(folder + kDriverFile);
-  if (!library->load()) {
-    delete library;
-    return false;
-  }
-  PwuTable found;
-  if (!resolveAll(*library, found)) {
-    library->unload();
-    delete library;
-    return false;
-  }
-  table = found;
-  loaded = &table;
-  loadedPath = library->fileName();
-  return true;
+  if (!loaded && LoadTable(folder + kDriverFile, resolveAll, table, loadedPath) == LibLoad::Loaded)
+    loaded = &table;
+  return loaded != nullptr;
 }
 
 QString PwuLibraryPath()

@@ -86,24 +86,13 @@ bool VisaLoadFrom(const QStringList &candidates)
   if (loaded)
     return true;
   for (const QString &candidate : candidates) {
-    // Never deleted: the library stays loaded until the process ends.
-    auto *library = new QLibrary(candidate);
-    if (!library->load()) {
-      delete library;
-      continue;
-    }
-    VisaTable found;
-    if (!resolveAll(*library, found)) {
-      library->unload();
-      delete library;
-      return false;
-    }
-    table = found;
-    loaded = &table;
-    loadedPath = library->fileName();
-    return true;
+    const LibLoad result = LoadTable(candidate, resolveAll, table, loadedPath);
+    if (result == LibLoad::Loaded)
+      loaded = &table;
+    if (result != LibLoad::Missing)
+      break;
   }
-  return false;
+  return loaded != nullptr;
 }
 
 bool VisaLoad()
