@@ -8,10 +8,15 @@ namespace {
 
 constexpr double kHzPerMHz = 1e6;
 
-// Radio testers are opened at every start: their routing is set when opened.
-// An instrument whose session is open already keeps it.
+// Radio testers are opened at every start, since their routing is set when
+// they are opened; their previous session is closed first so that repeated
+// starts do not pile up sessions. Any other open session is kept.
 bool OpenIfNeeded(DevStr &dev, bool radioTester) {
   if (dev.Session != 0 && !radioTester) return true;
+  if (dev.Session != 0) {
+    DevClose(dev);
+    dev.Session = 0;
+  }
   dev.QueryIdn = false;
   const ViStatus status = DevOpen(dev);
   // A VISA without its configuration still opens the instrument.

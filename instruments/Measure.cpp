@@ -14,8 +14,10 @@
 
 namespace {
 
+void RealSleep(int ms) { QThread::msleep(static_cast<unsigned long>(ms)); }
+
 std::function<void(int)> &Sleeper() {
-  static std::function<void(int)> sleeper = [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); };
+  static std::function<void(int)> sleeper = RealSleep;
   return sleeper;
 }
 
@@ -203,7 +205,9 @@ ViStatus MeasureOptionMeter(ViSession s, int type, double hz, double &level, int
 
 }  // namespace
 
-void SetInstrumentSleep(std::function<void(int ms)> sleeper) { Sleeper() = std::move(sleeper); }
+void SetInstrumentSleep(std::function<void(int ms)> sleeper) {
+  Sleeper() = sleeper ? std::move(sleeper) : RealSleep;
+}
 
 void InstrumentSleep(int ms) {
   if (ms > 0) Sleeper()(ms);

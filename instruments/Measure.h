@@ -12,6 +12,7 @@ ViStatus AnaMeasure(ViSession session, int type, double freqHz, double &levelDbm
                     double dwellS, double markerPos, int fast);
 
 // The waits of the instrument layer (dwell, settling, status-byte polls) go
-// through this hook so that tests need not sleep. The default sleeps.
+// through this hook so that tests need not sleep. The default (and an empty
+// function) sleeps the calling thread.
 void SetInstrumentSleep(std::function<void(int ms)> sleeper);
 void InstrumentSleep(int ms);
