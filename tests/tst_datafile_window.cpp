@@ -10,7 +10,6 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QFile>
-#include <QLibraryInfo>
 #include <QPushButton>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -79,6 +78,7 @@ struct FileAnswer {
 
 class TstDataFileWindow : public QObject {
   Q_OBJECT
+  QTemporaryDir home;
   QTemporaryDir dir;
   std::unique_ptr<PromptRecorder> prompts;
 
@@ -89,6 +89,13 @@ class TstDataFileWindow : public QObject {
   }
 
 private slots:
+  // The user's configuration is never touched: it goes to a temporary home.
+  void initTestCase()
+  {
+    QVERIFY(home.isValid());
+    qputenv("HOME", home.path().toLocal8Bit());
+    qputenv("XDG_DATA_HOME", (home.path() + "/share").toLocal8Bit());
+  }
   void init() { prompts.reset(new PromptRecorder); }
   void cleanup()
   {
@@ -232,18 +239,5 @@ private:
   QList<QUrl> openedUrls;
 };
 
-// The user's configuration and drivers are never touched.
-int main(int argc, char *argv[])
-{
-  QTemporaryDir home;
-  qputenv("HOME", home.path().toLocal8Bit());
-  qputenv("XDG_DATA_HOME", (home.path() + "/share").toLocal8Bit());
-  qputenv("VXIPNPPATH64", (home.path() + "/vxipnp/").toLocal8Bit());
-  qputenv("SOLVANE_VISA_LIBRARY",
-          (QLibraryInfo::location(QLibraryInfo::LibrariesPath) + "/libQt5Core.so.5").toLocal8Bit());
-  QApplication app(argc, argv);
-  TstDataFileWindow suite;
-  return QTest::qExec(&suite, argc, argv);
-}
-
+QTEST_MAIN(TstDataFileWindow)
 #include "tst_datafile_window.moc"
