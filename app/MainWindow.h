@@ -33,12 +33,18 @@ private slots:
   void on_actionOpen_triggered();
   void on_actionSave_triggered();
   void on_actionSave_as_triggered();
+  void on_actionDevices_triggered();
+  void on_actionSweep_triggered();
   void on_actionDefault_Size_triggered();
+  void on_Devices_clicked();
+  void on_Sweep_clicked();
   void on_Dwell_editingFinished();
   void on_NrmGen_currentIndexChanged(int index);
 
 private:
   void LoadLibraries();
+  template <class Dialog>
+  void RunSetupDialog();
   void ShowPlan();
   void DisableUnhandledActions();
   void SaveCfgTo(const QString &path);
@@ -85,7 +91,6 @@ private:
 
   // The curve table of the plot, made on first use.
   TraceCurveTable &Curves();
-  bool BeginRun();
   void SetRunControls(bool running);
   void ReportRun(const SwpResult &result);
   bool RepeatFitsSeries();
