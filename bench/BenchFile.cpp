@@ -11,14 +11,18 @@ namespace sim {
 
 QByteArray defaultBenchJson() {
   // A GEN-24 generator feeding a band-pass filter into an SPA-59 analyzer,
-  // at the addresses of the program's default settings. The latency lets a
-  // newcomer watch the points arrive one by one.
+  // at the addresses of the program's default settings, with an LO source at
+  // generator 2's default address and the USB power sensor of the default
+  // sensor settings. The latency lets a newcomer watch the points arrive one
+  // by one.
   return R"({
   "name": "default",
   "latencyMs": 25,
   "instruments": [
     {"resource": "GPIB0::28::INSTR", "type": 24, "port": "rf"},
-    {"resource": "GPIB0::20::INSTR", "type": 59}
+    {"resource": "GPIB0::27::INSTR", "type": 24, "port": "lo"},
+    {"resource": "GPIB0::20::INSTR", "type": 59},
+    {"resource": "USB::0x1209::0x3::100028", "type": 75}
   ],
   "dut": {"kind": "filter", "centerHz": 550e6, "bandwidthHz": 500e6, "order": 3, "insertionLossDb": 2.0}
 })";
