@@ -104,11 +104,12 @@ bool DatReader::readPoint(const DatContent &content, int point, double &freq, QV
     return reason.isEmpty()
                ? fail(QStringLiteral("The file ends after %1 of its %2 points.").arg(point).arg(content.points))
                : false;
-  const QList<QByteArray> tokens = line.simplified().split(' ');
+  const QByteArray numbers = line.simplified();
+  const QList<QByteArray> tokens = numbers.isEmpty() ? QList<QByteArray>() : numbers.split(' ');
   const int expected = 1 + content.traces * content.levels;
-  if (line.simplified().isEmpty() || tokens.size() != expected)
+  if (tokens.size() != expected)
     return fail(QStringLiteral("Line %1 holds %2 numbers; the counts announce %3.")
-                    .arg(lineNo).arg(line.simplified().isEmpty() ? 0 : tokens.size()).arg(expected));
+                    .arg(lineNo).arg(tokens.size()).arg(expected));
   for (int k = 0; k < tokens.size(); ++k) {
     double value = 0.0;
     if (!ParseValue(tokens[k], k > 0, value))

@@ -3,7 +3,6 @@
 #include "app/MainWindow.h"
 #include "storage/PrintSeam.h"
 #include "support/PromptRecorder.h"
-#include "support/TestPaths.h"
 
 #include <QAction>
 #include <QApplication>
@@ -33,13 +32,6 @@ QByteArray EightTraces()
   return text;
 }
 
-void Write(const QString &path, const QByteArray &bytes)
-{
-  QFile file(path);
-  QVERIFY(file.open(QIODevice::WriteOnly));
-  file.write(bytes);
-}
-
 QByteArray ReadAll(const QString &path)
 {
   QFile file(path);
@@ -60,19 +52,7 @@ QList<QwtPlotCurve *> TraceCurves(MainWindow &window)
 
 bool Enabled(MainWindow &window, const char *button) { return window.findChild<QPushButton *>(button)->isEnabled(); }
 
-// Answers the next file dialog with `path` and remembers what it was asked.
-struct FileAnswer {
-  QString caption, dir, filter;
-  UserPrompt::FileHandler handler(const QString &path)
-  {
-    return [this, path](const QString &c, const QString &d, const QString &f) {
-      caption = c;
-      dir = d;
-      filter = f;
-      return path;
-    };
-  }
-};
+void Trigger(MainWindow &window, const char *action) { window.findChild<QAction *>(action)->trigger(); }
 
 }  // namespace
 
@@ -81,18 +61,34 @@ class TstDataFileWindow : public QObject {
   QTemporaryDir home;
   QTemporaryDir dir;
   std::unique_ptr<PromptRecorder> prompts;
+  QStringList asked;  // caption and filter of the last file dialog
+  QList<QUrl> openedUrls;
 
-  void load(MainWindow &window, const QString &path)
+  UserPrompt::FileHandler answer(const QString &path)
   {
-    UserPrompt::setOpenFileHandler([path](const QString &, const QString &, const QString &) { return path; });
-    window.findChild<QAction *>("actionLoad_Data")->trigger();
+    return [this, path](const QString &caption, const QString &, const QString &filter) {
+      asked = QStringList{caption, filter};
+      return path;
+    };
   }
+
+  void load(MainWindow &window, const QByteArray &content)
+  {
+    const QString path = dir.filePath("load.dat");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+    file.close();
+    UserPrompt::setOpenFileHandler(answer(path));
+    Trigger(window, "actionLoad_Data");
+  }
+
+public slots:
+  void opened(const QUrl &url) { openedUrls << url; }
 
 private slots:
   // The user's configuration is never touched: it goes to a temporary home.
   void initTestCase()
   {
-    QVERIFY(home.isValid());
     qputenv("HOME", home.path().toLocal8Bit());
     qputenv("XDG_DATA_HOME", (home.path() + "/share").toLocal8Bit());
   }
@@ -101,126 +97,78 @@ private slots:
   {
     UserPrompt::setOpenFileHandler(nullptr);
     UserPrompt::setSaveFileHandler(nullptr);
-    PrintSeam::setPrinterFactory(nullptr);
     PrintSeam::setPrinterChooser(nullptr);
     prompts.reset();
   }
 
-  void loadShowsEightTracesInTheirColours()
+  void loadedTracesAreASeries()
   {
     MainWindow window;
     prompts->messages.clear();
-    Write(dir.filePath("eight.dat"), EightTraces());
-    FileAnswer answer;
-    UserPrompt::setOpenFileHandler(answer.handler(dir.filePath("eight.dat")));
-    window.findChild<QAction *>("actionLoad_Data")->trigger();
-    QCOMPARE(answer.caption, QString("Open File"));
-    QCOMPARE(answer.filter, QString("Solvane Files (*.dat);;All Files (*.*)"));
+    load(window, EightTraces());
+    QCOMPARE(asked, (QStringList{"Open File", "Solvane Files (*.dat);;All Files (*.*)"}));
     QVERIFY(prompts->messages.isEmpty());
-
-    const QList<QwtPlotCurve *> curves = TraceCurves(window);
     QList<QColor> colours;
-    for (QwtPlotCurve *curve : curves)
+    for (QwtPlotCurve *curve : TraceCurves(window))
       colours << curve->symbol()->brush().color();
     QCOMPARE(colours, (QList<QColor>{Qt::black, Qt::red, Qt::blue, Qt::green, Qt::yellow, Qt::cyan, Qt::black, Qt::red}));
-    QCOMPARE(curves[7]->dataSize(), size_t(2));
-    QCOMPARE(curves[7]->sample(1), QPointF(200.0, -17.5));
+    QCOMPARE(TraceCurves(window)[7]->sample(1), QPointF(200.0, -17.5));
     QVERIFY(Enabled(window, "Start") && Enabled(window, "Normalize") && Enabled(window, "Del"));
     QVERIFY(!Enabled(window, "Repeat") && !Enabled(window, "Stop"));
 
     // Delete Last Trace removes the newest loaded trace; Abs/Rel redraws the rest.
     window.findChild<QPushButton *>("Del")->click();
     QCOMPARE(TraceCurves(window).size(), 7);
-    auto *absRel = window.findChild<QSlider *>("AbsRel");
-    QVERIFY(absRel->isEnabled());
-    absRel->setValue(1);
+    window.findChild<QSlider *>("AbsRel")->setValue(1);
     QCOMPARE(TraceCurves(window)[6]->sample(1).y(), -16.5 + 10.0);  // default start level -10 dBm
-    QCOMPARE(TraceCurves(window).size(), 7);
   }
 
-  void refusedFileChangesNothing()
+  void refusedLoadAndSaves()
   {
     MainWindow window;
-    Write(dir.filePath("eight.dat"), EightTraces());
-    load(window, dir.filePath("eight.dat"));
+    UserPrompt::setSaveFileHandler(answer(dir.filePath("none.dat")));
+    Trigger(window, "actionSave_Data");
+    QCOMPARE(prompts->messages.last().title, QString("Fehler"));
+    QCOMPARE(prompts->messages.last().text, QString("SaveDatFile -1\n\nNo trace has been measured or loaded yet."));
+    QVERIFY(!QFile::exists(dir.filePath("none.dat")));
+
+    load(window, EightTraces());
     prompts->messages.clear();
-    Write(dir.filePath("bad.dat"), "Repetition  Count: 1\nLevel Sweep Count: 1\nMeasurement Count: 5\n1 2\n");
-    load(window, dir.filePath("bad.dat"));
+    load(window, "Repetition  Count: 1\nLevel Sweep Count: 1\nMeasurement Count: 5\n1 2\n");
     QCOMPARE(prompts->messages.size(), 1);
     QCOMPARE(prompts->messages[0].kind, UserPrompt::Kind::Critical);
     QCOMPARE(prompts->messages[0].title, QString("Fehler"));
     QVERIFY(prompts->messages[0].text.startsWith("LoadDatFile -1\n\n"));
     QCOMPARE(TraceCurves(window).size(), 8);
 
-    // Saving writes the loaded traces back byte for byte.
-    FileAnswer answer;
-    UserPrompt::setSaveFileHandler(answer.handler(dir.filePath("back.dat")));
-    window.findChild<QAction *>("actionSave_Data")->trigger();
-    QCOMPARE(answer.caption, QString("Save File"));
-    QCOMPARE(answer.filter, QString("Solvane Files (*.dat);;Kestrova Data (*.fda);;All Files (*.*)"));
+    UserPrompt::setSaveFileHandler(answer(dir.filePath("back.dat")));
+    Trigger(window, "actionSave_Data");
+    QCOMPARE(asked, (QStringList{"Save File", "Solvane Files (*.dat);;Kestrova Data (*.fda);;All Files (*.*)"}));
     QCOMPARE(ReadAll(dir.filePath("back.dat")), EightTraces());
-
-    UserPrompt::setSaveFileHandler(answer.handler(dir.filePath("norm.txt")));
-    window.findChild<QAction *>("actionSave_Normalization")->trigger();
-    QCOMPARE(answer.filter, QString("Files (*.*)"));
+    UserPrompt::setSaveFileHandler(answer(dir.filePath("norm.txt")));
+    Trigger(window, "actionSave_Normalization");
+    QCOMPARE(asked, (QStringList{"Save File", "Files (*.*)"}));
     QVERIFY(ReadAll(dir.filePath("norm.txt")).startsWith("100.000000 -0.500 "));
     QCOMPARE(prompts->messages.size(), 1);
   }
 
-  void saveBeforeAnyTraceSaysWhy()
+  void pictureManualAndAbout()
   {
     MainWindow window;
-    prompts->messages.clear();
-    FileAnswer answer;
-    UserPrompt::setSaveFileHandler(answer.handler(QString()));
-    window.findChild<QAction *>("actionSave_Data")->trigger();
-    QVERIFY(prompts->messages.isEmpty());
-    UserPrompt::setSaveFileHandler(answer.handler(dir.filePath("none.dat")));
-    window.findChild<QAction *>("actionSave_Data")->trigger();
-    QCOMPARE(prompts->messages.size(), 1);
-    QCOMPARE(prompts->messages[0].title, QString("Fehler"));
-    QCOMPARE(prompts->messages[0].text, QString("SaveDatFile -1\n\nNo trace has been measured or loaded yet."));
-    QVERIFY(!QFile::exists(dir.filePath("none.dat")));
-  }
-
-  void printingAndTheClipboard()
-  {
-    MainWindow window;
-    Write(dir.filePath("eight.dat"), EightTraces());
-    load(window, dir.filePath("eight.dat"));
-    prompts->messages.clear();
-    const QString pdf = dir.filePath("window.pdf");
-    PrintSeam::setPrinterFactory([pdf](QPrinter::PrinterMode mode) {
-      auto printer = std::make_unique<QPrinter>(mode);
-      printer->setOutputFormat(QPrinter::PdfFormat);
-      printer->setOutputFileName(pdf);
-      return printer;
-    });
-    PrintSeam::setPrinterChooser([](QPrinter &, QWidget *) { return false; });
-    window.findChild<QAction *>("actionPrint_Graph")->trigger();
-    QVERIFY(!QFile::exists(pdf));
-    window.findChild<QAction *>("actionPrint_Data")->trigger();
-    QVERIFY(ReadAll(pdf).startsWith("%PDF-"));
-    QVERIFY(prompts->messages.isEmpty());
-
-    window.findChild<QAction *>("actionGraph_to_Clipboard")->trigger();
+    bool asked = false;
+    PrintSeam::setPrinterChooser([&asked](QPrinter &, QWidget *) { return !(asked = true); });
+    Trigger(window, "actionPrint_Graph");
+    QVERIFY(asked);
+    Trigger(window, "actionGraph_to_Clipboard");
     QCOMPARE(QApplication::clipboard()->pixmap().size(), window.size());
-  }
 
-  void contentsOpensTheManualBesideTheProgram()
-  {
     const QString manual = QCoreApplication::applicationDirPath() + "/Solvane.pdf";
     QVERIFY2(ReadAll(manual).startsWith("%PDF-"), "the build renders docs/Manual.md to Solvane.pdf");
-    MainWindow window;
     QDesktopServices::setUrlHandler("file", this, "opened");
-    window.findChild<QAction *>("actionContents")->trigger();
+    Trigger(window, "actionContents");
     QDesktopServices::unsetUrlHandler("file");
     QCOMPARE(openedUrls, QList<QUrl>{QUrl::fromLocalFile(manual)});
-  }
 
-  void aboutShowsTheProductTexts()
-  {
-    MainWindow window;
     QString title;
     QTimer::singleShot(0, [&title] {
       QWidget *about = QApplication::activeModalWidget();
@@ -228,15 +176,9 @@ private slots:
       if (about)
         about->close();
     });
-    window.findChild<QAction *>("actionAbout")->trigger();
+    Trigger(window, "actionAbout");
     QCOMPARE(title, QString("Information about Solvane64"));
   }
-
-public slots:
-  void opened(const QUrl &url) { openedUrls << url; }
-
-private:
-  QList<QUrl> openedUrls;
 };
 
 QTEST_MAIN(TstDataFileWindow)
