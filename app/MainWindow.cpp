@@ -2,6 +2,8 @@
 
 #include "ui_MainWindow.h"
 
+#include "dialogs/DevWindow.h"
+#include "dialogs/SwpWindow.h"
 #include "dialogs/UserPrompt.h"
 #include "instruments/PwuDriver.h"
 #include "instruments/Visa.h"
@@ -158,7 +160,6 @@ void MainWindow::SetDspCtl()
 
 void MainWindow::SaveCfgTo(const QString &path)
 {
-  Cfg.X = x();
   if (CfgSave(Cfg, path) != 0)
     UserPrompt::warning(this, QStringLiteral("Configuration"), CfgSaveErrorText(path));
 }
@@ -187,6 +188,7 @@ void MainWindow::on_actionOpen_triggered()
 
 void MainWindow::on_actionSave_triggered()
 {
+  Cfg.X = x();
   SaveCfgTo(Cfg.CfgPath);
 }
 
@@ -194,8 +196,40 @@ void MainWindow::on_actionSave_as_triggered()
 {
   const QString path = UserPrompt::saveFileName(this, QString::fromLatin1(kCfgSaveAsCaption), Cfg.CfgDir,
                                                 QString::fromLatin1(kCfgSaveAsFilter));
-  if (!path.isEmpty())
-    SaveCfgTo(path);
+  if (path.isEmpty())
+    return;
+  Cfg.X = x();
+  SaveCfgTo(path);
+}
+
+// The set-up dialogs edit the record in place; whatever the user's answer,
+// the default file then holds what the record holds.
+template <class Dialog>
+void MainWindow::RunSetupDialog()
+{
+  Dialog dialog(&Cfg, nullptr);
+  dialog.exec();
+  SaveCfgTo(Cfg.CfgPath);
+}
+
+void MainWindow::on_actionDevices_triggered()
+{
+  RunSetupDialog<DevWindow>();
+}
+
+void MainWindow::on_Devices_clicked()
+{
+  RunSetupDialog<DevWindow>();
+}
+
+void MainWindow::on_actionSweep_triggered()
+{
+  RunSetupDialog<SwpWindow>();
+}
+
+void MainWindow::on_Sweep_clicked()
+{
+  RunSetupDialog<SwpWindow>();
 }
 
 void MainWindow::on_actionDefault_Size_triggered()

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QLabel>
@@ -21,6 +22,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 #include <memory>
 #include <qwt_plot.h>
@@ -86,6 +88,7 @@ private slots:
   void openLoadsChosenFileAndSaveWritesDefault();
   void openRefusesMissingFile();
   void saveAsWritesChosenFileOnly();
+  void cancelledSetupDialogsRewriteDefaultFile();
 
 private:
   std::unique_ptr<PromptRecorder> prompts;
@@ -399,6 +402,27 @@ void TestMainWindow::saveAsWritesChosenFileOnly()
   QFile::remove(chosen);
   Widget<QAction>(window, "actionSave_as")->trigger();
   QVERIFY(!QFile::exists(chosen));
+}
+
+void TestMainWindow::cancelledSetupDialogsRewriteDefaultFile()
+{
+  const QString path = DefaultCfgPath();
+  MainWindow window;
+  QTimer cancel;
+  QObject::connect(&cancel, &QTimer::timeout, [] {
+    if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+      dialog->reject();
+  });
+  cancel.start(10);
+  const auto rewritten = [&](const std::function<void()> &open) {
+    QFile::remove(path);
+    open();
+    return QFile::exists(path);
+  };
+  QVERIFY(rewritten([&] { Widget<QPushButton>(window, "Devices")->click(); }));
+  QVERIFY(rewritten([&] { Widget<QPushButton>(window, "Sweep")->click(); }));
+  QVERIFY(rewritten([&] { Widget<QAction>(window, "actionDevices")->trigger(); }));
+  QVERIFY(rewritten([&] { Widget<QAction>(window, "actionSweep")->trigger(); }));
 }
 
 // The user's real configuration and drivers are never touched: HOME and the
