@@ -56,8 +56,8 @@ QString AdminRights()
 {
   if (geteuid() == 0)
     return QStringLiteral("Yes");
-  QVector<gid_t> groups(getgroups(0, nullptr));
-  groups.resize(getgroups(groups.size(), groups.data()));
+  QVector<gid_t> groups(qMax(0, getgroups(0, nullptr)));
+  groups.resize(qMax(0, getgroups(groups.size(), groups.data())));
   for (gid_t gid : groups) {
     const group *entry = getgrgid(gid);
     if (entry && QByteArrayList{"sudo", "wheel", "admin"}.contains(entry->gr_name))
