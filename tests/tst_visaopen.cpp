@@ -116,11 +116,11 @@ class TstVisaOpen : public QObject {
 
   void configurationStopsAtFirstFailure()
   {
-    FakeVisa::failNext("viSetBuf", VI_ERROR_ALLOC);
+    FakeVisa::failNext("viSetBuf", VI_ERROR_IO);
     DevStr gen = device(24, 0);
-    QCOMPARE(DevOpen(gen), VI_ERROR_ALLOC);
+    QCOMPARE(DevOpen(gen), VI_ERROR_IO);
     QCOMPARE(FakeVisa::transcript().mid(2),
-             QStringList({"viSetAttribute 1 VI_ATTR_TMO_VALUE 10000", "viSetBuf 1 3 4000 -> VI_ERROR_ALLOC"}));
+             QStringList({"viSetAttribute 1 VI_ATTR_TMO_VALUE 10000", "viSetBuf 1 3 4000 -> VI_ERROR_IO"}));
   }
 
   // A VISA that opens with a warning still gives a usable, configured session.
@@ -388,28 +388,37 @@ class TstVisaOpen : public QObject {
     QCOMPARE(FakeVisa::transcript(), QStringList());
   }
 
+  void localByInterface_data()
+  {
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("resource");
+    QTest::addColumn<QStringList>("calls");
+    QTest::newRow("GPIB") << 24 << "GPIB1::4::INSTR" << QStringList({"viGpibControlREN 3 6"});
+    QTest::newRow("LAN") << 24 << "TCPIP::10.0.0.1::INSTR" << QStringList({"viWrite 3 \"&GTL\\n\""});
+    QTest::newRow("serial") << 24 << "ASRL1::INSTR" << QStringList();
+    QTest::newRow("USB") << 24 << "USB::0x1234::0x1::1::INSTR" << QStringList();
+    QTest::newRow("case-sensitive") << 24 << "tcpip::10.0.0.1::INSTR" << QStringList();
+    QTest::newRow("sensor handle") << 75 << "GPIB0::1::INSTR" << QStringList();
+  }
+
   void localByInterface()
+  {
+    QFETCH(int, type);
+    QFETCH(QString, resource);
+    QFETCH(QStringList, calls);
+    DevStr dev = device(type, 0);
+    dev.Session = 3;
+    dev.VisaResourceString = resource;
+    QCOMPARE(DevLocal(dev), VI_SUCCESS);
+    QCOMPARE(FakeVisa::transcript(), calls);
+  }
+
+  void localFailure()
   {
     DevStr dev = device(24, 0);
     dev.Session = 3;
-    dev.VisaResourceString = "GPIB1::4::INSTR";
-    QCOMPARE(DevLocal(dev), VI_SUCCESS);
-    dev.VisaResourceString = "TCPIP::10.0.0.1::INSTR";
-    QCOMPARE(DevLocal(dev), VI_SUCCESS);
-    dev.VisaResourceString = "ASRL1::INSTR";
-    QCOMPARE(DevLocal(dev), VI_SUCCESS);
-    dev.VisaResourceString = "USB::0x1234::0x1::1::INSTR";
-    QCOMPARE(DevLocal(dev), VI_SUCCESS);
-    dev.VisaResourceString = "tcpip::10.0.0.1::INSTR";  // the test is case-sensitive
-    QCOMPARE(DevLocal(dev), VI_SUCCESS);
-    dev.Type = 75;
     dev.VisaResourceString = "GPIB0::1::INSTR";
-    QCOMPARE(DevLocal(dev), VI_SUCCESS);
-    QCOMPARE(FakeVisa::transcript(), QStringList({"viGpibControlREN 3 6", "viWrite 3 \"&GTL\\n\""}));
-
     FakeVisa::failNext("viGpibControlREN", VI_ERROR_IO);
-    dev.Type = 24;
-    dev.VisaResourceString = "GPIB0::1::INSTR";
     QCOMPARE(DevLocal(dev), VI_ERROR_IO);
   }
 

@@ -37,17 +37,34 @@ std::string handle(ViSession vi)
   return std::to_string(vi);
 }
 
-std::string channelCall(const char *function, ViSession vi, ViInt32 channel, const std::string &value)
-{
-  return std::string(function) + " " + handle(vi) + " " + std::to_string(channel) + " " + value;
-}
-
 // Logs a call without outputs and returns its scripted status.
 ViStatus plainCall(const char *function, const std::string &line)
 {
   const ViStatus status = state().recorder.scripted(function);
   state().recorder.log(line, fake::result(status));
   return status;
+}
+
+std::string text(ViInt32 value)
+{
+  return std::to_string(value);
+}
+
+std::string text(double value)
+{
+  return fake::number(value);
+}
+
+std::string channelLine(const char *function, ViSession vi, ViInt32 channel, const std::string &value)
+{
+  return std::string(function) + " " + handle(vi) + " " + std::to_string(channel) + " " + value;
+}
+
+// A call on the sensor's channel with one value and no output.
+template <typename T>
+ViStatus channelCall(const char *function, ViSession vi, ViInt32 channel, T value)
+{
+  return plainCall(function, channelLine(function, vi, channel, text(value)));
 }
 
 }  // namespace
@@ -117,32 +134,27 @@ ViStatus pwudrv_chans_zero(ViSession vi)
 
 ViStatus pwudrv_avg_configureAvgAuto(ViSession vi, ViInt32 channel, ViInt32 resolution)
 {
-  return plainCall("pwudrv_avg_configureAvgAuto",
-                   channelCall("pwudrv_avg_configureAvgAuto", vi, channel, std::to_string(resolution)));
+  return channelCall("pwudrv_avg_configureAvgAuto", vi, channel, resolution);
 }
 
 ViStatus pwudrv_avg_configureAvgManual(ViSession vi, ViInt32 channel, ViInt32 count)
 {
-  return plainCall("pwudrv_avg_configureAvgManual",
-                   channelCall("pwudrv_avg_configureAvgManual", vi, channel, std::to_string(count)));
+  return channelCall("pwudrv_avg_configureAvgManual", vi, channel, count);
 }
 
 ViStatus pwudrv_range_setAutoEnabled(ViSession vi, ViInt32 channel, ViBoolean enabled)
 {
-  return plainCall("pwudrv_range_setAutoEnabled",
-                   channelCall("pwudrv_range_setAutoEnabled", vi, channel, std::to_string(enabled)));
+  return channelCall("pwudrv_range_setAutoEnabled", vi, channel, ViInt32(enabled));
 }
 
 ViStatus pwudrv_chan_setInitContinuousEnabled(ViSession vi, ViInt32 channel, ViBoolean enabled)
 {
-  return plainCall("pwudrv_chan_setInitContinuousEnabled",
-                   channelCall("pwudrv_chan_setInitContinuousEnabled", vi, channel, std::to_string(enabled)));
+  return channelCall("pwudrv_chan_setInitContinuousEnabled", vi, channel, ViInt32(enabled));
 }
 
 ViStatus pwudrv_chan_setCorrectionFrequency(ViSession vi, ViInt32 channel, ViReal64 frequencyHz)
 {
-  return plainCall("pwudrv_chan_setCorrectionFrequency",
-                   channelCall("pwudrv_chan_setCorrectionFrequency", vi, channel, fake::number(frequencyHz)));
+  return channelCall("pwudrv_chan_setCorrectionFrequency", vi, channel, frequencyHz);
 }
 
 ViStatus pwudrv_meass_readMeasurement(ViSession vi, ViInt32 channel, ViInt32 timeoutMs, ViReal64 *reading)
@@ -163,7 +175,7 @@ ViStatus pwudrv_meass_readMeasurement(ViSession vi, ViInt32 channel, ViInt32 tim
       output = fake::number(next.watts);
     }
   }
-  s.recorder.log(channelCall("pwudrv_meass_readMeasurement", vi, channel, std::to_string(timeoutMs)),
+  s.recorder.log(channelLine("pwudrv_meass_readMeasurement", vi, channel, text(timeoutMs)),
                  fake::result(status, output));
   return status;
 }

@@ -1,5 +1,7 @@
 #include "FakeText.h"
 
+#include "visa/StatusText.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -36,73 +38,18 @@ std::string quoted(const std::string &text)
   return quoted(text.data(), text.size());
 }
 
-static std::string hex(uint32_t value)
-{
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08X", value);
-  return text;
-}
-
+// Driver statuses are small numbers and read best in decimal; VISA codes by
+// the names that the project's VISA library gives them.
 std::string statusName(ViStatus status)
 {
-  static const std::map<ViStatus, const char *> names = {
-      {VI_SUCCESS, "VI_SUCCESS"},
-      {VI_SUCCESS_TERM_CHAR, "VI_SUCCESS_TERM_CHAR"},
-      {VI_SUCCESS_MAX_CNT, "VI_SUCCESS_MAX_CNT"},
-      {VI_WARN_CONFIG_NLOADED, "VI_WARN_CONFIG_NLOADED"},
-      {VI_SUCCESS_DEV_NPRESENT, "VI_SUCCESS_DEV_NPRESENT"},
-      {VI_WARN_NSUP_ATTR_STATE, "VI_WARN_NSUP_ATTR_STATE"},
-      {VI_ERROR_SYSTEM_ERROR, "VI_ERROR_SYSTEM_ERROR"},
-      {VI_ERROR_INV_OBJECT, "VI_ERROR_INV_OBJECT"},
-      {VI_ERROR_RSRC_LOCKED, "VI_ERROR_RSRC_LOCKED"},
-      {VI_ERROR_RSRC_NFOUND, "VI_ERROR_RSRC_NFOUND"},
-      {VI_ERROR_INV_RSRC_NAME, "VI_ERROR_INV_RSRC_NAME"},
-      {VI_ERROR_TMO, "VI_ERROR_TMO"},
-      {VI_ERROR_NSUP_ATTR, "VI_ERROR_NSUP_ATTR"},
-      {VI_ERROR_NSUP_ATTR_STATE, "VI_ERROR_NSUP_ATTR_STATE"},
-      {VI_ERROR_ALLOC, "VI_ERROR_ALLOC"},
-      {VI_ERROR_INV_SETUP, "VI_ERROR_INV_SETUP"},
-      {VI_ERROR_INV_MASK, "VI_ERROR_INV_MASK"},
-      {VI_ERROR_IO, "VI_ERROR_IO"},
-      {VI_ERROR_NSUP_OPER, "VI_ERROR_NSUP_OPER"},
-      {VI_ERROR_INV_MODE, "VI_ERROR_INV_MODE"},
-      {VI_ERROR_LIBRARY_NFOUND, "VI_ERROR_LIBRARY_NFOUND"},
-  };
-  const auto it = names.find(status);
-  if (it != names.end())
-    return it->second;
-  // Driver statuses are small numbers; VISA codes read better in hex.
-  if (status > -0x10000 && status < 0x10000)
+  if (status > -0x10000 && status < 0x10000 && status != VI_SUCCESS)
     return std::to_string(status);
-  return hex(static_cast<uint32_t>(status));
+  return ::statusName(status).toStdString();
 }
 
 std::string attributeName(ViAttr attribute)
 {
-  static const std::map<ViAttr, const char *> names = {
-      {VI_ATTR_RSRC_NAME, "VI_ATTR_RSRC_NAME"},
-      {VI_ATTR_MAX_QUEUE_LENGTH, "VI_ATTR_MAX_QUEUE_LENGTH"},
-      {VI_ATTR_SEND_END_EN, "VI_ATTR_SEND_END_EN"},
-      {VI_ATTR_TERMCHAR, "VI_ATTR_TERMCHAR"},
-      {VI_ATTR_TMO_VALUE, "VI_ATTR_TMO_VALUE"},
-      {VI_ATTR_IO_PROT, "VI_ATTR_IO_PROT"},
-      {VI_ATTR_ASRL_BAUD, "VI_ATTR_ASRL_BAUD"},
-      {VI_ATTR_ASRL_DATA_BITS, "VI_ATTR_ASRL_DATA_BITS"},
-      {VI_ATTR_ASRL_PARITY, "VI_ATTR_ASRL_PARITY"},
-      {VI_ATTR_ASRL_STOP_BITS, "VI_ATTR_ASRL_STOP_BITS"},
-      {VI_ATTR_ASRL_FLOW_CNTRL, "VI_ATTR_ASRL_FLOW_CNTRL"},
-      {VI_ATTR_RD_BUF_OPER_MODE, "VI_ATTR_RD_BUF_OPER_MODE"},
-      {VI_ATTR_WR_BUF_OPER_MODE, "VI_ATTR_WR_BUF_OPER_MODE"},
-      {VI_ATTR_SUPPRESS_END_EN, "VI_ATTR_SUPPRESS_END_EN"},
-      {VI_ATTR_TERMCHAR_EN, "VI_ATTR_TERMCHAR_EN"},
-      {VI_ATTR_ASRL_END_IN, "VI_ATTR_ASRL_END_IN"},
-      {VI_ATTR_ASRL_END_OUT, "VI_ATTR_ASRL_END_OUT"},
-      {VI_ATTR_ASRL_XON_CHAR, "VI_ATTR_ASRL_XON_CHAR"},
-      {VI_ATTR_ASRL_XOFF_CHAR, "VI_ATTR_ASRL_XOFF_CHAR"},
-      {VI_ATTR_RM_SESSION, "VI_ATTR_RM_SESSION"},
-  };
-  const auto it = names.find(attribute);
-  return it != names.end() ? std::string(it->second) : hex(attribute);
+  return ::attributeName(attribute).toStdString();
 }
 
 std::string number(double value)

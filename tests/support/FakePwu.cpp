@@ -7,20 +7,10 @@
 
 namespace {
 
-struct Controls {
-  FakeLibrary library{FakePwu::folder() + "libpwudrv_64.so"};
-  decltype(&fakepwu_reset) reset = library.resolve<decltype(reset)>("fakepwu_reset");
-  decltype(&fakepwu_reading) reading = library.resolve<decltype(reading)>("fakepwu_reading");
-  decltype(&fakepwu_fail_next) failNext = library.resolve<decltype(failNext)>("fakepwu_fail_next");
-  decltype(&fakepwu_revision) revision = library.resolve<decltype(revision)>("fakepwu_revision");
-  decltype(&fakepwu_transcript) transcript =
-      library.resolve<decltype(transcript)>("fakepwu_transcript");
-};
-
-Controls &controls()
+FakeLibrary &library()
 {
-  static Controls c;
-  return c;
+  static FakeLibrary fake(FakePwu::folder() + "libpwudrv_64.so");
+  return fake;
 }
 
 }  // namespace
@@ -46,32 +36,32 @@ bool load()
 
 void reset()
 {
-  controls().reset();
+  library().resolve<decltype(&fakepwu_reset)>("fakepwu_reset")();
 }
 
 void reading(double watts)
 {
-  controls().reading(watts, VI_SUCCESS);
+  library().resolve<decltype(&fakepwu_reading)>("fakepwu_reading")(watts, VI_SUCCESS);
 }
 
 void readingFails(ViStatus status)
 {
-  controls().reading(0.0, status);
+  library().resolve<decltype(&fakepwu_reading)>("fakepwu_reading")(0.0, status);
 }
 
 void failNext(const QString &function, ViStatus status)
 {
-  controls().failNext(function.toLatin1().constData(), status);
+  library().resolve<decltype(&fakepwu_fail_next)>("fakepwu_fail_next")(function.toLatin1().constData(), status);
 }
 
 void setRevision(const QString &text)
 {
-  controls().revision(text.toUtf8().constData());
+  library().resolve<decltype(&fakepwu_revision)>("fakepwu_revision")(text.toUtf8().constData());
 }
 
 QStringList transcript()
 {
-  return FakeLibrary::lines(controls().transcript);
+  return FakeLibrary::lines(library().resolve<decltype(&fakepwu_transcript)>("fakepwu_transcript"));
 }
 
 }  // namespace FakePwu

@@ -9,28 +9,16 @@
 
 namespace {
 
-struct Controls {
-  FakeLibrary library{FakeVisa::libraryPath()};
-  decltype(&fakevisa_reset) reset = library.resolve<decltype(reset)>("fakevisa_reset");
-  decltype(&fakevisa_reply) reply = library.resolve<decltype(reply)>("fakevisa_reply");
-  decltype(&fakevisa_fail_next) failNext = library.resolve<decltype(failNext)>("fakevisa_fail_next");
-  decltype(&fakevisa_fail_open) failOpen = library.resolve<decltype(failOpen)>("fakevisa_fail_open");
-  decltype(&fakevisa_stb) stb = library.resolve<decltype(stb)>("fakevisa_stb");
-  decltype(&fakevisa_auto_opc) autoOpc = library.resolve<decltype(autoOpc)>("fakevisa_auto_opc");
-  decltype(&fakevisa_transcript) transcript =
-      library.resolve<decltype(transcript)>("fakevisa_transcript");
-};
-
-Controls &controls()
+FakeLibrary &library()
 {
-  static Controls c;
-  return c;
+  static FakeLibrary fake(FakeVisa::libraryPath());
+  return fake;
 }
 
 void queue(int scope, const QByteArray &key, const QString &text, ViStatus status)
 {
   const QByteArray bytes = text.toLocal8Bit();
-  controls().reply(scope, key.constData(), bytes.constData(), static_cast<size_t>(bytes.size()), status);
+  library().resolve<decltype(&fakevisa_reply)>("fakevisa_reply")(scope, key.constData(), bytes.constData(), static_cast<size_t>(bytes.size()), status);
 }
 
 // The text of a quoted transcript field, escapes undone.
@@ -82,7 +70,7 @@ bool load()
 
 void reset()
 {
-  controls().reset();
+  library().resolve<decltype(&fakevisa_reset)>("fakevisa_reset")();
 }
 
 void reply(const QString &text)
@@ -112,27 +100,27 @@ void timeoutFor(const QString &resource)
 
 void failNext(const QString &function, ViStatus status)
 {
-  controls().failNext(function.toLatin1().constData(), status);
+  library().resolve<decltype(&fakevisa_fail_next)>("fakevisa_fail_next")(function.toLatin1().constData(), status);
 }
 
 void failOpen(const QString &resource, ViStatus status)
 {
-  controls().failOpen(resource.toLocal8Bit().constData(), status);
+  library().resolve<decltype(&fakevisa_fail_open)>("fakevisa_fail_open")(resource.toLocal8Bit().constData(), status);
 }
 
 void statusByte(ViUInt16 stb)
 {
-  controls().stb(stb);
+  library().resolve<decltype(&fakevisa_stb)>("fakevisa_stb")(stb);
 }
 
 void setAutoOpc(bool on)
 {
-  controls().autoOpc(on ? 1 : 0);
+  library().resolve<decltype(&fakevisa_auto_opc)>("fakevisa_auto_opc")(on ? 1 : 0);
 }
 
 QStringList transcript()
 {
-  return FakeLibrary::lines(controls().transcript);
+  return FakeLibrary::lines(library().resolve<decltype(&fakevisa_transcript)>("fakevisa_transcript"));
 }
 
 QStringList writes()

@@ -15,6 +15,8 @@
 //   status byte, attribute read), followed by the status name when the status
 //   is not VI_SUCCESS; a failed call shows only its status name
 //   (VI_ERROR_TMO), a successful call without output shows no result.
+//   Status and attribute names are those of the project's VISA library
+//   (visa/StatusText.h); a code it does not name appears in hex (0xBFFF003C).
 // Examples:
 //   viOpenDefaultRM -> 1000
 //   viOpen 1000 "GPIB0::20::INSTR" 0 5000 -> 1
