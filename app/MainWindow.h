@@ -91,7 +91,6 @@ private:
 
   // The curve table of the plot, made on first use.
   TraceCurveTable &Curves();
-  bool BeginRun();
   void SetRunControls(bool running);
   void ReportRun(const SwpResult &result);
   bool RepeatFitsSeries();
@@ -107,4 +106,19 @@ private:
   bool SwpActive = false;
   QList<QAction *> LockedActions;  // menu entries held disabled during a run
   // ---- end of sweep run and trace display ----
+
+  // ---- Files, printing, manual and About (MainWindowFiles.cpp) ----
+private slots:
+  void on_actionSave_Normalization_triggered();
+  void on_actionLoad_Data_triggered();
+  void on_actionSave_Data_triggered();
+  void on_actionPrint_Data_triggered();
+  void on_actionGraph_to_Clipboard_triggered();
+  void on_actionPrint_Graph_triggered();
+  void on_actionContents_triggered();
+  void on_actionAbout_triggered();
+
+private:
+  void ShowLoadedTraces();
+  // ---- end of files, printing, manual and About ----
 };
