@@ -6,6 +6,7 @@
 #include "storage/SafeSave.h"
 #include "storage/TraceText.h"
 #include "sweep/SwpLimits.h"
+#include "sweep/TraceStore.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -154,8 +155,7 @@ void Apply(const DatContent &content, CfgStr &cfg)
   cfg.AnaFreqs = content.freqs;
   cfg.Gen1Freqs = content.freqs;
   cfg.Gen2Freqs = content.freqs;
-  cfg.NormData = QVector<double>(content.points, kUnmeasured);
-  cfg.Traces = QVector<TraceRec>(content.traces, TraceRec(content.levels, QVector<double>(content.points)));
+  AllocTrc(cfg);
   const int perPoint = content.traces * content.levels;
   for (int i = 0; i < content.points; ++i)
     for (int k = 0; k < perPoint; ++k)
