@@ -56,10 +56,14 @@ CfgStr defaultRecord()
 // not an int, instead of wrapping around to some arbitrary value.
 void read(const QVariant &value, CfgConv conv, int &field)
 {
+  if (conv == CfgConv::IntAsBool) {
+    field = value.toBool() ? 1 : 0;
+    return;
+  }
   bool ok = false;
   const qlonglong wide = value.toLongLong(&ok);
   const bool fits = ok && wide >= std::numeric_limits<int>::min() && wide <= std::numeric_limits<int>::max();
-  field = conv == CfgConv::IntAsBool ? int(value.toBool()) : fits ? int(wide) : 0;
+  field = fits ? int(wide) : 0;
 }
 void read(const QVariant &value, CfgConv, double &field) { field = value.toDouble(); }
 void read(const QVariant &value, CfgConv, bool &field) { field = value.toBool(); }
