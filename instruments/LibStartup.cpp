@@ -18,7 +18,7 @@ QString VxiFolder()
 #else
   if (!folder.isEmpty() && !folder.endsWith('/'))
     folder += '/';
-  return folder + "linux64/bin/";
+  return folder + "Win64/Bin/";
 #endif
 }
 

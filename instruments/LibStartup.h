@@ -13,8 +13,9 @@ struct LibStartup {
 };
 
 // The folder of instrument drivers: VXIPNPPATH64 followed by "Win64\Bin\" on
-// Windows and by "linux64/bin/" elsewhere (a separator is put between when the
-// variable lacks one). Without the variable the folder is relative.
+// Windows; elsewhere by the same folders with "/" ("Win64/Bin/"), so that one
+// driver tree serves both, and with a "/" put between when the variable lacks
+// it. Without the variable the folder is relative.
 QString VxiFolder();
 
 // Loads the VISA library, then the sensor driver from VxiFolder(); anaType is

@@ -18,11 +18,11 @@ class TstLibStartup : public QObject {
   void driverFolder()
   {
     qunsetenv("VXIPNPPATH64");
-    QCOMPARE(VxiFolder(), QString("linux64/bin/"));
+    QCOMPARE(VxiFolder(), QString("Win64/Bin/"));
     qputenv("VXIPNPPATH64", "/opt/vxipnp");
-    QCOMPARE(VxiFolder(), QString("/opt/vxipnp/linux64/bin/"));
+    QCOMPARE(VxiFolder(), QString("/opt/vxipnp/Win64/Bin/"));
     qputenv("VXIPNPPATH64", "/opt/vxipnp/");
-    QCOMPARE(VxiFolder(), QString("/opt/vxipnp/linux64/bin/"));
+    QCOMPARE(VxiFolder(), QString("/opt/vxipnp/Win64/Bin/"));
   }
 
   void withoutSensorDriverTheSensorBecomesThePowerMeter()
@@ -34,7 +34,7 @@ class TstLibStartup : public QObject {
     QVERIFY(!sensor.SensorDriverLoaded);
     QCOMPARE(sensor.AnaType, 73);
     QVERIFY(sensor.AnaTypeChanged);
-    QCOMPARE(sensor.VxiPath, vxi_.path() + "/linux64/bin/");
+    QCOMPARE(sensor.VxiPath, vxi_.path() + "/Win64/Bin/");
 
     const LibStartup analyzer = LoadLibs(40);
     QCOMPARE(analyzer.AnaType, 40);
@@ -43,13 +43,13 @@ class TstLibStartup : public QObject {
 
   void withSensorDriverTheSensorStays()
   {
-    QVERIFY(QDir().mkpath(vxi_.path() + "/linux64/bin"));
-    QVERIFY(QFile::link(FakePwu::folder() + "libpwudrv_64.so", vxi_.path() + "/linux64/bin/libpwudrv_64.so"));
+    QVERIFY(QDir().mkpath(vxi_.path() + "/Win64/Bin"));
+    QVERIFY(QFile::link(FakePwu::folder() + "libpwudrv_64.so", vxi_.path() + "/Win64/Bin/libpwudrv_64.so"));
     const LibStartup sensor = LoadLibs(75);
     QVERIFY(sensor.SensorDriverLoaded);
     QCOMPARE(sensor.AnaType, 75);
     QVERIFY(!sensor.AnaTypeChanged);
-    QCOMPARE(PwuLibraryPath(), vxi_.path() + "/linux64/bin/libpwudrv_64.so");
+    QCOMPARE(PwuLibraryPath(), vxi_.path() + "/Win64/Bin/libpwudrv_64.so");
   }
 };
 
