@@ -157,7 +157,7 @@ ReceiverSetB::ReceiverSetB(Bench &bench, int type, const Identity &identity) : T
   on("B:I", [this](const Command &c) {
     // IF bandwidths of the EMI bands; the receiver takes the nearest.
     double wanted = 0.0;
-    const int error = setNumber(wanted, 1.0, 10e6, {"H"})(c);
+    const int error = setNumber(wanted, 0.0, 10e6, {"H"})(c);
     if (error != kNoError)
       return error;
     double best = 200.0;

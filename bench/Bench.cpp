@@ -57,9 +57,13 @@ QVector<Tone> Bench::outputTones() const {
 }
 
 double Bench::expectedLevel(double freqHz, double bandwidthHz, double floorDbm) const {
+  return levelIn(outputTones(), freqHz, bandwidthHz, floorDbm);
+}
+
+double Bench::levelIn(const QVector<Tone> &tones, double freqHz, double bandwidthHz, double floorDbm) {
   const double halfWidth = std::max(bandwidthHz / 2.0, 1.0);
   double milliwatts = std::pow(10.0, floorDbm / 10.0);
-  for (const Tone &t : outputTones())
+  for (const Tone &t : tones)
     if (bandwidthHz <= 0.0 || std::abs(t.freqHz - freqHz) <= halfWidth)
       milliwatts += std::pow(10.0, t.levelDbm / 10.0);
   return 10.0 * std::log10(milliwatts);

@@ -52,6 +52,8 @@ public:
   // the measuring instrument included. A bandwidth of 0 measures everything
   // (a power meter).
   double expectedLevel(double freqHz, double bandwidthHz, double floorDbm) const;
+  // The level of a set of tones as a receiver sees it.
+  static double levelIn(const QVector<Tone> &tones, double freqHz, double bandwidthHz, double floorDbm);
   // The same with the measurement noise of one reading.
   double reading(double freqHz, double bandwidthHz, double floorDbm);
 

@@ -29,7 +29,7 @@ bool Generator::tone(Tone &out) const {
 void Generator::reset() {
   freqHz_ = 1e9;
   levelDbm_ = -30.0;
-  on_ = false;
+  on_ = !switchable_;
   externalReference_ = false;
 }
 
@@ -52,6 +52,9 @@ ScpiGenerator::ScpiGenerator(Bench &bench, int type, const Identity &identity, c
   if (!output.isEmpty()) {
     on(output, setSwitch(on_));
     on(output + '?', query([this] { return QByteArray(on_ ? "1" : "0"); }));
+  } else {
+    switchable_ = false;
+    on_ = true;
   }
   if (type != 4) {
     const QByteArray rosc = second ? "ROSC:SOUR2" : "ROSC:SOUR";

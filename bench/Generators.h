@@ -31,6 +31,7 @@ protected:
   double freqHz_ = 1e9;
   double levelDbm_ = -30.0;
   bool on_ = false;
+  bool switchable_ = true;  // false: the output has no switch and is always on
   bool externalReference_ = false;
   double minFreq_, maxFreq_, minLevel_, maxLevel_;
 };

@@ -239,14 +239,23 @@ void VisaHost::deliver(Object &session, const QByteArray &bytes, bool end) {
   session.partialMessage += bytes;
   int start = 0;
   for (int lf = session.partialMessage.indexOf('\n'); lf >= 0; lf = session.partialMessage.indexOf('\n', start)) {
-    session.instrument->receive(session.partialMessage.mid(start, lf - start));
+    deliverMessage(session, session.partialMessage.mid(start, lf - start));
     start = lf + 1;
   }
   session.partialMessage.remove(0, start);
   if (end && !session.partialMessage.isEmpty()) {
-    session.instrument->receive(session.partialMessage);
+    deliverMessage(session, session.partialMessage);
     session.partialMessage.clear();
   }
+}
+
+void VisaHost::deliverMessage(Object &session, const QByteArray &message) {
+  // On the LAN, "&GTL" is the interface's go-to-local message; it never
+  // reaches the instrument's parser.
+  if (message == "&GTL" && session.resource.trimmed().startsWith("TCPIP", Qt::CaseInsensitive))
+    session.instrument->goToLocal();
+  else
+    session.instrument->receive(message);
 }
 
 ViStatus VisaHost::write(ViSession vi, const ViByte *buf, ViUInt32 count, ViUInt32 *written) {

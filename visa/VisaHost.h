@@ -50,6 +50,7 @@ private:
   ViStatus traced(const char *function, ViObject vi, const QByteArray &detail, ViStatus status);
   void loadBenchFromEnvironment();
   void deliver(Object &session, const QByteArray &bytes, bool end);
+  static void deliverMessage(Object &session, const QByteArray &message);
   int effectiveTimeoutMs(const Object &session) const;
   static std::map<ViAttr, ViAttrState> defaultAttributes(const QString &resource);
 

@@ -1,0 +1,79 @@
+#include "support/SimBench.h"
+
+#include "instruments/PwuDriver.h"
+#include "instruments/Visa.h"
+#include "instruments/VisaFunctions.h"
+#include "support/TestPaths.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLibrary>
+#include <QTemporaryDir>
+
+namespace SimBench {
+
+namespace {
+
+QLibrary &library() {
+  static QLibrary lib(binDir() + "/libsolvisa.so");
+  return lib;
+}
+
+template <typename F> F entry(const char *name) { return reinterpret_cast<F>(library().resolve(name)); }
+
+}  // namespace
+
+bool load() {
+  qputenv("SOLVANE_VISA_LIBRARY", (binDir() + "/libsolvisa.so").toLocal8Bit());
+  return VisaLoad() && VisaLibraryPath().endsWith("libsolvisa.so") && library().load() &&
+         PwuLoad(binDir() + "/vxipnp/Win64/Bin/");
+}
+
+std::unique_ptr<sim::Bench> use(const QByteArray &json) {
+  static QTemporaryDir dir;
+  static int count = 0;
+  QJsonObject root = QJsonDocument::fromJson(json).object();
+  if (!root.contains("timeoutMs"))
+    root.insert("timeoutMs", 50);
+  const QByteArray text = QJsonDocument(root).toJson();
+  const QString path = dir.filePath(QStringLiteral("bench%1.json").arg(++count));
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+    return nullptr;
+  file.close();
+  qputenv("SOLVISA_BENCH", path.toLocal8Bit());
+  QString error;
+  std::unique_ptr<sim::Bench> model = sim::benchFromJson(text, &error);
+  if (!model)
+    qWarning("bench: %s", qPrintable(error));
+  return model;
+}
+
+ViSession openSession(const QString &resource) {
+  ViSession rm = 0, session = 0;
+  if (entry<decltype(&viOpenDefaultRM)>("viOpenDefaultRM")(&rm) != VI_SUCCESS)
+    return 0;
+  const QByteArray name = resource.toLatin1();
+  if (entry<decltype(&viOpen)>("viOpen")(rm, name.constData(), VI_NO_LOCK, 0, &session) != VI_SUCCESS)
+    return 0;
+  return session;
+}
+
+QStringList drainErrors(const QString &resource) {
+  QStringList errors;
+  const ViSession session = openSession(resource);
+  if (!session)
+    return {"cannot open " + resource};
+  for (int i = 0; i < 50; ++i) {
+    QString reply;
+    if (VisaQuery(session, "SYST:ERR?\n", reply) != VI_SUCCESS)
+      return errors << "SYST:ERR? failed";
+    if (reply.startsWith("0,"))
+      break;
+    errors << reply.trimmed();
+  }
+  entry<decltype(&viClose)>("viClose")(session);
+  return errors;
+}
+
+}  // namespace SimBench
