@@ -132,7 +132,8 @@ QString StatusText(ViStatus status)
   default:
     break;
   }
-  const QString code = QStringLiteral("VISA status 0x%1").arg(static_cast<quint32>(status), 8, 16, QLatin1Char('0')).toUpper();
+  const QString hex = QString::number(static_cast<quint32>(status), 16).toUpper().rightJustified(8, QLatin1Char('0'));
+  const QString code = QStringLiteral("VISA status 0x") + hex;
   return meaning.isEmpty() ? code : code + QStringLiteral(", ") + meaning;
 }
 
