@@ -3,12 +3,15 @@
 #include "instruments/PwuDriver.h"
 #include "instruments/Visa.h"
 #include "instruments/VisaFunctions.h"
+#include "support/SleepRecorder.h"
 #include "support/TestPaths.h"
+#include "sweep/SwpObserver.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLibrary>
 #include <QTemporaryDir>
+#include <cmath>
 
 namespace SimBench {
 
@@ -18,6 +21,17 @@ QLibrary &library() {
   static QLibrary lib(binDir() + "/libsolvisa.so");
   return lib;
 }
+
+class Headless : public SwpObserver {
+public:
+  bool continuous() override { return false; }
+  bool stopRequested() override { return false; }
+  void passStarted(bool) override {}
+  void levelStarted(int) override {}
+  void pointMeasured(int, int) override {}
+  void levelDone(int) override {}
+  void passDone(double) override {}
+};
 
 template <typename F> F entry(const char *name) { return reinterpret_cast<F>(library().resolve(name)); }
 
@@ -74,6 +88,35 @@ QStringList drainErrors(const QString &resource) {
   }
   entry<decltype(&viClose)>("viClose")(session);
   return errors;
+}
+
+SwpOutcome sweep(CfgStr &cfg, bool normActive) {
+  SleepRecorder noWaits;
+  Headless observer;
+  const SwpResult result = SweepEngine(cfg, observer).run(normActive);
+  return result.initCode != 0 ? SwpOutcome::InitFailed : result.outcome;
+}
+
+double predicted(const sim::Bench &model, const CfgStr &cfg, int level, int point) {
+  const sim::Tone rf{cfg.Gen1Freqs[point] * 1e6, cfg.Gen1.StartLevel + level * cfg.Gen1.StepLevel};
+  const sim::Tone lo{cfg.Gen2Freqs[point] * 1e6, cfg.Gen2.StartLevel};
+  const bool haveLo = cfg.Gen2.Type != 0;
+  return sim::Bench::levelIn(model.dut().respond({rf}, haveLo ? &lo : nullptr), cfg.AnaFreqs[point] * 1e6, 1e6,
+                             -200.0);
+}
+
+QStringList mismatches(const CfgStr &cfg, const sim::Bench &model, double toleranceDb) {
+  QStringList lines;
+  const TraceRec &trace = cfg.Traces.last();
+  for (int level = 0; level < cfg.LevelCount; ++level)
+    for (int point = 0; point < cfg.PointCount; ++point) {
+      const double expected = predicted(model, cfg, level, point) + cfg.ExternalAttenuation;
+      const double got = trace[level][point];
+      if (!(std::abs(got - expected) <= toleranceDb))
+        lines << QStringLiteral("level %1 point %2 (IF %3 MHz): measured %4 dBm, the device gives %5 dBm")
+                     .arg(level).arg(point).arg(cfg.AnaFreqs[point]).arg(got).arg(expected);
+    }
+  return lines;
 }
 
 }  // namespace SimBench

@@ -3,6 +3,7 @@
 // loads the project's libsolvisa, and each test names the bench it wants.
 #include "bench/BenchFile.h"
 #include "instruments/VisaDefs.h"
+#include "sweep/SweepEngine.h"
 
 #include <QByteArray>
 #include <QString>
@@ -23,5 +24,15 @@ std::unique_ptr<sim::Bench> use(const QByteArray &json);
 QStringList drainErrors(const QString &resource);
 // Opens a session of the test's own; 0 when the resource cannot be opened.
 ViSession openSession(const QString &resource);
+// One run of the sweep engine without waits and without a window;
+// InitFailed when the preparation failed.
+SwpOutcome sweep(CfgStr &cfg, bool normActive = false);
+// The level the device under test gives at a point of a level step: the
+// generator 1 tone at the step's level, generator 2's tone (when there is
+// one) at its start level, seen in 1 MHz at the point's IF.
+double predicted(const sim::Bench &model, const CfgStr &cfg, int level, int point);
+// The points of the newest trace that differ from the prediction by more
+// than the tolerance, as readable lines (empty when all agree).
+QStringList mismatches(const CfgStr &cfg, const sim::Bench &model, double toleranceDb);
 
 }  // namespace SimBench
