@@ -51,6 +51,12 @@ public:
   }
 };
 
+void Fresh(CfgStr &cfg, int points)
+{
+  cfg = CfgStr();
+  Settings(cfg, points);
+}
+
 int Measured(const QVector<double> &row)
 {
   return int(std::count_if(row.cbegin(), row.cend(), [](double v) { return !std::isnan(v); }));
@@ -95,12 +101,12 @@ void TestSweepEngine::initTestCase()
 void TestSweepEngine::init()
 {
   FakeVisa::reset();
-  Settings(cfg, 3);
+  Fresh(cfg, 3);
 }
 
 void TestSweepEngine::defaultSettingsMeasureEveryPoint()
 {
-  Settings(cfg, 91);
+  Fresh(cfg, 91);
   QCOMPARE(cfg.PointCount, 91);
   ScriptPrep(cfg);
   ScriptReadings(-16.0, 91);
@@ -143,7 +149,7 @@ void TestSweepEngine::exactCommandsOfAShortRun()
 
 void TestSweepEngine::stopEndsRunAndSwitchesRfOff()
 {
-  Settings(cfg, 91);
+  Fresh(cfg, 91);
   ScriptPrep(cfg);
   ScriptReadings(-16.0, 91);
   Recorder rec;
@@ -261,7 +267,7 @@ void TestSweepEngine::silentAnalyzerFailsPreparation()
 
 void TestSweepEngine::measurementErrorEndsRunAtOnce()
 {
-  Settings(cfg, 10);
+  Fresh(cfg, 10);
   ScriptPrep(cfg);
   ScriptReadings(-16.0, 4);  // the fifth reading never comes
   Recorder rec;
@@ -295,7 +301,7 @@ void TestSweepEngine::externalAttenuationAndReceiverNormalization()
   QCOMPARE(cfg.Traces[0][0], QVector<double>({-6.0, -6.0, -6.0}));
 
   FakeVisa::reset();
-  Settings(cfg, 3);
+  Fresh(cfg, 3);
   cfg.NormData = QVector<double>(3, -6.0);
   cfg.NormalizeGen = 0;
   ScriptPrep(cfg);
@@ -329,7 +335,7 @@ void TestSweepEngine::recordOfAnotherShapeIsRefused()
   QVERIFY(RunWrites().isEmpty());
 
   FakeVisa::reset();
-  Settings(cfg, 3);
+  Fresh(cfg, 3);
   cfg.NormData.clear();
   ScriptPrep(cfg);
   QCOMPARE(int(SweepEngine(cfg, rec).run(true).outcome), int(SwpOutcome::StoreMismatch));

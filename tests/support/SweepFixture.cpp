@@ -36,7 +36,6 @@ void ScriptGenerator(const QString &rsrc, const DevStr &gen, bool levelSweep)
 
 void Settings(CfgStr &cfg, int points)
 {
-  cfg = CfgStr();
   Gpib(cfg.Gen1, kGenType, 28);
   Gpib(cfg.Gen2, 0, 29);
   Gpib(cfg.Ana, kAnaType, 20);
@@ -54,7 +53,7 @@ void Settings(CfgStr &cfg, int points)
 
 void WithLo(CfgStr &cfg, bool fixedLo)
 {
-  cfg.Gen2.Type = kGenType;
+  Gpib(cfg.Gen2, kGenType, 29);
   cfg.Gen2.StartFreq = 1000.0;
   cfg.Gen2.StopFreq = 1000.0 + (cfg.Gen1.StopFreq - cfg.Gen1.StartFreq);
   cfg.Gen2.StartLevel = 7.0;

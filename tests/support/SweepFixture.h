@@ -18,7 +18,8 @@ extern const QString kGen2Rsrc;
 extern const QString kAnaRsrc;
 
 // Settings of `points` points from 100 MHz in 10 MHz steps at -10 dBm,
-// no LO generator, the plan computed and one empty trace record.
+// no LO generator, the plan computed and one empty trace record. Fields
+// that these do not name keep their values.
 void Settings(CfgStr &cfg, int points);
 // Adds the LO generator from 1000 MHz (fixed or stepping with the RF).
 void WithLo(CfgStr &cfg, bool fixedLo);
