@@ -135,13 +135,14 @@ void MainWindow::DisableUnhandledActions()
   }
 }
 
-// Computes the sweep plan of the loaded settings; settings that give no plan
-// are explained to the user and the plot keeps its axes.
+// Computes the sweep plan of the loaded settings (settings that give no plan
+// are explained to the user) and sets the plot's axes and headline.
 void MainWindow::ShowPlan()
 {
   QString reason;
   if (!CalcSwpLst(Cfg, &reason))
     UserPrompt::warning(this, QStringLiteral("Sweep"), reason);
+  UpdDspPnl();
 }
 
 void MainWindow::SetDspCtl()
