@@ -83,6 +83,8 @@ private slots:
   void sensorDriverMissingMovesPwuToPwm();
   void displaySettingsRestored();
   void quittingWritesConfiguration();
+  void quitButtonAndEntryCloseWindow();
+  void unusablePlanExplainedAtStart();
   void defaultSizeStoresGrantedSize();
   void dwellAndNormalizationSideStored();
   void openLoadsChosenFileAndSaveWritesDefault();
@@ -249,7 +251,7 @@ void TestMainWindow::visaMissingShownOnce()
 void TestMainWindow::sensorDriverMissingMovesPwuToPwm()
 {
   const QString path = DefaultCfgPath();
-  WriteCfg(path, {{"Ana/Type", 75}});
+  WriteCfg(path, {{"Ana/Type", 75}, {"Ana/VXI Path", "C:/elsewhere/"}});
   { MainWindow window; }
   QCOMPARE(MessageTitles(*prompts),
            (QStringList{QStringLiteral("VISA Error"), QStringLiteral("Analyzer/Power Meter (IF)")}));
@@ -257,6 +259,8 @@ void TestMainWindow::sensorDriverMissingMovesPwuToPwm()
   QCOMPARE(prompts->messages.last().text,
            QStringLiteral("Kestrova PWU VXIpnp driver not installed. Changed Analyzer to PWM."));
   QCOMPARE(StoredValue(path, "Ana/Type").toInt(), 73);
+  // the driver folder always follows the environment, whatever the file held
+  QCOMPARE(StoredValue(path, "Ana/VXI Path").toString(), qEnvironmentVariable("VXIPNPPATH64") + "Win64/Bin/");
 
   prompts->messages.clear();
   WriteCfg(path, {{"Ana/Type", 74}});
@@ -304,6 +308,28 @@ void TestMainWindow::quittingWritesConfiguration()
   QCOMPARE(StoredValue(path, "Position/dx").toInt(), 786);
   QCOMPARE(StoredValue(path, "Position/dy").toInt(), 562);
   QCOMPARE(QSettings(path, QSettings::IniFormat).allKeys().size(), 115);
+}
+
+void TestMainWindow::quitButtonAndEntryCloseWindow()
+{
+  MainWindow window;
+  for (const std::function<void()> &quit : std::initializer_list<std::function<void()>>{
+           [&] { Widget<QPushButton>(window, "Quit")->click(); },
+           [&] { Widget<QAction>(window, "actionQuit")->trigger(); }}) {
+    window.show();
+    QVERIFY(window.isVisible());
+    quit();
+    QVERIFY(!window.isVisible());
+  }
+}
+
+void TestMainWindow::unusablePlanExplainedAtStart()
+{
+  WriteCfg(DefaultCfgPath(), {{"Sweep/Step Freq", 0.0}});
+  MainWindow window;
+  QCOMPARE(MessageTitles(*prompts), (QStringList{QStringLiteral("VISA Error"), QStringLiteral("Sweep")}));
+  QVERIFY(!prompts->messages.last().text.isEmpty());
+  QVERIFY(Widget<QPushButton>(window, "Start")->isEnabled());
 }
 
 void TestMainWindow::defaultSizeStoresGrantedSize()
