@@ -25,7 +25,7 @@ class TstVisaIo : public QObject {
     QTest::newRow("GPIB1 radio tester") << 1 << 1 << "GPIB1::20::0::INSTR";
     QTest::newRow("RS232 COM3") << 2 << 10 << "ASRL3::INSTR";
     QTest::newRow("LAN") << 3 << 40 << "TCPIP::192.168.0.1::INSTR";
-    QTest::newRow("USB sensor") << 4 << 75 << "USB::0x1209::0x2f::4711";
+    QTest::newRow("USB sensor") << 4 << 75 << "USB::0x1209::0x1ab::4711";
     QTest::newRow("USB other type") << 4 << 40 << "USB0::0x0AAD::0x0117::100123::INSTR";
     QTest::newRow("unknown interface") << 7 << 40 << "USB0::0x0AAD::0x0117::100123::INSTR";
   }
@@ -41,18 +41,12 @@ class TstVisaIo : public QObject {
     dev.GpibAddress = 20;
     dev.SerialPort = 2;
     dev.IpAddress = "192.168.0.1";
-    dev.ProductId = 0x2f;
+    dev.ProductId = 0x1AB;
     dev.SerialNo = 4711;
     dev.VisaResourceString = "USB0::0x0AAD::0x0117::100123::INSTR";
     MakeRsrc(dev);
     QCOMPARE(dev.VisaResourceString, expected);
     QCOMPARE(FakeVisa::transcript(), QStringList());
-  }
-
-  void usbResourceDigits()
-  {
-    QCOMPARE(UsbRsrc(0x1AB, 0), QString("USB::0x1209::0x1ab::0"));
-    QCOMPARE(UsbRsrc(3, 123456789), QString("USB::0x1209::0x3::123456789"));
   }
 
   void writeSendsEveryByte()

@@ -189,17 +189,6 @@ class TstVisaOpen : public QObject {
     QVERIFY(!FakeVisa::transcript().join('\n').contains("ASRL_BAUD"));
   }
 
-  void serialLineStopsAtFirstFailure()
-  {
-    DevStr ana = device(58, 2);
-    ana.Reset = true;
-    for (int passing = 0; passing < 3 + 2; ++passing)  // the configuration, then two line settings
-      FakeVisa::failNext("viSetAttribute", VI_SUCCESS);
-    FakeVisa::failNext("viSetAttribute", VI_ERROR_NSUP_ATTR);
-    QCOMPARE(DevOpen(ana), VI_ERROR_NSUP_ATTR);
-    QCOMPARE(FakeVisa::transcript().last(), QString("viSetAttribute 1 VI_ATTR_TMO_VALUE 6000 -> VI_ERROR_NSUP_ATTR"));
-  }
-
   void powerMeterKinds_data()
   {
     QTest::addColumn<int>("type");
