@@ -12,8 +12,6 @@
 
 #include <QBrush>
 #include <QFile>
-#include <QMenu>
-#include <QMenuBar>
 #include <QProcessEnvironment>
 #include <qwt_plot_curve.h>
 #include <qwt_plot_grid.h>
@@ -52,7 +50,6 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
   Q_INIT_RESOURCE(Solvane);
   ui->setupUi(this);
   setStyleSheet(CommonStyleSheet());
-  DisableUnhandledActions();
 
   if (!CfgPaths(Cfg))
     UserPrompt::warning(this, QStringLiteral("Configuration"),
@@ -117,21 +114,6 @@ void MainWindow::LoadLibraries()
     Cfg.Ana.Type = kAnaPwm;
     UserPrompt::warning(this, QStringLiteral("Analyzer/Power Meter (IF)"),
                         QStringLiteral("Kestrova PWU VXIpnp driver not installed. Changed Analyzer to PWM."));
-  }
-}
-
-// A menu entry whose handler is not part of this build is shown disabled
-// instead of doing nothing when chosen.
-void MainWindow::DisableUnhandledActions()
-{
-  for (QAction *menu : ui->menubar->actions()) {
-    for (QAction *action : menu->menu()->actions()) {
-      if (action->isSeparator() || action == ui->actionQuit)
-        continue;
-      const QByteArray slot = "on_" + action->objectName().toLatin1() + "_triggered()";
-      if (metaObject()->indexOfSlot(slot.constData()) < 0)
-        action->setEnabled(false);
-    }
   }
 }
 

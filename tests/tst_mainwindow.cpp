@@ -117,7 +117,7 @@ void TestMainWindow::windowFrameAndTitle()
   QCOMPARE(window.maximumSize(), QSize(786, 562));
   QCOMPARE(window.size(), QSize(786, 562));
   QCOMPARE(window.locale(), QLocale(QLocale::English, QLocale::UnitedStates));
-  QVERIFY(!window.windowIcon().isNull());
+  QVERIFY(!window.windowIcon().pixmap(32).isNull());
   for (const char *image : {"Start.png", "Update.png", "Stop.png", "Minus.png"})
     QVERIFY2(!QPixmap(QStringLiteral(":/Vexa_common/src/qt5/images/") + image).isNull(), image);
   QVERIFY(window.styleSheet().contains(QStringLiteral("rgb(0, 142, 214)")));
@@ -217,13 +217,9 @@ void TestMainWindow::menusInOrder()
   QStringList shown;
   for (QAction *menu : window.menuBar()->actions()) {
     shown << menu->text();
-    for (QAction *action : menu->menu()->actions())
-      shown << (action->isSeparator() ? QStringLiteral("-") : QStringLiteral("  ") + action->text());
-    // An entry that can be chosen has a handler; the rest wait disabled.
     for (QAction *action : menu->menu()->actions()) {
-      const QByteArray slot = "on_" + action->objectName().toLatin1() + "_triggered()";
-      if (action->isEnabled() && !action->isSeparator() && action->objectName() != QLatin1String("actionQuit"))
-        QVERIFY2(window.metaObject()->indexOfSlot(slot.constData()) >= 0, slot.constData());
+      shown << (action->isSeparator() ? QStringLiteral("-") : QStringLiteral("  ") + action->text());
+      QVERIFY2(action->isEnabled(), qPrintable(action->text()));
     }
   }
   const QStringList expected = {
@@ -233,8 +229,6 @@ void TestMainWindow::menusInOrder()
       "  Save Data", "-", "  Save Normalization",
       "Help",     "  Contents", "  About"};
   QCOMPARE(shown, expected);
-  for (const char *own : {"actionOpen", "actionSave", "actionSave_as", "actionDefault_Size", "actionQuit"})
-    QVERIFY2(Widget<QAction>(window, own)->isEnabled(), own);
   QCOMPARE(Widget<QAction>(window, "actionPrint")->text(), QStringLiteral("Print"));
   QVERIFY(Widget<QAction>(window, "actionPrint")->associatedWidgets().isEmpty());
 }
