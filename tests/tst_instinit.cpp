@@ -1,6 +1,7 @@
 // Preparation of all instruments before a sweep, against the recording fake
 // VISA: every stage code produced by a failure at its stage, and the
 // instruments that are skipped or reopened.
+#include "support/CmdTranscript.h"
 #include "support/FakeVisa.h"
 #include "instruments/Measure.h"
 
@@ -47,40 +48,17 @@ struct Bench {
   }
 };
 
-// "viWrite 3 ..." -> 3
-ViSession writeSession(const QString &line) { return line.section(' ', 1, 1).toUInt(); }
-
-QStringList writeLines() { return FakeVisa::transcript().filter(QRegularExpression("^viWrite ")); }
-
 // Makes the occurrence-th write of text to session fail in the next run of a
-// fresh bench, found by a dry run.
-void failWrite(ViSession session, const QString &text, int occurrence = 1) {
+// fresh bench.
+bool failWrite(ViSession session, const QString &text, int occurrence = 1) {
   Bench dry;
-  FakeVisa::reset();
-  dry.run();
-  const QStringList texts = FakeVisa::writes();
-  const QStringList lines = writeLines();
-  int index = -1;
-  for (int i = 0, seen = 0; i < texts.size() && index < 0; ++i) {
-    if (texts[i] == text && writeSession(lines[i]) == session && ++seen == occurrence) index = i;
-  }
-  QVERIFY2(index >= 0, qPrintable("not sent: " + text));
-  FakeVisa::reset();
-  for (int i = 0; i < index; ++i) FakeVisa::failNext("viWrite", VI_SUCCESS);
-  FakeVisa::failNext("viWrite", VI_ERROR_IO);
+  return FailWriteOf(text, [] {}, [&] { dry.run(); }, VI_ERROR_IO, session, occurrence);
 }
 
 int opensOf(const QString &rsrc) {
-  return FakeVisa::transcript().filter(QRegularExpression("^viOpen \\d+ \"" + QRegularExpression::escape(rsrc) + "\"")).size();
-}
-
-QStringList writesTo(ViSession session) {
-  const QStringList texts = FakeVisa::writes();
-  const QStringList lines = writeLines();
-  QStringList out;
-  for (int i = 0; i < texts.size(); ++i)
-    if (writeSession(lines[i]) == session) out << texts[i];
-  return out;
+  int n = 0;
+  for (const QString &line : FakeVisa::transcript()) n += line.startsWith("viOpen ") && line.contains('"' + rsrc + '"');
+  return n;
 }
 
 }  // namespace
@@ -98,14 +76,14 @@ private slots:
     QCOMPARE(bench.gen1.Session, ViSession(1));
     QCOMPARE(bench.gen2.Session, ViSession(2));
     QCOMPARE(bench.ana.Session, ViSession(3));
-    QCOMPARE(writesTo(1), (QStringList{"POW -10;*OPC?\n", "POW?\n", "POW -20;*OPC?\n", "POW?\n",
+    QCOMPARE(WritesTo(1), (QStringList{"POW -10;*OPC?\n", "POW?\n", "POW -20;*OPC?\n", "POW?\n",
                                        "FREQ 1000000000.0;*OPC?\n", "FREQ?\n", "FREQ 100000000.0;*OPC?\n", "FREQ?\n",
                                        ":OUTP ON\n", "ROSC:SOUR INT\n"}));
-    QCOMPARE(writesTo(2), (QStringList{"SOUR2:POW 5;*OPC?\n", "SOUR2:POW?\n", "SOUR2:POW 0;*OPC?\n", "SOUR2:POW?\n",
+    QCOMPARE(WritesTo(2), (QStringList{"SOUR2:POW 5;*OPC?\n", "SOUR2:POW?\n", "SOUR2:POW 0;*OPC?\n", "SOUR2:POW?\n",
                                        "SOUR2:FREQ 2000000000.0;*OPC?\n", "SOUR2:FREQ?\n",
                                        "SOUR2:FREQ 200000000.0;*OPC?\n", "SOUR2:FREQ?\n", ":OUTP2 ON\n",
                                        "ROSC:SOUR2 INT\n"}));
-    QCOMPARE(writesTo(3), (QStringList{"DET RMS\n", "UNIT:POW DBM\n", "DISP:WIND1:TRAC:Y:RLEV 0.000;*OPC?\n",
+    QCOMPARE(WritesTo(3), (QStringList{"DET RMS\n", "UNIT:POW DBM\n", "DISP:WIND1:TRAC:Y:RLEV 0.000;*OPC?\n",
                                        "FREQ:SPAN 0.0;*OPC?\n", "BAND:RES:AUTO ON;*OPC?\n", "BAND:VID:AUTO ON;*OPC?\n",
                                        "SWE:TIME:AUTO ON;*OPC?\n", "INIT:CONT OFF\n", "SWE:TIME:AUTO ON;*OPC?\n",
                                        "SYST:DISP:UPD OFF\n", "ROSC:SOUR INT\n"}));
@@ -115,8 +93,8 @@ private slots:
     Bench bench;
     bench.levelSweep = false;
     QCOMPARE(bench.run(), 0);
-    QCOMPARE(writesTo(1).mid(0, 2), (QStringList{"POW -20;*OPC?\n", "POW?\n"}));
-    QVERIFY(!writesTo(1).contains("POW -10;*OPC?\n"));
+    QCOMPARE(WritesTo(1).mid(0, 2), (QStringList{"POW -20;*OPC?\n", "POW?\n"}));
+    QVERIFY(!WritesTo(1).contains("POW -10;*OPC?\n"));
   }
 
   void stageCodes_data() {
@@ -147,7 +125,7 @@ private slots:
     QFETCH(QString, text);
     QFETCH(int, occurrence);
     QFETCH(int, code);
-    failWrite(ViSession(session), text, occurrence);
+    QVERIFY(failWrite(ViSession(session), text, occurrence));
     Bench bench;
     QCOMPARE(bench.run(), code);
     // The first failure ends the preparation: nothing follows the failed write.
@@ -206,7 +184,7 @@ private slots:
   }
 
   void generator11AboveItsCheckRangeSetsLevelsOnly() {
-    failWrite(1, "POW -10;*OPC?\n");  // the instrument would reject the level
+    QVERIFY(failWrite(1, "POW -10;*OPC?\n"));  // the instrument would reject the level
     Bench bench;
     bench.gen1.Type = 11;
     bench.gen1.StartFreq = 50000;
@@ -215,8 +193,8 @@ private slots:
     FakeVisa::replyFor(kGen1Rsrc, "50000000000\n");
     bench.scriptReadBacks(kGen2Rsrc, bench.gen2);
     QCOMPARE(bench.init(), 0);
-    QCOMPARE(writesTo(1).mid(0, 3), (QStringList{"POW -10;*OPC?\n", "POW -20;*OPC?\n", "FREQ 60000000000.0;*OPC?\n"}));
-    QVERIFY(!writesTo(1).contains("POW?\n"));
+    QCOMPARE(WritesTo(1).mid(0, 3), (QStringList{"POW -10;*OPC?\n", "POW -20;*OPC?\n", "FREQ 60000000000.0;*OPC?\n"}));
+    QVERIFY(!WritesTo(1).contains("POW?\n"));
   }
 
   void openInstrumentsAreKeptRadioTestersReopened() {
