@@ -12,8 +12,7 @@ inline QString FixedText(double value, int decimals)
 {
   if (std::isnan(value))
     return QStringLiteral("nan");
-  QString text = QString::number(value, 'f', decimals);
-  if (text.toDouble() == 0.0)
-    text = QString::number(0.0, 'f', decimals);
-  return text;
+  if (std::abs(value) < 0.5 * std::pow(10.0, -decimals))
+    value = 0.0;
+  return QString::number(value, 'f', decimals);
 }
