@@ -46,7 +46,6 @@ private:
   template <class Dialog>
   void RunSetupDialog();
   void ShowPlan();
-  void DisableUnhandledActions();
   void SaveCfgTo(const QString &path);
 
   Ui::MainWindow *ui;
@@ -84,6 +83,10 @@ private slots:
   void on_LogFrq_clicked(bool checked);
   void on_AutoLvl_clicked(bool checked);
   void on_NIdx_valueChanged(int arg1);
+
+protected:
+  // Closing the window during a run stops the run first.
+  void closeEvent(QCloseEvent *event) override;
 
 private:
   class RunView;  // the window's side of a running sweep

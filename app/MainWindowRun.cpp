@@ -14,6 +14,7 @@
 #include "sweep/SwpPlan.h"
 #include "sweep/TraceStore.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QStatusBar>
@@ -167,6 +168,15 @@ bool MainWindow::RepeatFitsSeries()
     return false;
   }
   return true;
+}
+
+// The run ends at its next check with the end-of-run steps, so the
+// instruments are left in local control rather than sweeping on unseen.
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+  if (SwpActive)
+    Cfg.StopRequested = true;
+  QMainWindow::closeEvent(event);
 }
 
 void MainWindow::on_Stop_clicked()

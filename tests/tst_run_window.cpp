@@ -118,6 +118,7 @@ private slots:
   void swapWarnings();
   void limitsRefusedBeforeRun();
   void deviceLabels();
+  void closingStopsRun();
 
 private:
   template <class T>
@@ -547,6 +548,18 @@ void TestRunWindow::deviceLabels()
   QCOMPARE(widget<QLabel>("Gen1Lbl")->text(), QStringLiteral("Generator1"));
   QCOMPARE(widget<QLineEdit>("Gen1")->text(), QString::fromLatin1(DevTypeTable[kAnaType]));
   QCOMPARE(widget<QLineEdit>("Gen2")->text(), QString::fromLatin1(DevTypeTable[0]));
+}
+
+void TestRunWindow::closingStopsRun()
+{
+  widget<QCheckBox>("RunCont")->setChecked(true);
+  DuringRun closeSoon([&] {
+    window->close();
+    return true;
+  });
+  start(3, -16.0);
+  QCOMPARE(RunWrites().filter(QStringLiteral("CALC:MARK1:Y?")).size(), 3);
+  QCOMPARE(RunWrites().last(), QStringLiteral("INIT:CONT ON\n"));
 }
 
 QTEST_MAIN(TestRunWindow)
