@@ -12,6 +12,8 @@
 
 #include <QBrush>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QProcessEnvironment>
 #include <qwt_plot_curve.h>
 #include <qwt_plot_grid.h>
@@ -41,6 +43,17 @@ QString VxiDriverFolder()
 #endif
 }
 
+// A position stored on a machine with another screen layout may lie off
+// every screen now; the window then opens at the primary screen's corner
+// rather than where nobody can see it.
+QPoint OnScreen(const QPoint &stored)
+{
+  const QPoint grip = stored + QPoint(40, 10);
+  if (QGuiApplication::screenAt(grip) || !QGuiApplication::primaryScreen())
+    return stored;
+  return QGuiApplication::primaryScreen()->availableGeometry().topLeft();
+}
+
 }  // namespace
 
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
@@ -59,7 +72,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
   Cfg.VxiPath = VxiDriverFolder();
   LoadLibraries();
 
-  move(Cfg.X, Cfg.Y);
+  move(OnScreen(QPoint(Cfg.X, Cfg.Y)));
   resize(Cfg.Dx, Cfg.Dy);
   SetDspCtl();
 

@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QSlider>
 #include <QSpinBox>
@@ -84,6 +85,7 @@ private slots:
   void displaySettingsRestored();
   void quittingWritesConfiguration();
   void quitButtonAndEntryCloseWindow();
+  void positionOffEveryScreenComesBack();
   void unusablePlanExplainedAtStart();
   void defaultSizeStoresGrantedSize();
   void dwellAndNormalizationSideStored();
@@ -315,6 +317,18 @@ void TestMainWindow::quitButtonAndEntryCloseWindow()
     quit();
     QVERIFY(!window.isVisible());
   }
+}
+
+void TestMainWindow::positionOffEveryScreenComesBack()
+{
+  WriteCfg(DefaultCfgPath(), {{"Position/x", 250}, {"Position/y", 120}});
+  {
+    MainWindow window;
+    QCOMPARE(window.pos(), QPoint(250, 120));
+  }
+  WriteCfg(DefaultCfgPath(), {{"Position/x", 50000}, {"Position/y", -9000}});
+  MainWindow window;
+  QCOMPARE(window.pos(), QGuiApplication::primaryScreen()->availableGeometry().topLeft());
 }
 
 void TestMainWindow::unusablePlanExplainedAtStart()
