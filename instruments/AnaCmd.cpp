@@ -10,8 +10,6 @@
 
 namespace {
 
-QString OnOff(bool on) { return on ? QStringLiteral("ON") : QStringLiteral("OFF"); }
-
 // The sweep-time list holds milliseconds; every analyzer takes a bare
 // number as seconds, and reads its sweep time back in seconds.
 QString SweepSeconds(double sweepTimeMs) { return FmtG6(sweepTimeMs / 1000.0); }
@@ -25,7 +23,8 @@ ViStatus WriteAll(ViSession s, std::initializer_list<QString> commands) {
   return VI_SUCCESS;
 }
 
-// Spectrum analyzers and receivers with zero span.
+// Spectrum analyzers and receivers with zero span. Only the sweep time's
+// status is reported.
 ViStatus SetupZeroSpan(const DevStr &ana, const SpxStr &spx) {
   const ViSession s = ana.Session;
   const int type = ana.Type;
@@ -33,13 +32,8 @@ ViStatus SetupZeroSpan(const DevStr &ana, const SpxStr &spx) {
     CmdQuery(s, "INST SAN;*OPC?\n");
   if (ana.TrackingGenerator)
     CmdQuery(s, TypeIn(type, {53, 66}) ? "INST NAN;*OPC?\n" : "INST NET;*OPC?\n");
-  ViStatus unit = VI_SUCCESS;
-  if (type == 72) {
-    unit = VisaWrite(s, "AUNITS DBM\n");
-  } else {
-    unit = VisaWrite(s, "DET RMS\n");
-    if (unit == VI_SUCCESS) unit = VisaWrite(s, "UNIT:POW DBM\n");
-  }
+  ViStatus unit = VisaWrite(s, type == 72 ? "AUNITS DBM\n" : "DET RMS\n");
+  if (type != 72 && unit == VI_SUCCESS) unit = VisaWrite(s, "UNIT:POW DBM\n");
   if (unit == VI_SUCCESS && AnaSetRefLvl(s, type, spx.RefLevel) == VI_SUCCESS) AnaSetSpan(s, type, 0.0);
   AnaSetRbw(s, type, spx.Rbw);
   AnaSetVbw(s, type, spx.Vbw, ana.TrackingGenerator);
@@ -161,15 +155,15 @@ ViStatus AnaGetSwt(ViSession s, int type, double &sweepTimeS) {
 }
 
 ViStatus AnaContSwp(ViSession s, int type, bool on) {
-  if (TypeIn(type, {33, 36, 40, 42, Range(46, 66), 68})) return VisaWrite(s, "INIT:CONT " + OnOff(on) + "\n");
+  if (TypeIn(type, {33, 36, 40, 42, Range(46, 66), 68})) return VisaWrite(s, "INIT:CONT " + FmtOnOff(on) + "\n");
   if (TypeIn(type, {72})) return VisaWrite(s, on ? "SN\n" : "SI\n");
   return VI_SUCCESS;
 }
 
 ViStatus AnaDispUpd(ViSession s, int type, bool on) {
   if (TypeIn(type, {33, 36, 40, 42, 46, 49, Range(52, 66)}))
-    return VisaWrite(s, "SYST:DISP:UPD " + OnOff(on) + "\n");
-  if (TypeIn(type, {67})) return VisaWrite(s, "DISP:TRAC " + OnOff(on) + "\n");
+    return VisaWrite(s, "SYST:DISP:UPD " + FmtOnOff(on) + "\n");
+  if (TypeIn(type, {67})) return VisaWrite(s, "DISP:TRAC " + FmtOnOff(on) + "\n");
   return VI_SUCCESS;
 }
 

@@ -38,3 +38,5 @@ QString FmtHz(double hz) {
   }
   return QString::number(hz, 'g', kMaxDigits);
 }
+
+QString FmtOnOff(bool on) { return on ? QStringLiteral("ON") : QStringLiteral("OFF"); }

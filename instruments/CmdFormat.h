@@ -19,3 +19,6 @@ QString FmtExp(double value, int decimals);
 // otherwise: 1e9 stays "1e+09", 1234567890 becomes "1.23456789e+09" instead
 // of a frequency 2.11 kHz away.
 QString FmtHz(double hz);
+
+// "ON" or "OFF".
+QString FmtOnOff(bool on);

@@ -10,8 +10,6 @@
 
 namespace {
 
-QString OnOff(bool on) { return on ? QStringLiteral("ON") : QStringLiteral("OFF"); }
-
 // Half rounds up; false for values that no instrument could report.
 bool RoundHalfUp(double value, int64_t &rounded) {
   const double r = std::floor(value + 0.5);
@@ -100,12 +98,12 @@ int GenChkLvl(ViSession s, int type, double dbm) {
 
 ViStatus GenRfOut(ViSession s, int type, bool on) {
   if (TypeIn(type, {1})) return VisaWrite(s, on ? "INIT:RFG\n" : "ABORT:RFG\n");
-  if (TypeIn(type, {2, 3})) return CmdQuery(s, "SOUR:GPRF:GEN:STAT " + OnOff(on) + ";*OPC?\n");
-  if (TypeIn(type, {Range(5, 9), 11, 18, 19, 24, 27})) return VisaWrite(s, ":OUTP " + OnOff(on) + "\n");
-  if (TypeIn(type, {10, Range(20, 23), 26, 30})) return CmdQuery(s, "OUTP1 " + OnOff(on) + ";*OPC?\n");
-  if (TypeIn(type, {Range(12, 14)})) return VisaWrite(s, "LEV:" + OnOff(on) + "\n");
-  if (TypeIn(type, {Range(15, 17), 29})) return VisaWrite(s, "L:" + OnOff(on) + "\n");
-  if (TypeIn(type, {25, 28})) return VisaWrite(s, ":OUTP2 " + OnOff(on) + "\n");
+  if (TypeIn(type, {2, 3})) return CmdQuery(s, "SOUR:GPRF:GEN:STAT " + FmtOnOff(on) + ";*OPC?\n");
+  if (TypeIn(type, {Range(5, 9), 11, 18, 19, 24, 27})) return VisaWrite(s, ":OUTP " + FmtOnOff(on) + "\n");
+  if (TypeIn(type, {10, Range(20, 23), 26, 30})) return CmdQuery(s, "OUTP1 " + FmtOnOff(on) + ";*OPC?\n");
+  if (TypeIn(type, {Range(12, 14)})) return VisaWrite(s, "LEV:" + FmtOnOff(on) + "\n");
+  if (TypeIn(type, {Range(15, 17), 29})) return VisaWrite(s, "L:" + FmtOnOff(on) + "\n");
+  if (TypeIn(type, {25, 28})) return VisaWrite(s, ":OUTP2 " + FmtOnOff(on) + "\n");
   return VI_SUCCESS;  // 4 has no output switch; 31 is not under control
 }
 

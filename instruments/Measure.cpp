@@ -50,7 +50,7 @@ ViStatus WaitStatusBit(ViSession s, ViUInt16 mask, int pauseMs) {
 }
 
 constexpr ViUInt16 kStbMessageAvailable = 16;
-constexpr ViUInt16 kStbOperationDone = 128;  // bit 7 after "OPR8"
+constexpr ViUInt16 kStbSweepDone = 128;  // bit 7
 
 // SCPI spectrum analyzers and receivers: one zero-span sweep, then the RMS
 // over the trace (slow) or the marker at the end of the trace (fast).
@@ -147,7 +147,7 @@ ViStatus MeasureTwoLetter(ViSession s, double hz, double &level, int dwellMs) {
     status = VisaWrite(s, cmd);
     if (status != VI_SUCCESS) return status;
   }
-  status = WaitStatusBit(s, kStbOperationDone, 1);
+  status = WaitStatusBit(s, kStbSweepDone, 1);  // 1 ms: next to no pause, yet bounded
   if (status == VI_SUCCESS) status = VisaWrite(s, "PS\n");
   QString reply;
   if (status == VI_SUCCESS) status = VisaQuery(s, "MFL?\n", reply);
