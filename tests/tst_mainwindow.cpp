@@ -78,6 +78,7 @@ private slots:
   void cleanup();
   void windowFrameAndTitle();
   void buttonsAndFieldsAsShown();
+  void numbersUseDecimalPointUnderCommaLocale();
   void displayFieldRanges();
   void menusInOrder();
   void visaMissingShownOnce();
@@ -182,6 +183,20 @@ void TestMainWindow::buttonsAndFieldsAsShown()
   auto *continuous = Widget<QCheckBox>(window, "RunCont");
   QCOMPARE(continuous->text(), QStringLiteral("Continuous"));
   QVERIFY(!continuous->isChecked());
+}
+
+void TestMainWindow::numbersUseDecimalPointUnderCommaLocale()
+{
+  const QLocale before;
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  {
+    MainWindow window;
+    auto *dwell = Widget<QDoubleSpinBox>(window, "Dwell");
+    dwell->setValue(1.25);
+    QCOMPARE(dwell->text(), QStringLiteral("1.25"));
+    QCOMPARE(Widget<QDoubleSpinBox>(window, "FMax")->text(), QStringLiteral("1000.000000"));
+  }
+  QLocale::setDefault(before);
 }
 
 void TestMainWindow::displayFieldRanges()
