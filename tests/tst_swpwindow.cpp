@@ -61,6 +61,7 @@ private slots:
   void okStoresWhatIsShown();
   void stepAndAttenuationDoNotReplan();
   void refusedPlanIsShownAndBlocksOk();
+  void decimalPointWhateverTheLocale();
 };
 
 void TestSwpWindow::noLoGenerator()
@@ -295,6 +296,16 @@ void TestSwpWindow::refusedPlanIsShownAndBlocksOk()
   Enter(dialog, "FSte", 0);
   QVERIFY(status->text().contains(QStringLiteral("step is 0 MHz")));
   QVERIFY(!Ok(dialog)->isEnabled());
+}
+
+void TestSwpWindow::decimalPointWhateverTheLocale()
+{
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  CfgStr cfg = Defaults();
+  SwpWindow dialog(&cfg);
+  QLocale::setDefault(QLocale::c());
+  QCOMPARE(W<QDoubleSpinBox>(dialog, "G1LMin")->text(), QStringLiteral("-10.00"));
+  QCOMPARE(W<QDoubleSpinBox>(dialog, "G1FMax")->text(), QStringLiteral("1000.000000"));
 }
 
 QTEST_MAIN(TestSwpWindow)
