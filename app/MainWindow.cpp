@@ -12,9 +12,10 @@
 
 #include <QBrush>
 #include <QFile>
+#include <QDir>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QProcessEnvironment>
+#include <QScreen>
 #include <qwt_plot_curve.h>
 #include <qwt_plot_grid.h>
 
@@ -68,7 +69,10 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     UserPrompt::warning(this, QStringLiteral("Configuration"),
                         QStringLiteral("The folder ") + Cfg.CfgDir
                             + QStringLiteral(" could not be created; the settings cannot be saved."));
-  CfgLoad(Cfg, Cfg.CfgPath);
+  if (CfgLoad(Cfg, Cfg.CfgPath) != 0)
+    UserPrompt::warning(this, QStringLiteral("Configuration"),
+                        QStringLiteral("The configuration file ") + QDir::toNativeSeparators(Cfg.CfgPath)
+                            + QStringLiteral(" could not be read; the default settings are used."));
   Cfg.VxiPath = VxiDriverFolder();
   LoadLibraries();
 

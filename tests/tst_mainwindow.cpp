@@ -88,6 +88,7 @@ private slots:
   void quitButtonAndEntryCloseWindow();
   void positionOffEveryScreenComesBack();
   void unusablePlanExplainedAtStart();
+  void unreadableConfigurationExplainedAtStart();
   void defaultSizeStoresGrantedSize();
   void dwellAndNormalizationSideStored();
   void openLoadsChosenFileAndSaveWritesDefault();
@@ -101,6 +102,7 @@ private:
 
 void TestMainWindow::init()
 {
+  QDir(DefaultCfgPath()).removeRecursively();
   QFile::remove(DefaultCfgPath());
   prompts.reset(new PromptRecorder);
 }
@@ -353,6 +355,18 @@ void TestMainWindow::unusablePlanExplainedAtStart()
   QCOMPARE(MessageTitles(*prompts), (QStringList{QStringLiteral("VISA Error"), QStringLiteral("Sweep")}));
   QVERIFY(!prompts->messages.last().text.isEmpty());
   QVERIFY(Widget<QPushButton>(window, "Start")->isEnabled());
+}
+
+void TestMainWindow::unreadableConfigurationExplainedAtStart()
+{
+  const QString path = DefaultCfgPath();
+  QVERIFY(QDir().mkpath(path));  // a folder where the file should be
+  {
+    MainWindow window;
+    QCOMPARE(MessageTitles(*prompts), (QStringList{QStringLiteral("Configuration"), QStringLiteral("VISA Error")}));
+    QVERIFY(prompts->messages.first().text.contains(QStringLiteral("could not be read")));
+    QCOMPARE(Widget<QDoubleSpinBox>(window, "FMax")->value(), 1000.0);
+  }
 }
 
 void TestMainWindow::defaultSizeStoresGrantedSize()
