@@ -5,7 +5,7 @@
 #include "dialogs/DevWindow.h"
 #include "dialogs/SwpWindow.h"
 #include "dialogs/UserPrompt.h"
-#include "instruments/PwuDriver.h"
+#include "instruments/LibStartup.h"
 #include "instruments/Visa.h"
 #include "storage/CfgFile.h"
 #include "sweep/SwpPlan.h"
@@ -14,7 +14,6 @@
 #include <QFile>
 #include <QDir>
 #include <QGuiApplication>
-#include <QProcessEnvironment>
 #include <QScreen>
 #include <qwt_plot_curve.h>
 #include <qwt_plot_grid.h>
@@ -23,25 +22,11 @@ namespace {
 
 constexpr int kDefaultWidth = 833;
 constexpr int kDefaultHeight = 586;
-constexpr int kAnaPwu = 75;
-constexpr int kAnaPwm = 73;
 
 QString CommonStyleSheet()
 {
   QFile file(QStringLiteral(":/Vexa_common/src/qt5/style/Common.qss"));
   return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-// The sensor driver lives in the instrument-driver folder that the
-// environment names; without the variable the folder is relative.
-QString VxiDriverFolder()
-{
-  const QString root = QProcessEnvironment::systemEnvironment().value(QStringLiteral("VXIPNPPATH64"));
-#ifdef Q_OS_WIN
-  return root + QStringLiteral("Win64\\Bin\\");
-#else
-  return root + QStringLiteral("Win64/Bin/");
-#endif
 }
 
 // A position stored on a machine with another screen layout may lie off
@@ -73,7 +58,6 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     UserPrompt::warning(this, QStringLiteral("Configuration"),
                         QStringLiteral("The configuration file ") + QDir::toNativeSeparators(Cfg.CfgPath)
                             + QStringLiteral(" could not be read; the default settings are used."));
-  Cfg.VxiPath = VxiDriverFolder();
   LoadLibraries();
 
   move(OnScreen(QPoint(Cfg.X, Cfg.Y)));
@@ -119,16 +103,18 @@ QString MainWindow::WindowTitle()
   return QStringLiteral("Solvane64") + QStringLiteral(" v") + QStringLiteral("5.3.0");
 }
 
+// The driver folder follows the environment, whatever the file held.
 void MainWindow::LoadLibraries()
 {
-  Cfg.VisaLoaded = VisaLoad();
-  if (!Cfg.VisaLoaded)
+  const LibStartup libs = LoadLibs(Cfg.Ana.Type);
+  Cfg.VxiPath = libs.VxiPath;
+  Cfg.VisaLoaded = libs.VisaLoaded;
+  Cfg.SensorDriverLoaded = libs.SensorDriverLoaded;
+  if (!libs.VisaLoaded)
     UserPrompt::information(this, QStringLiteral("VISA Error"),
                             QStringLiteral("The VISA Library could not be loaded."));
-
-  Cfg.SensorDriverLoaded = PwuLoad(Cfg.VxiPath);
-  if (!Cfg.SensorDriverLoaded && Cfg.Ana.Type == kAnaPwu) {
-    Cfg.Ana.Type = kAnaPwm;
+  if (libs.AnaTypeChanged) {
+    Cfg.Ana.Type = libs.AnaType;
     UserPrompt::warning(this, QStringLiteral("Analyzer/Power Meter (IF)"),
                         QStringLiteral("Kestrova PWU VXIpnp driver not installed. Changed Analyzer to PWM."));
   }
