@@ -38,13 +38,7 @@ ScpiAnalyzer::ScpiAnalyzer(Bench &bench, int type, const Identity &identity) : T
   on("FREQ:CENT?", query([this] { return formatNumber(centerHz_, 1); }));
   on("FREQ:SPAN", setNumber(spanHz_, 0.0, 50e9, kFrequencyUnits));
   on("SWE:TIME", setNumber(sweepTimeS_, 1e-6, 16000.0, {"S", "MS"}));
-  on("SWE:TIME:AUTO", [this](const Command &c) {
-    bool automatic = false;
-    const int error = setSwitch(automatic)(c);
-    if (error == kNoError && automatic)
-      sweepTimeS_ = 0.0;
-    return error;
-  });
+  on("SWE:TIME:AUTO", setAutomatic(sweepTimeS_));
   on("SWE:TIME?", query([this] { return formatScientific(sweepTime()); }));
   if (type == 67) {
     registerMarkerAnalyzer();
@@ -56,30 +50,12 @@ ScpiAnalyzer::ScpiAnalyzer(Bench &bench, int type, const Identity &identity) : T
   on(type == 68 ? "DISP:TRAC:Y:RLEV" : "DISP:WIND1:TRAC:Y:RLEV", setNumber(refLevelDbm_, -130.0, 30.0, {"DBM"}));
   on("BAND:RES", setBandwidth(rbwHz_));
   on("BAND:VID", setBandwidth(vbwHz_));
-  on("BAND:RES:AUTO", [this](const Command &c) {
-    bool automatic = false;
-    const int error = setSwitch(automatic)(c);
-    if (error == kNoError && automatic)
-      rbwHz_ = 0.0;
-    return error;
-  });
-  on("BAND:VID:AUTO", [this](const Command &c) {
-    bool automatic = false;
-    const int error = setSwitch(automatic)(c);
-    if (error == kNoError && automatic)
-      vbwHz_ = 0.0;
-    return error;
-  });
+  on("BAND:RES:AUTO", setAutomatic(rbwHz_));
+  on("BAND:VID:AUTO", setAutomatic(vbwHz_));
   on("INIT:CONT", setSwitch(continuous_));
   on("INIT", action([] {}));  // one sweep; the reading is taken when it is asked for
   on("SYST:DISP:UPD", setSwitch(displayUpdate_));
-  on("ROSC:SOUR", [this](const Command &c) {
-    QByteArray word;
-    const int error = setChoice(word, {"EXT", "INT"})(c);
-    if (error == kNoError)
-      externalReference_ = word == "EXT";
-    return error;
-  });
+  on("ROSC:SOUR", setFlag(externalReference_, "EXT", "INT"));
   on("INP:GAIN:STAT", setSwitch(preamp_));
   on("CALC:MARK:FUNC:SUMM:RMS:RES?", query([this] { return levelText(measure()); }));
   on("CALC:MARK1:X", setNumber(markerX_, 0.0, 50e9, {"S", "MS", "HZ", "KHZ", "MHZ", "GHZ"}));
@@ -129,13 +105,7 @@ ReceiverSetA::ReceiverSetA(Bench &bench, int type, const Identity &identity) : T
   on("B:R", setBandwidth(rbwHz_));
   on("B:V", setBandwidth(vbwHz_));
   on("SW:T", setNumber(sweepTimeS_, 1e-6, 16000.0));
-  on("REFE", [this](const Command &c) {
-    QByteArray word;
-    const int error = setChoice(word, {"E", "I"})(c);
-    if (error == kNoError)
-      externalReference_ = word == "E";
-    return error;
-  });
+  on("REFE", setFlag(externalReference_, "E", "I"));
   on("DET", acceptChoice({"RMS", "AV", "PK", "QP"}));
   on("UNIT:POW", acceptChoice({"DBM"}));
   on("F:C", setCenter());

@@ -58,13 +58,7 @@ ScpiGenerator::ScpiGenerator(Bench &bench, int type, const Identity &identity, c
   }
   if (type != 4) {
     const QByteArray rosc = second ? "ROSC:SOUR2" : "ROSC:SOUR";
-    on(rosc, [this](const Command &c) {
-      const QByteArray word = c.data.toUpper();
-      if (word != "EXT" && word != "INT")
-        return c.hasData() ? int(kIllegalParameterValue) : int(kMissingParameter);
-      externalReference_ = word == "EXT";
-      return int(kNoError);
-    });
+    on(rosc, setFlag(externalReference_, "EXT", "INT"));
     on(rosc + '?', query([this] { return QByteArray(externalReference_ ? "EXT" : "INT"); }));
   }
 }

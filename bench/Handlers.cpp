@@ -35,6 +35,26 @@ Instrument::Handler setSwitch(bool &target) {
   };
 }
 
+Instrument::Handler setFlag(bool &target, const QByteArray &onWord, const QByteArray &offWord) {
+  return [&target, onWord, offWord](const Command &c) {
+    QByteArray word;
+    const int error = setChoice(word, {onWord, offWord})(c);
+    if (error == kNoError)
+      target = word == onWord;
+    return error;
+  };
+}
+
+Instrument::Handler setAutomatic(double &value) {
+  return [&value](const Command &c) {
+    bool automatic = false;
+    const int error = setSwitch(automatic)(c);
+    if (error == kNoError && automatic)
+      value = 0.0;
+    return error;
+  };
+}
+
 Instrument::Handler setChoice(QByteArray &target, const QList<QByteArray> &choices) {
   return [&target, choices](const Command &c) {
     const QByteArray word = c.data.toUpper();

@@ -3,15 +3,12 @@
 // every analyzer type prepares, sweeps 11 points and measures what the device
 // under test gives, and no command of the program is refused by an instrument.
 #include "support/SimBench.h"
-#include "sweep/SwpPlan.h"
-#include "sweep/TraceStore.h"
 
 #include <QtTest>
 #include <cmath>
 
 namespace {
 
-constexpr double kLevelDbm = -10.0;
 constexpr double kToleranceDb = 0.1;  // five times the bench's noise
 
 const QByteArray kCable = R"({"kind": "cable", "lossDbPerSqrtGHz": 1.5, "lossDbPerGHz": 0.3})";
@@ -54,14 +51,8 @@ void settings(CfgStr &cfg, int genType, int anaType) {
   cfg = CfgStr();
   place(cfg.Gen1, genType, 28);
   place(cfg.Ana, anaType, 20);
-  cfg.Gen1.StartFreq = 100.0;
-  cfg.Gen1.StopFreq = 1100.0;
-  cfg.Gen1.StartLevel = cfg.Gen1.StopLevel = kLevelDbm;
-  cfg.Gen1.StepLevel = 10.0;
-  cfg.StepFreq = 100.0;
-  QVERIFY(CalcSwpLst(cfg));
-  cfg.TraceCount = 1;
-  AllocTrc(cfg);
+  SimBench::rfSweep(cfg);
+  QVERIFY(SimBench::plan(cfg));
 }
 
 }  // namespace

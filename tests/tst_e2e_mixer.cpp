@@ -3,7 +3,6 @@
 // and with N/D = 2, normalization flattens a response, and a level sweep
 // shows the compression of an amplifier.
 #include "support/SimBench.h"
-#include "sweep/SwpPlan.h"
 #include "sweep/TraceStore.h"
 
 #include <QtTest>
@@ -29,23 +28,12 @@ void gpib(DevStr &dev, int type, int address) {
   dev.Session = 0;
 }
 
-// RF from 100 MHz to 1100 MHz in 100 MHz steps at -10 dBm into an SPA-59.
+// The tests' RF sweep from a GEN-24 into an SPA-59.
 void rfSettings(CfgStr &cfg) {
   cfg = CfgStr();
   gpib(cfg.Gen1, 24, 28);
   gpib(cfg.Ana, 59, 20);
-  cfg.Gen1.StartFreq = 100.0;
-  cfg.Gen1.StopFreq = 1100.0;
-  cfg.Gen1.StartLevel = cfg.Gen1.StopLevel = -10.0;
-  cfg.Gen1.StepLevel = 10.0;
-  cfg.StepFreq = 100.0;
-}
-
-void plan(CfgStr &cfg) {
-  QString reason;
-  QVERIFY2(CalcSwpLst(cfg, &reason), qPrintable(reason));
-  cfg.TraceCount = 1;
-  AllocTrc(cfg);
+  SimBench::rfSweep(cfg);
 }
 
 double spread(const QVector<double> &values) {
@@ -94,7 +82,7 @@ private slots:
     cfg.Ana.StartFreq = fixedIfMhz;
     cfg.UpperSideband = upper;
     cfg.Numerator = numerator;
-    plan(cfg);
+    QVERIFY(SimBench::plan(cfg));
     QCOMPARE(SimBench::sweep(cfg), SwpOutcome::Completed);
     QCOMPARE(SimBench::mismatches(cfg, *model, kToleranceDb), QStringList());
     // A conversion loss a mixer has, not the analyzer's noise floor.
@@ -114,7 +102,7 @@ private slots:
     QVERIFY(model);
     CfgStr cfg;
     rfSettings(cfg);
-    plan(cfg);
+    QVERIFY(SimBench::plan(cfg));
     QCOMPARE(SimBench::sweep(cfg), SwpOutcome::Completed);
     QVERIFY(spread(cfg.Traces[0][0]) > 2.0);  // the cable's response before
     // The reference is the cable's measured response; subtracted at the
@@ -140,7 +128,7 @@ private slots:
     cfg.Gen1.StartLevel = -40.0;
     cfg.Gen1.StopLevel = 0.0;
     cfg.Gen1.StepLevel = 10.0;
-    plan(cfg);
+    QVERIFY(SimBench::plan(cfg));
     QCOMPARE(cfg.LevelCount, 5);
     QCOMPARE(SimBench::sweep(cfg), SwpOutcome::Completed);
     QCOMPARE(SimBench::mismatches(cfg, *model, kToleranceDb), QStringList());

@@ -6,6 +6,8 @@
 #include "support/SleepRecorder.h"
 #include "support/TestPaths.h"
 #include "sweep/SwpObserver.h"
+#include "sweep/SwpPlan.h"
+#include "sweep/TraceStore.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -88,6 +90,25 @@ QStringList drainErrors(const QString &resource) {
   }
   entry<decltype(&viClose)>("viClose")(session);
   return errors;
+}
+
+void rfSweep(CfgStr &cfg) {
+  cfg.Gen1.StartFreq = 100.0;
+  cfg.Gen1.StopFreq = 1100.0;
+  cfg.Gen1.StartLevel = cfg.Gen1.StopLevel = -10.0;
+  cfg.Gen1.StepLevel = 10.0;
+  cfg.StepFreq = 100.0;
+}
+
+bool plan(CfgStr &cfg) {
+  QString reason;
+  if (!CalcSwpLst(cfg, &reason)) {
+    qWarning("plan refused: %s", qPrintable(reason));
+    return false;
+  }
+  cfg.TraceCount = 1;
+  AllocTrc(cfg);
+  return true;
 }
 
 SwpOutcome sweep(CfgStr &cfg, bool normActive) {

@@ -24,6 +24,11 @@ std::unique_ptr<sim::Bench> use(const QByteArray &json);
 QStringList drainErrors(const QString &resource);
 // Opens a session of the test's own; 0 when the resource cannot be opened.
 ViSession openSession(const QString &resource);
+// The RF side of the tests' sweeps: 100 MHz to 1100 MHz in 100 MHz steps
+// at -10 dBm, no level sweep. The instruments are the caller's.
+void rfSweep(CfgStr &cfg);
+// Computes the plan and one empty trace record; false when the plan is refused.
+bool plan(CfgStr &cfg);
 // One run of the sweep engine without waits and without a window;
 // InitFailed when the preparation failed.
 SwpOutcome sweep(CfgStr &cfg, bool normActive = false);
