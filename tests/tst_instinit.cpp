@@ -52,7 +52,7 @@ struct Bench {
 // fresh bench.
 bool failWrite(ViSession session, const QString &text, int occurrence = 1) {
   Bench dry;
-  return FailWriteOf(text, [] {}, [&] { dry.run(); }, VI_ERROR_IO, session, occurrence);
+  return FailWriteOf(text, [&] { dry.run(); }, VI_ERROR_IO, session, occurrence);
 }
 
 int opensOf(const QString &rsrc) {

@@ -37,10 +37,9 @@ QString CheckRows(const QList<CmdRow> &rows) {
   return QString();
 }
 
-bool FailWriteOf(const QString &text, const std::function<void()> &script, const std::function<void()> &run,
-                 ViStatus status, ViSession session, int occurrence) {
+bool FailWriteOf(const QString &text, const std::function<void()> &run, ViStatus status, ViSession session,
+                 int occurrence) {
   FakeVisa::reset();
-  script();
   run();
   const QStringList texts = FakeVisa::writes();
   const QList<ViSession> sessions = WriteSessions();
@@ -49,7 +48,6 @@ bool FailWriteOf(const QString &text, const std::function<void()> &script, const
     if (texts[i] == text && (session == 0 || sessions[i] == session) && ++seen == occurrence) index = i;
   }
   FakeVisa::reset();
-  script();
   if (index < 0) return false;
   for (int i = 0; i < index; ++i) FakeVisa::failNext("viWrite", VI_SUCCESS);
   FakeVisa::failNext("viWrite", status);

@@ -31,11 +31,10 @@ Exchange Transcribe(const std::function<void()> &call);
 Exchange Sent();
 
 // Makes the write of text to session (any session when 0), its occurrence-th
-// one, fail with status when run() repeats the calls of a dry run of run().
-// script() queues the replies run() needs, after every reset. False when the
-// dry run did not send text.
-bool FailWriteOf(const QString &text, const std::function<void()> &script, const std::function<void()> &run,
-                 ViStatus status = VI_ERROR_IO, ViSession session = 0, int occurrence = 1);
+// one, fail with status when the calls of a dry run of run() are repeated
+// after it. False when the dry run did not send text.
+bool FailWriteOf(const QString &text, const std::function<void()> &run, ViStatus status = VI_ERROR_IO,
+                 ViSession session = 0, int occurrence = 1);
 
 // The writes to one session, in order.
 QStringList WritesTo(ViSession session);
