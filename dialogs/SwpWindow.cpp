@@ -2,6 +2,7 @@
 
 #include "dialogs/DialogLook.h"
 #include "dialogs/WidgetRules.h"
+#include "sweep/SwpLimits.h"
 #include "sweep/SwpPlan.h"
 #include "ui_SwpWindow.h"
 
@@ -49,6 +50,9 @@ SwpWindow::SwpWindow(CfgStr *cfg, QWidget *parent) : QDialog(parent), Cfg(cfg), 
   Q_INIT_RESOURCE(dialogs);
   ui->setupUi(this);
   ApplyDialogLook(this);
+  // Any count the plan accepts can be entered, the stored default of 200
+  // included; a smaller limit would cut it down silently at OK.
+  ui->Cnt->setMaximum(kMaxPoints);
   // The point count has no slot of its own (OK stores it), but a count that
   // gives no sweep must be reported while it is typed.
   connect(ui->Cnt, QOverload<int>::of(&QSpinBox::valueChanged), this, &SwpWindow::ChkSwpPln);

@@ -159,6 +159,7 @@ void TestSwpWindow::logSwitchesStepAndCount()
   W<QCheckBox>(dialog, "Log")->click();
   QCOMPARE(cfg.LogSweep, 1);
   QVERIFY(!Shown(dialog, "FSte") && !Shown(dialog, "FSteLbl"));
+  QCOMPARE(W<QSpinBox>(dialog, "Cnt")->value(), 200);
   QVERIFY(Shown(dialog, "Cnt") && Shown(dialog, "CntLbl"));
   QCOMPARE(cfg.PointCount, 200);
 
@@ -296,6 +297,13 @@ void TestSwpWindow::refusedPlanIsShownAndBlocksOk()
   Enter(dialog, "FSte", 0);
   QVERIFY(status->text().contains(QStringLiteral("step is 0 MHz")));
   QVERIFY(!Ok(dialog)->isEnabled());
+  // Return in a box does not press the disabled OK either.
+  dialog.show();
+  auto *start = W<QDoubleSpinBox>(dialog, "G1FMin");
+  start->setFocus();
+  QTest::keyClick(start, Qt::Key_Return);
+  QVERIFY(dialog.isVisible());
+  QCOMPARE(dialog.result(), 0);
 }
 
 void TestSwpWindow::decimalPointWhateverTheLocale()
