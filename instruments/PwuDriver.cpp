@@ -86,7 +86,8 @@ ViStatus PwuOpen(DevStr &ana)
   const QByteArray resource = UsbRsrc(ana.ProductId, ana.SerialNo).toLocal8Bit();
   ViSession session = VI_NULL;
   ViStatus status = loaded->init(resource.constData(), VI_FALSE, ana.Reset ? VI_TRUE : VI_FALSE, &session);
-  ana.Session = session;
+  // A failed init may leave anything in the handle; never keep it.
+  ana.Session = status < 0 ? VI_NULL : session;
   if (status < 0)
     return status;
   char revision[PWUDRV_REVISION_BUFLEN] = {};
