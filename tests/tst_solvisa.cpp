@@ -1,6 +1,7 @@
 // libsolvisa as the program meets it: loaded through VisaLoad, every
 // resource "not found" without a bench, VISA session semantics with one,
 // corrupted commands that fail as on a real instrument, and the I/O trace.
+#include "bench/SimulatedBench.h"
 #include "instruments/Visa.h"
 #include "instruments/VisaFunctions.h"
 #include "storage/CfgFile.h"
@@ -68,6 +69,17 @@ private slots:
     char desc[VI_FIND_BUFLEN] = {};
     QCOMPARE(lib.get<decltype(&viFindRsrc)>("viFindRsrc")(openedRm(), "?*INSTR", &list, &count, desc),
              VI_ERROR_RSRC_NFOUND);
+  }
+
+  void namesTheSimulatedBench() {
+    const QString library = binDir() + "/libsolvisa.so";
+    qunsetenv("SOLVISA_BENCH");
+    QCOMPARE(SimulatedBenchName(library), QString());
+    QVERIFY(SimBench::use(kBench));
+    QCOMPARE(SimulatedBenchName(library), qEnvironmentVariable("SOLVISA_BENCH"));
+    QVERIFY(SimBench::use(sim::defaultBenchJson()));
+    QCOMPARE(SimulatedBenchName(library), QString("default"));
+    QCOMPARE(SimulatedBenchName(binDir() + "/libfakevisa.so"), QString());  // a VISA without a bench
   }
 
   void corruptedCommandTimesOutAndIsQueuedAsError_data() {

@@ -79,4 +79,9 @@ SOLVISA_EXPORT ViStatus viGpibControlREN(ViSession vi, ViUInt16 mode) {
   return VisaHost::instance().gpibControlREN(vi, mode);
 }
 
+// Not a VISA function: the name of the simulated bench served (its name in
+// the bench file, else the SOLVISA_BENCH value), or NULL when there is none,
+// so that a program can tell simulated values from measurements.
+SOLVISA_EXPORT const char *solvisa_bench_name(void) { return VisaHost::instance().benchName(); }
+
 }  // extern "C"

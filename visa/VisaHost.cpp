@@ -406,6 +406,15 @@ ViStatus VisaHost::gpibControlREN(ViSession vi, ViUInt16 mode) {
   return traced("viGpibControlREN", vi, detail, VI_SUCCESS);
 }
 
+const char *VisaHost::benchName() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  loadBenchFromEnvironment();
+  if (!bench_)
+    return nullptr;
+  benchName_ = (bench_->name.isEmpty() ? benchSpec_ : bench_->name).toUtf8();
+  return benchName_.constData();
+}
+
 ViStatus VisaHost::unsupported(const char *function, ViSession vi) {
   std::lock_guard<std::mutex> lock(mutex_);
   return traced(function, vi, QByteArray(), VI_ERROR_NSUP_OPER);

@@ -32,6 +32,9 @@ public:
   ViStatus readSTB(ViSession vi, ViUInt16 *stb);
   ViStatus gpibControlREN(ViSession vi, ViUInt16 mode);
   ViStatus unsupported(const char *function, ViSession vi);
+  // The served bench's name, nullptr without a bench (read from the
+  // environment now if no resource manager has been opened yet).
+  const char *benchName();
 
 private:
   enum class Kind { ResourceManager, Instrument, FindList };
@@ -57,6 +60,7 @@ private:
   std::mutex mutex_;
   IoTrace trace_;
   QString benchSpec_;
+  QByteArray benchName_;
   std::unique_ptr<sim::Bench> bench_;
   // Benches replaced by a changed SOLVISA_BENCH stay alive for their sessions.
   std::vector<std::unique_ptr<sim::Bench>> retired_;
