@@ -22,7 +22,6 @@ constexpr ViAttrState kIoTimeoutMs = 10000;
 constexpr ViAttrState kSerialTimeoutMs = 6000;
 constexpr ViUInt32 kFormattedBufferSize = 4000;
 constexpr int kFirstSecondary = 1, kLastSecondary = 29;
-constexpr int kNoInterface = -1;
 const char *const kSignalFunction = "\"RF_NSig\"\n";
 
 constexpr int kSensorType = 75;
@@ -109,8 +108,9 @@ ViStatus configureSerialLine(const DevStr &dev)
 }
 
 // The power meters of types 78 to 80 speak a command set of their own.
-ViStatus openPowerMeter(DevStr &dev, ViStatus status)
+ViStatus openPowerMeter(DevStr &dev)
 {
+  ViStatus status = VI_SUCCESS;
   const ViStatus mode = VisaWrite(dev.Session, dev.Type == 79 ? "W3\n" : "W4\n");
   if (dev.Type == 79 && failed(mode))
     return mode;
@@ -211,7 +211,7 @@ ViStatus DevOpen(DevStr &dev)
   if (failed(status))
     return status;
   if (TypeIn(dev.Type, {Range(78, 80)}))
-    return openPowerMeter(dev, status);
+    return openPowerMeter(dev);
   return openInstrument(dev);
 }
 
