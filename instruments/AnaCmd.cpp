@@ -149,7 +149,8 @@ ViStatus AnaSetSwt(ViSession s, int type, double sweepTimeMs) {
 }
 
 ViStatus AnaGetSwt(ViSession s, int type, double &sweepTimeS) {
-  if (TypeIn(type, {33, 36, 40, 42, Range(46, 68)})) return CmdQueryNum(s, "SWE:TIME?", sweepTimeS);
+  // The line feed ends the query on a serial line too, which has no END.
+  if (TypeIn(type, {33, 36, 40, 42, Range(46, 68)})) return CmdQueryNum(s, "SWE:TIME?\n", sweepTimeS);
   if (TypeIn(type, {72})) return CmdQueryNum(s, "SW?", sweepTimeS);
   return VI_SUCCESS;
 }

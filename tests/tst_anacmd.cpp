@@ -265,7 +265,7 @@ private slots:
     QCOMPARE(seconds, 0.1);
     QCOMPARE(AnaGetSwt(kS, 34, seconds), VI_SUCCESS);
     QCOMPARE(seconds, 0.1);
-    QCOMPARE(FakeVisa::writes(), (QStringList{"SWE:TIME?", "SW?"}));
+    QCOMPARE(FakeVisa::writes(), (QStringList{"SWE:TIME?\n", "SW?"}));
   }
 };
 
