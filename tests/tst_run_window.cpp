@@ -69,16 +69,9 @@ struct Buttons {
 
 char *toString(const Buttons &b)
 {
-  return qstrdup(QStringLiteral("Start %1 Repeat %2 Normalize %3 Stop %4 Del %5 NIdx %6 AbsRel %7")
-                     .arg(b.start)
-                     .arg(b.repeat)
-                     .arg(b.normalize)
-                     .arg(b.stop)
-                     .arg(b.del)
-                     .arg(b.nidx)
-                     .arg(b.absRel)
-                     .toLatin1()
-                     .constData());
+  return qstrdup(qPrintable(QStringLiteral("Start %1 Repeat %2 Normalize %3 Stop %4 Del %5 NIdx %6 AbsRel %7")
+                                .arg(b.start).arg(b.repeat).arg(b.normalize).arg(b.stop).arg(b.del).arg(b.nidx)
+                                .arg(b.absRel)));
 }
 
 int Measured(const QVector<double> &row)
@@ -103,22 +96,17 @@ private slots:
   void initTestCase();
   void init();
   void cleanup();
-  void startMeasuresDefaultSettings();
-  void controlsDuringRun();
-  void repeatsCycleColours();
+  void startThenRepeats();
   void stopTakesEffectAtNextPoint();
   void continuousPassesReuseRecord();
-  void analyzerNotAnswering();
-  void measurementErrorEndsRun();
-  void receiverNormalization();
-  void generatorNormalization();
+  void closingStopsRun();
+  void errorsShownWithTitles();
+  void normalizationBothModes();
   void relativeDisplay();
-  void absRelWithThreeTraces();
   void deleteLastTrace();
   void swapWarnings();
   void limitsRefusedBeforeRun();
   void deviceLabels();
-  void closingStopsRun();
 
 private:
   template <class T>
@@ -131,7 +119,9 @@ private:
   }
   void click(const char *name) { widget<QPushButton>(name)->click(); }
   Buttons buttons();
-  // Start with `points` points, every reading `dbm`.
+  QVector<double> curveY(int slot, int level) { return CurveY(probe->curves().curve(slot, level)); }
+  // One run of the current settings, every reading `dbm`.
+  void script(double dbm);
   void start(int points, double dbm);
   void repeat(double dbm);
 
@@ -173,86 +163,69 @@ Buttons TestRunWindow::buttons()
           widget<QSlider>("AbsRel")->isEnabled()};
 }
 
+void TestRunWindow::script(double dbm)
+{
+  ScriptPrep(probe->cfg());
+  ScriptReadings(dbm, probe->cfg().PointCount * probe->cfg().LevelCount);
+}
+
 void TestRunWindow::start(int points, double dbm)
 {
   Settings(probe->cfg(), points);
-  ScriptPrep(probe->cfg());
-  ScriptReadings(dbm, points * probe->cfg().LevelCount);
+  script(dbm);
   click("Start");
 }
 
 void TestRunWindow::repeat(double dbm)
 {
-  ScriptPrep(probe->cfg());
-  ScriptReadings(dbm, probe->cfg().PointCount * probe->cfg().LevelCount);
+  script(dbm);
   click("Repeat");
 }
 
-void TestRunWindow::startMeasuresDefaultSettings()
+void TestRunWindow::startThenRepeats()
 {
   CfgStr &cfg = probe->cfg();
-  QCOMPARE(cfg.PointCount, 91);
-  ScriptPrep(cfg);
-  ScriptReadings(-16.0, 91);
-  click("Start");
-  QCOMPARE(prompts->messages.size(), 0);
-  QCOMPARE(cfg.TraceCount, 1);
-  QCOMPARE(cfg.Traces.size(), 1);
-  QCOMPARE(Measured(cfg.Traces[0][0]), 91);
-  QCOMPARE(probe->traceIdx(), 0);
-  QwtPlotCurve *curve = probe->curves().curve(0, 0);
-  QVERIFY(curve && curve->isVisible());
-  QCOMPARE(int(curve->dataSize()), 91);
-  QCOMPARE(curve->sample(90), QPointF(1000.0, -16.0));
-  QCOMPARE(curve->symbol()->brush().color(), QColor(Qt::black));
-  QCOMPARE(curve->symbol()->style(), QwtSymbol::Diamond);
-  QCOMPARE(curve->symbol()->size(), QSize(5, 5));
-  QCOMPARE(buttons(), (Buttons{true, true, true, false, false, true, true}));
-  QVERIFY(window->statusBar()->currentMessage().isEmpty());
-  QVERIFY(RunWrites().contains(QStringLiteral(":OUTP OFF\n")));
-}
-
-void TestRunWindow::controlsDuringRun()
-{
+  QCOMPARE(cfg.PointCount, 91);  // the default settings
   QAction *open = window->findChild<QAction *>(QStringLiteral("actionOpen"));
-  QVERIFY(open->isEnabled());
   Buttons during{};
-  bool openDuring = true, devicesDuring = true;
+  bool lockedDuring = false;
   QString status;
   DuringRun look([&] {
     during = buttons();
-    openDuring = open->isEnabled();
-    devicesDuring = widget<QPushButton>("Devices")->isEnabled() || widget<QPushButton>("Sweep")->isEnabled();
+    lockedDuring = !open->isEnabled() && !widget<QPushButton>("Devices")->isEnabled() &&
+                   !widget<QPushButton>("Sweep")->isEnabled();
     status = window->statusBar()->currentMessage();
     return true;
   });
-  start(91, -16.0);
+  script(-16.0);
+  click("Start");
   QCOMPARE(during, (Buttons{false, false, false, true, false, false, false}));
-  QVERIFY(!openDuring);
-  QVERIFY(!devicesDuring);
-  QVERIFY2(QRegularExpression(QStringLiteral("^Level step 1 of 1, point 1 of 91, \\d+:\\d\\d left$"))
-               .match(status)
-               .hasMatch(),
+  QVERIFY(lockedDuring);
+  QVERIFY2(QRegularExpression(QStringLiteral("^Level step 1 of 1, point 1 of 91, \\d+:\\d\\d left$")).match(status).hasMatch(),
            qPrintable(status));
-  QVERIFY(open->isEnabled());
-  QVERIFY(widget<QPushButton>("Devices")->isEnabled());
-}
+  QVERIFY(open->isEnabled() && widget<QPushButton>("Devices")->isEnabled());
+  QVERIFY(window->statusBar()->currentMessage().isEmpty());
+  QCOMPARE(buttons(), (Buttons{true, true, true, false, false, true, true}));
+  QCOMPARE(cfg.TraceCount, 1);
+  QCOMPARE(Measured(cfg.Traces[0][0]), 91);
+  QCOMPARE(probe->traceIdx(), 0);
+  QwtPlotCurve *curve = probe->curves().curve(0, 0);
+  QCOMPARE(int(curve->dataSize()), 91);
+  QCOMPARE(curve->sample(90), QPointF(1000.0, -16.0));
+  QCOMPARE(curve->symbol()->brush().color(), QColor(Qt::black));
+  QVERIFY(RunWrites().contains(QStringLiteral(":OUTP OFF\n")));
 
-void TestRunWindow::repeatsCycleColours()
-{
-  start(3, -16.0);
   QList<QColor> colours;
   for (int i = 0; i < 7; ++i) {
-    repeat(-16.0 - i);
+    repeat(-17.0 - i);
     QCOMPARE(buttons(), (Buttons{true, true, false, false, true, true, true}));
     colours << probe->curves().curve(probe->traceIdx(), 0)->symbol()->brush().color();
   }
   QCOMPARE(colours, QList<QColor>({Qt::red, Qt::blue, Qt::green, Qt::yellow, Qt::cyan, Qt::black, Qt::red}));
-  QCOMPARE(probe->cfg().ColourIdx, 1);
-  QCOMPARE(probe->cfg().TraceCount, 8);
-  QCOMPARE(probe->traceIdx(), 7);
-  QCOMPARE(probe->cfg().Traces[7][0][2], -22.0);
-  QCOMPARE(CurveY(probe->curves().curve(3, 0)), QVector<double>({-18.0, -18.0, -18.0}));
+  QCOMPARE(cfg.ColourIdx, 1);
+  QCOMPARE(cfg.TraceCount, 8);
+  QCOMPARE(cfg.Traces[7][0][90], -23.0);
+  QCOMPARE(curveY(3, 0), QVector<double>(91, -19.0));
   QCOMPARE(prompts->messages.size(), 0);
 }
 
@@ -277,10 +250,9 @@ void TestRunWindow::stopTakesEffectAtNextPoint()
   QVERIFY(!probe->normActive());
   QCOMPARE(FakeVisa::writes().filter(QStringLiteral("SWE:TIME?")).size(), 1);
   QCOMPARE(int(probe->curves().curve(0, 0)->dataSize()), 5);
-  const QStringList writes = RunWrites();
-  QCOMPARE(writes.filter(QStringLiteral("CALC:MARK1:Y?")).size(), 5);
-  QCOMPARE(writes.last(), QStringLiteral("INIT:CONT ON\n"));
-  QVERIFY(writes.contains(QStringLiteral(":OUTP OFF\n")));
+  QCOMPARE(RunWrites().filter(QStringLiteral("CALC:MARK1:Y?")).size(), 5);
+  QCOMPARE(RunWrites().last(), QStringLiteral("INIT:CONT ON\n"));
+  QVERIFY(RunWrites().contains(QStringLiteral(":OUTP OFF\n")));
   QCOMPARE(buttons(), (Buttons{true, true, true, false, false, true, true}));
   QCOMPARE(prompts->messages.size(), 0);
 }
@@ -290,9 +262,8 @@ void TestRunWindow::continuousPassesReuseRecord()
   start(3, -16.0);
   widget<QCheckBox>("RunCont")->setChecked(true);
   ScriptPrep(probe->cfg());
-  ScriptReadings(-16.0, 3);
-  ScriptReadings(-17.0, 3);
-  ScriptReadings(-18.0, 3);
+  for (double dbm : {-16.0, -17.0, -18.0})
+    ScriptReadings(dbm, 3);
   int passes = 0;
   DuringRun stopAfterThree([&] {
     if (++passes < 3)
@@ -309,245 +280,8 @@ void TestRunWindow::continuousPassesReuseRecord()
   QVERIFY(swpTime->value() < 50.0);
   QVERIFY(!probe->curves().curve(0, 0)->isVisible());
   QVERIFY(probe->curves().curve(1, 0)->isVisible());
-  QCOMPARE(CurveY(probe->curves().curve(1, 0)), QVector<double>({-18.0, -18.0, -18.0}));
+  QCOMPARE(curveY(1, 0), QVector<double>({-18.0, -18.0, -18.0}));
   QCOMPARE(RunWrites().filter(QStringLiteral("CALC:MARK1:Y?")).size(), 9);
-}
-
-void TestRunWindow::analyzerNotAnswering()
-{
-  FakeVisa::failOpen(kAnaRsrc);
-  start(3, -16.0);
-  QCOMPARE(prompts->messages.size(), 1);
-  QCOMPARE(prompts->messages[0].kind, UserPrompt::Kind::Warning);
-  QCOMPARE(prompts->messages[0].title, QStringLiteral("Analyzer   (IF)"));
-  QCOMPARE(prompts->messages[0].text, QStringLiteral("Initialization Error."));
-  QCOMPARE(Measured(probe->cfg().Traces[0][0]), 0);
-  QwtPlotCurve *curve = probe->curves().curve(0, 0);
-  QVERIFY(!curve || curve->dataSize() == 0);
-  QCOMPARE(buttons(), (Buttons{true, true, true, false, false, true, false}));
-}
-
-void TestRunWindow::measurementErrorEndsRun()
-{
-  auto *swpTime = widget<QDoubleSpinBox>("SwpTime");
-  swpTime->setValue(50.0);
-  Settings(probe->cfg(), 10);
-  ScriptPrep(probe->cfg());
-  ScriptReadings(-16.0, 4);
-  click("Start");
-  QCOMPARE(prompts->messages.size(), 1);
-  QCOMPARE(prompts->messages[0].title, QStringLiteral("Analyzer (IF)"));
-  QCOMPARE(prompts->messages[0].text, QStringLiteral("Power Measurement Error."));
-  QCOMPARE(Measured(probe->cfg().Traces[0][0]), 4);
-  QCOMPARE(int(probe->curves().curve(0, 0)->dataSize()), 4);
-  QCOMPARE(swpTime->value(), 50.0);
-  QVERIFY(!RunWrites().contains(QStringLiteral(":OUTP OFF\n")));
-  QVERIFY(!widget<QSlider>("AbsRel")->isEnabled());
-}
-
-void TestRunWindow::receiverNormalization()
-{
-  start(3, -16.0);
-  click("Normalize");
-  CfgStr &cfg = probe->cfg();
-  QVERIFY(probe->normActive());
-  QCOMPARE(cfg.NormData, QVector<double>({-6.0, -6.0, -6.0}));
-  QCOMPARE(cfg.TraceCount, 1);
-  QCOMPARE(probe->traceIdx(), -1);
-  QCOMPARE(buttons(), (Buttons{true, true, false, false, false, false, false}));
-  auto *headline = widget<QLabel>("TMsg");
-  QCOMPARE(headline->text(), QStringLiteral("Normalized"));
-  QVERIFY(headline->isVisibleTo(window.get()));
-  QVERIFY(probe->normCurve()->isVisible());
-  QCOMPARE(CurveY(probe->normCurve()), QVector<double>({-10.0, -10.0, -10.0}));
-  QVERIFY(window->findChild<QwtPlot *>()->axisEnabled(QwtPlot::yRight));
-  QVERIFY(!probe->curves().curve(0, 0)->isVisible());
-
-  repeat(-16.0);
-  QCOMPARE(cfg.TraceCount, 2);
-  QCOMPARE(cfg.Traces[1][0], QVector<double>({-10.0, -10.0, -10.0}));
-  QCOMPARE(probe->traceIdx(), 0);
-  QCOMPARE(CurveY(probe->curves().curve(0, 0)), QVector<double>({-10.0, -10.0, -10.0}));
-  QCOMPARE(headline->text(), QStringLiteral("Normalized"));
-  QCOMPARE(RunWrites().filter(QStringLiteral("POW ")).size(), 1);
-}
-
-void TestRunWindow::generatorNormalization()
-{
-  start(3, -16.0);
-  widget<QComboBox>("NrmGen")->setCurrentIndex(1);
-  click("Normalize");
-  repeat(-10.0);
-  const QStringList writes = RunWrites();
-  QCOMPARE(writes.filter(QStringLiteral("POW -4;*OPC?")).size(), 3);
-  QCOMPARE(probe->cfg().Traces[1][0], QVector<double>({-10.0, -10.0, -10.0}));
-}
-
-void TestRunWindow::relativeDisplay()
-{
-  CfgStr &cfg = probe->cfg();
-  Settings(cfg, 3);
-  cfg.LevelSweep = true;
-  cfg.Gen1.StopLevel = 0.0;
-  ScriptPrep(cfg);
-  ScriptReadings(-16.0, 3);
-  ScriptReadings(-6.0, 3);
-  click("Start");
-  QCOMPARE(cfg.LevelCount, 2);
-  widget<QSlider>("AbsRel")->setValue(1);
-  QCOMPARE(probe->relDisplay(), 1);
-  QCOMPARE(CurveY(probe->curves().curve(0, 0)), QVector<double>({-6.0, -6.0, -6.0}));
-  QCOMPARE(CurveY(probe->curves().curve(0, 1)), QVector<double>({4.0, 4.0, 4.0}));
-  QCOMPARE(widget<QLabel>("TMsg")->text(), QStringLiteral("Conversion Loss (Ref.Level -10.00 dBm)"));
-  QCOMPARE(window->findChild<QwtPlot *>()->axisTitle(QwtPlot::yLeft).text(), QStringLiteral("Rel. Level / dB"));
-  QCOMPARE(cfg.Traces[0][1], QVector<double>({-6.0, -6.0, -6.0}));
-
-  // The next run measures in absolute levels again.
-  ScriptPrep(cfg);
-  ScriptReadings(-16.0, 6);
-  click("Start");
-  QCOMPARE(widget<QSlider>("AbsRel")->value(), 0);
-  QCOMPARE(probe->relDisplay(), 0);
-  QCOMPARE(CurveY(probe->curves().curve(0, 0)), QVector<double>({-16.0, -16.0, -16.0}));
-}
-
-void TestRunWindow::absRelWithThreeTraces()
-{
-  start(3, -16.0);
-  repeat(-17.0);
-  repeat(-18.0);
-  auto *absRel = widget<QSlider>("AbsRel");
-  absRel->setValue(1);
-  for (int slot = 0; slot < 3; ++slot) {
-    QVERIFY(probe->curves().curve(slot, 0)->isVisible());
-    QCOMPARE(CurveY(probe->curves().curve(slot, 0)), QVector<double>(3, -6.0 - slot));
-  }
-  QCOMPARE(buttons(), (Buttons{true, false, false, false, false, false, true}));
-  absRel->setValue(0);
-  QCOMPARE(CurveY(probe->curves().curve(2, 0)), QVector<double>(3, -18.0));
-  QCOMPARE(buttons(), (Buttons{true, true, true, false, false, false, true}));
-  QCOMPARE(widget<QLabel>("TMsg")->text(), QString());
-}
-
-void TestRunWindow::deleteLastTrace()
-{
-  start(3, -16.0);
-  repeat(-17.0);
-  QCOMPARE(probe->cfg().ColourIdx, 1);
-  click("Del");
-  QVERIFY(!probe->curves().curve(1, 0)->isVisible());
-  QVERIFY(probe->curves().curve(0, 0)->isVisible());
-  QCOMPARE(probe->cfg().ColourIdx, 0);
-  QCOMPARE(probe->cfg().TraceCount, 1);
-  QCOMPARE(probe->cfg().Traces.size(), 1);
-  QCOMPARE(probe->traceIdx(), 0);
-  QVERIFY(!widget<QPushButton>("Del")->isEnabled());
-  // The next Repeat takes slot 1 again in the second colour.
-  repeat(-19.0);
-  QCOMPARE(probe->curves().curve(1, 0)->symbol()->brush().color(), QColor(Qt::red));
-  QCOMPARE(CurveY(probe->curves().curve(1, 0)), QVector<double>(3, -19.0));
-}
-
-void TestRunWindow::swapWarnings()
-{
-  widget<QCheckBox>("SwpFrq")->click();  // off: the fields give the range
-  QVERIFY(!probe->cfg().XSweepSettings);
-  prompts->messages.clear();
-  auto *fmin = widget<QDoubleSpinBox>("FMin");
-  auto *fmax = widget<QDoubleSpinBox>("FMax");
-  fmax->setValue(100.0);
-  fmin->setValue(500.0);
-  emit fmin->editingFinished();
-  QCOMPARE(prompts->messages.size(), 1);
-  QCOMPARE(prompts->messages[0].title, QStringLiteral("fmin=500 > fmax=100"));
-  QCOMPARE(prompts->messages[0].text, QStringLiteral("Swapping fmin with fmax."));
-  QCOMPARE(fmin->value(), 100.0);
-  QCOMPARE(fmax->value(), 500.0);
-  QCOMPARE(probe->cfg().DispStartFreq, 100.0);
-
-  auto *lmin = widget<QDoubleSpinBox>("LMin");
-  auto *lmax = widget<QDoubleSpinBox>("LMax");
-  lmax->setValue(10.0);
-  emit lmax->editingFinished();
-  lmin->setValue(20.0);
-  emit lmin->editingFinished();
-  QCOMPARE(prompts->messages.size(), 2);
-  QCOMPARE(prompts->messages[1].title, QStringLiteral("olmin=20 > olmax=10"));
-  QCOMPARE(prompts->messages[1].text, QStringLiteral("Swapping olmin with olmax."));
-  QCOMPARE(lmin->value(), 10.0);
-  QCOMPARE(lmax->value(), 20.0);
-
-  CfgStr &cfg = probe->cfg();
-  cfg.Gen2.Type = kGenType;
-  cfg.UpperSideband = 0;
-  cfg.Gen2.StartFreq = 1000.0;
-  cfg.Gen2.StopFreq = 3000.0;
-  widget<QCheckBox>("SwpFrq")->click();
-  QCOMPARE(prompts->messages.size(), 3);
-  QCOMPARE(prompts->messages[2].title, QStringLiteral("fmin=-900 > fmax=-2000"));
-  QCOMPARE(cfg.DispStartFreq, -2000.0);
-  QCOMPARE(cfg.DispStopFreq, -900.0);
-}
-
-void TestRunWindow::limitsRefusedBeforeRun()
-{
-  start(3, -16.0);
-  for (int i = 1; i < kMaxTraces; ++i)
-    repeat(-16.0);
-  QCOMPARE(probe->traceIdx(), kMaxTraces - 1);
-  const int runs = FakeVisa::writes().filter(QStringLiteral("SWE:TIME?")).size();
-  click("Repeat");
-  QCOMPARE(prompts->messages.size(), 1);
-  QCOMPARE(prompts->messages[0].title, QStringLiteral("Repeat"));
-  QVERIFY(prompts->messages[0].text.startsWith(QStringLiteral("All 20 trace slots are in use.")));
-  QCOMPARE(probe->cfg().TraceCount, kMaxTraces);
-
-  // The sweep dialog changed the plan: the series cannot grow.
-  CfgStr &cfg = probe->cfg();
-  ScriptPrep(cfg);
-  ScriptReadings(-16.0, 3);
-  click("Start");
-  cfg.StepFreq = 5.0;
-  QVERIFY(CalcSwpLst(cfg));
-  click("Repeat");
-  QCOMPARE(prompts->messages.size(), 2);
-  QVERIFY(prompts->messages[1].text.startsWith(QStringLiteral("The sweep settings have changed")));
-  QCOMPARE(cfg.TraceCount, 1);
-  QCOMPARE(cfg.Traces[0][0].size(), 3);
-
-  // More level steps than the curve table holds: refused before anything runs.
-  cfg.LevelSweep = true;
-  cfg.Gen1.StopLevel = 20.0;
-  cfg.Gen1.StepLevel = 1.0;
-  click("Start");
-  QCOMPARE(prompts->messages.size(), 3);
-  QCOMPARE(prompts->messages[2].title, QStringLiteral("Sweep"));
-  QCOMPARE(FakeVisa::writes().filter(QStringLiteral("SWE:TIME?")).size(), runs + 1);
-  QCOMPARE(cfg.Traces[0][0].size(), 3);
-}
-
-void TestRunWindow::deviceLabels()
-{
-  CfgStr &cfg = probe->cfg();
-  WithLo(cfg, true);
-  ScriptPrep(cfg);
-  ScriptReadings(-16.0, cfg.PointCount);
-  click("Start");
-  QCOMPARE(widget<QLabel>("Gen1Lbl")->text(), QStringLiteral("Generator1 (RF)"));
-  QCOMPARE(widget<QLabel>("Gen2Lbl")->text(), QStringLiteral("Generator2 (LO)"));
-  QCOMPARE(widget<QLabel>("AnaLbl")->text(), QStringLiteral("Analyzer (IF)"));
-  QCOMPARE(widget<QLineEdit>("Gen1")->text(), QString::fromLatin1(DevTypeTable[kGenType]));
-  QCOMPARE(widget<QLineEdit>("Ana")->text(), QString::fromLatin1(DevTypeTable[kAnaType]));
-
-  cfg.Gen2.Type = 0;
-  cfg.Ana.TrackingGenerator = true;
-  CalcSwpLst(cfg);
-  ScriptPrep(cfg);
-  ScriptReadings(-16.0, cfg.PointCount);
-  click("Start");
-  QCOMPARE(widget<QLabel>("Gen1Lbl")->text(), QStringLiteral("Generator1"));
-  QCOMPARE(widget<QLineEdit>("Gen1")->text(), QString::fromLatin1(DevTypeTable[kAnaType]));
-  QCOMPARE(widget<QLineEdit>("Gen2")->text(), QString::fromLatin1(DevTypeTable[0]));
 }
 
 void TestRunWindow::closingStopsRun()
@@ -560,6 +294,207 @@ void TestRunWindow::closingStopsRun()
   start(3, -16.0);
   QCOMPARE(RunWrites().filter(QStringLiteral("CALC:MARK1:Y?")).size(), 3);
   QCOMPARE(RunWrites().last(), QStringLiteral("INIT:CONT ON\n"));
+}
+
+void TestRunWindow::errorsShownWithTitles()
+{
+  FakeVisa::failOpen(kAnaRsrc);
+  start(3, -16.0);
+  QCOMPARE(prompts->messages.size(), 1);
+  QCOMPARE(prompts->messages[0].kind, UserPrompt::Kind::Warning);
+  QCOMPARE(prompts->messages[0].title, QStringLiteral("Analyzer   (IF)"));
+  QCOMPARE(prompts->messages[0].text, QStringLiteral("Initialization Error."));
+  QCOMPARE(Measured(probe->cfg().Traces[0][0]), 0);
+  QCOMPARE(buttons(), (Buttons{true, true, true, false, false, true, false}));
+
+  FakeVisa::reset();
+  auto *swpTime = widget<QDoubleSpinBox>("SwpTime");
+  swpTime->setValue(50.0);
+  Settings(probe->cfg(), 10);
+  ScriptPrep(probe->cfg());
+  ScriptReadings(-16.0, 4);
+  click("Start");
+  QCOMPARE(prompts->messages.size(), 2);
+  QCOMPARE(prompts->messages[1].title, QStringLiteral("Analyzer (IF)"));
+  QCOMPARE(prompts->messages[1].text, QStringLiteral("Power Measurement Error."));
+  QCOMPARE(Measured(probe->cfg().Traces[0][0]), 4);
+  QCOMPARE(int(probe->curves().curve(0, 0)->dataSize()), 4);
+  QCOMPARE(swpTime->value(), 50.0);
+  QVERIFY(!RunWrites().contains(QStringLiteral(":OUTP OFF\n")));
+  QVERIFY(!widget<QSlider>("AbsRel")->isEnabled());
+}
+
+void TestRunWindow::normalizationBothModes()
+{
+  start(3, -16.0);
+  click("Normalize");
+  CfgStr &cfg = probe->cfg();
+  QVERIFY(probe->normActive());
+  QCOMPARE(cfg.NormData, QVector<double>({-6.0, -6.0, -6.0}));
+  QCOMPARE(cfg.TraceCount, 1);
+  QCOMPARE(probe->traceIdx(), -1);
+  QCOMPARE(buttons(), (Buttons{true, true, false, false, false, false, false}));
+  auto *headline = widget<QLabel>("TMsg");
+  QCOMPARE(headline->text(), QStringLiteral("Normalized"));
+  QVERIFY(headline->isVisibleTo(window.get()));
+  QCOMPARE(CurveY(probe->normCurve()), QVector<double>({-10.0, -10.0, -10.0}));
+  QVERIFY(window->findChild<QwtPlot *>()->axisEnabled(QwtPlot::yRight));
+  QVERIFY(!probe->curves().curve(0, 0)->isVisible());
+
+  repeat(-16.0);  // receiver side: the unchanged device now reads the start level
+  QCOMPARE(cfg.TraceCount, 2);
+  QCOMPARE(cfg.Traces[1][0], QVector<double>({-10.0, -10.0, -10.0}));
+  QCOMPARE(probe->traceIdx(), 0);
+  QCOMPARE(curveY(0, 0), QVector<double>({-10.0, -10.0, -10.0}));
+  QCOMPARE(RunWrites().filter(QStringLiteral("POW ")).size(), 1);
+
+  widget<QComboBox>("NrmGen")->setCurrentIndex(1);
+  repeat(-10.0);  // generator side: the source is raised by the loss
+  QCOMPARE(RunWrites().filter(QStringLiteral("POW -4;*OPC?")).size(), 3);
+  QCOMPARE(cfg.Traces[2][0], QVector<double>({-10.0, -10.0, -10.0}));
+}
+
+void TestRunWindow::relativeDisplay()
+{
+  CfgStr &cfg = probe->cfg();
+  Settings(cfg, 3);
+  cfg.LevelSweep = true;
+  cfg.Gen1.StopLevel = 0.0;
+  QVERIFY(CalcSwpLst(cfg));
+  ScriptPrep(cfg);
+  ScriptReadings(-16.0, 3);
+  ScriptReadings(-6.0, 3);  // the 0 dBm step
+  click("Start");
+  repeat(-17.0);
+  repeat(-18.0);
+  auto *absRel = widget<QSlider>("AbsRel");
+  absRel->setValue(1);
+  QCOMPARE(probe->relDisplay(), 1);
+  QCOMPARE(curveY(0, 0), QVector<double>(3, -6.0));
+  QCOMPARE(curveY(0, 1), QVector<double>(3, 4.0));
+  QCOMPARE(curveY(1, 0), QVector<double>(3, -7.0));
+  QCOMPARE(curveY(2, 1), QVector<double>(3, -8.0));
+  QCOMPARE(widget<QLabel>("TMsg")->text(), QStringLiteral("Conversion Loss (Ref.Level -10.00 dBm)"));
+  QCOMPARE(window->findChild<QwtPlot *>()->axisTitle(QwtPlot::yLeft).text(), QStringLiteral("Rel. Level / dB"));
+  QCOMPARE(buttons(), (Buttons{true, false, false, false, false, false, true}));
+  QCOMPARE(cfg.Traces[0][1], QVector<double>(3, -6.0));
+
+  absRel->setValue(0);
+  QCOMPARE(curveY(2, 0), QVector<double>(3, -18.0));
+  QCOMPARE(buttons(), (Buttons{true, true, true, false, false, false, true}));
+  QCOMPARE(widget<QLabel>("TMsg")->text(), QString());
+
+  // A run returns the switch to absolute levels before it measures.
+  absRel->setValue(1);
+  script(-16.0);
+  click("Start");
+  QCOMPARE(absRel->value(), 0);
+  QCOMPARE(probe->relDisplay(), 0);
+  QCOMPARE(curveY(0, 0), QVector<double>(3, -16.0));
+}
+
+void TestRunWindow::deleteLastTrace()
+{
+  start(3, -16.0);
+  repeat(-17.0);
+  click("Del");
+  QVERIFY(!probe->curves().curve(1, 0)->isVisible());
+  QVERIFY(probe->curves().curve(0, 0)->isVisible());
+  QCOMPARE(probe->cfg().ColourIdx, 0);
+  QCOMPARE(probe->cfg().Traces.size(), 1);
+  QCOMPARE(probe->traceIdx(), 0);
+  QVERIFY(!widget<QPushButton>("Del")->isEnabled());
+  repeat(-19.0);  // slot 1 again, in the second colour
+  QCOMPARE(probe->curves().curve(1, 0)->symbol()->brush().color(), QColor(Qt::red));
+  QCOMPARE(curveY(1, 0), QVector<double>(3, -19.0));
+}
+
+void TestRunWindow::swapWarnings()
+{
+  widget<QCheckBox>("SwpFrq")->click();  // off: the fields give the range
+  prompts->messages.clear();
+  auto *fmin = widget<QDoubleSpinBox>("FMin");
+  auto *fmax = widget<QDoubleSpinBox>("FMax");
+  fmax->setValue(100.0);
+  fmin->setValue(500.0);
+  emit fmin->editingFinished();
+  auto *lmin = widget<QDoubleSpinBox>("LMin");
+  auto *lmax = widget<QDoubleSpinBox>("LMax");
+  lmax->setValue(10.0);
+  emit lmax->editingFinished();
+  lmin->setValue(20.0);
+  emit lmin->editingFinished();
+  CfgStr &cfg = probe->cfg();
+  cfg.Gen2.Type = kGenType;
+  cfg.UpperSideband = 0;
+  cfg.Gen2.StartFreq = 1000.0;
+  cfg.Gen2.StopFreq = 3000.0;
+  widget<QCheckBox>("SwpFrq")->click();
+
+  QCOMPARE(prompts->messages.size(), 3);
+  QCOMPARE(prompts->messages[0].title, QStringLiteral("fmin=500 > fmax=100"));
+  QCOMPARE(prompts->messages[0].text, QStringLiteral("Swapping fmin with fmax."));
+  QCOMPARE(prompts->messages[1].title, QStringLiteral("olmin=20 > olmax=10"));
+  QCOMPARE(prompts->messages[1].text, QStringLiteral("Swapping olmin with olmax."));
+  QCOMPARE(prompts->messages[2].title, QStringLiteral("fmin=-900 > fmax=-2000"));
+  QCOMPARE(lmin->value(), 10.0);
+  QCOMPARE(lmax->value(), 20.0);
+  QCOMPARE(cfg.DispStartFreq, -2000.0);
+  QCOMPARE(cfg.DispStopFreq, -900.0);
+}
+
+void TestRunWindow::limitsRefusedBeforeRun()
+{
+  start(3, -16.0);
+  for (int i = 1; i < kMaxTraces; ++i)
+    repeat(-16.0);
+  click("Repeat");
+  QCOMPARE(prompts->messages.size(), 1);
+  QCOMPARE(prompts->messages[0].title, QStringLiteral("Repeat"));
+  QVERIFY(prompts->messages[0].text.startsWith(QStringLiteral("All 20 trace slots are in use.")));
+  QCOMPARE(probe->cfg().TraceCount, kMaxTraces);
+
+  // The sweep dialog changed the plan: the series cannot grow.
+  CfgStr &cfg = probe->cfg();
+  script(-16.0);
+  click("Start");
+  cfg.StepFreq = 5.0;
+  QVERIFY(CalcSwpLst(cfg));
+  click("Repeat");
+  QCOMPARE(prompts->messages.size(), 2);
+  QVERIFY(prompts->messages[1].text.startsWith(QStringLiteral("The sweep settings have changed")));
+  QCOMPARE(cfg.TraceCount, 1);
+
+  // More level steps than the curve table holds: nothing runs.
+  const int runs = FakeVisa::writes().filter(QStringLiteral("SWE:TIME?")).size();
+  cfg.LevelSweep = true;
+  cfg.Gen1.StopLevel = 20.0;
+  cfg.Gen1.StepLevel = 1.0;
+  click("Start");
+  QCOMPARE(prompts->messages.size(), 3);
+  QCOMPARE(prompts->messages[2].title, QStringLiteral("Sweep"));
+  QCOMPARE(FakeVisa::writes().filter(QStringLiteral("SWE:TIME?")).size(), runs);
+  QCOMPARE(cfg.Traces[0][0].size(), 3);
+}
+
+void TestRunWindow::deviceLabels()
+{
+  CfgStr &cfg = probe->cfg();
+  WithLo(cfg, true);
+  script(-16.0);
+  click("Start");
+  QCOMPARE(widget<QLabel>("Gen1Lbl")->text(), QStringLiteral("Generator1 (RF)"));
+  QCOMPARE(widget<QLabel>("Gen2Lbl")->text(), QStringLiteral("Generator2 (LO)"));
+  QCOMPARE(widget<QLabel>("AnaLbl")->text(), QStringLiteral("Analyzer (IF)"));
+  QCOMPARE(widget<QLineEdit>("Ana")->text(), QString::fromLatin1(DevTypeTable[kAnaType]));
+
+  cfg.Gen2.Type = 0;
+  cfg.Ana.TrackingGenerator = true;
+  QVERIFY(CalcSwpLst(cfg));
+  script(-16.0);
+  click("Start");
+  QCOMPARE(widget<QLabel>("Gen1Lbl")->text(), QStringLiteral("Generator1"));
+  QCOMPARE(widget<QLineEdit>("Gen1")->text(), QString::fromLatin1(DevTypeTable[kAnaType]));
 }
 
 QTEST_MAIN(TestRunWindow)
