@@ -2,8 +2,6 @@
 // colours, unmeasured points, and that a growing trace is painted without
 // replotting the whole plot.
 #include "plot/LiveSeries.h"
-#include "plot/NormCurve.h"
-#include "plot/TraceBrushes.h"
 #include "plot/TraceCurveTable.h"
 #include "sweep/CfgStr.h"
 
@@ -11,7 +9,6 @@
 #include <qwt_plot.h>
 #include <qwt_plot_canvas.h>
 #include <qwt_plot_curve.h>
-#include <qwt_symbol.h>
 
 namespace {
 
@@ -42,11 +39,9 @@ private slots:
   void init();
   void cleanup();
   void seriesBoundsAndGaps();
-  void tableLimitsAndColours();
   void growingPaintsOnlyTheNewSegment();
   void autoscaledAxisGrowsByReplot();
   void changedRowIsRedrawnWhole();
-  void normCurveMarksReference();
 
 private:
   CountingPlot *plot = nullptr;
@@ -88,32 +83,6 @@ void TestPlotCurves::seriesBoundsAndGaps()
   QVERIFY(!series.holdsPrefix(x, {-16.0, -16.0, -1.0}, 1, -10.0));
 }
 
-void TestPlotCurves::tableLimitsAndColours()
-{
-  QVERIFY(!curves->showCurve(kMaxTraces, 0, 0));
-  QVERIFY(!curves->showCurve(0, kMaxLevels, 0));
-  QVERIFY(!curves->showCurve(-1, 0, 0));
-  curves->setRow(kMaxTraces, 0, x, x, 4);  // outside the table: nothing happens
-  QwtPlotCurve *curve = curves->showCurve(kMaxTraces - 1, kMaxLevels - 1, 4);
-  QCOMPARE(curve->plot(), static_cast<QwtPlot *>(plot));
-  QCOMPARE(curve->style(), QwtPlotCurve::Lines);
-  QCOMPARE(curve->symbol()->style(), QwtSymbol::Diamond);
-  QCOMPARE(curve->symbol()->size(), QSize(5, 5));
-  QCOMPARE(curve->symbol()->brush().color(), QColor(Qt::yellow));
-  curves->hideAll();
-  QVERIFY(!curve->isVisible());
-  // A curve keeps the colour it was made with.
-  QCOMPARE(curves->showCurve(kMaxTraces - 1, kMaxLevels - 1, 1), curve);
-  QVERIFY(curve->isVisible());
-  QCOMPARE(curve->symbol()->brush().color(), QColor(Qt::yellow));
-
-  const QList<QColor> colours{Qt::black, Qt::red, Qt::blue, Qt::green, Qt::yellow, Qt::cyan};
-  for (int row = 0; row < kTraceColours; ++row)
-    QCOMPARE(TraceBrushes[row].color(), colours[row]);
-  QCOMPARE(NextColour(5), 0);
-  QCOMPARE(PrevColour(0), 5);
-  QCOMPARE(PrevColour(3), 2);
-}
 
 void TestPlotCurves::growingPaintsOnlyTheNewSegment()
 {
@@ -158,24 +127,13 @@ void TestPlotCurves::changedRowIsRedrawnWhole()
   // A row shorter than asked for is read only as far as it goes.
   curves->setRow(0, 0, x, {-1.0, -2.0}, 4);
   QCOMPARE(int(curves->curve(0, 0)->dataSize()), 2);
+  QVERIFY(!curves->showCurve(kMaxTraces, 0, 0));  // beyond the table
   // A curve whose data was replaced elsewhere is taken over again.
   curves->curve(0, 0)->setSamples(QVector<QPointF>({QPointF(1.0, 1.0)}));
   curves->growRow(0, 0, x, {-5.0, -6.0}, 2);
   QCOMPARE(Points(curves->curve(0, 0)), QVector<QPointF>({QPointF(100.0, -5.0), QPointF(110.0, -6.0)}));
 }
 
-void TestPlotCurves::normCurveMarksReference()
-{
-  QwtPlotCurve *norm = NewNormCurve();
-  QVERIFY(!norm->plot());
-  ShowNormCurve(norm, plot, x, -10.0);
-  QCOMPARE(norm->plot(), static_cast<QwtPlot *>(plot));
-  QVERIFY(norm->isVisible());
-  QCOMPARE(Points(norm), QVector<QPointF>({{100.0, -10.0}, {110.0, -10.0}, {120.0, -10.0}, {130.0, -10.0}}));
-  QCOMPARE(norm->symbol()->size(), QSize(3, 3));
-  QCOMPARE(norm->symbol()->pen().style(), Qt::DotLine);
-  QCOMPARE(norm->symbol()->brush().color(), QColor(Qt::yellow));
-}
 
 QTEST_MAIN(TestPlotCurves)
 #include "tst_plot_curves.moc"
