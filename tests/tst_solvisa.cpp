@@ -2,6 +2,8 @@
 // resource "not found" without a bench, VISA session semantics with one,
 // corrupted commands that fail as on a real instrument, and the I/O trace.
 #include "bench/SimulatedBench.h"
+#include "instruments/GenCmd.h"
+#include "instruments/PwuDriver.h"
 #include "instruments/Visa.h"
 #include "instruments/VisaFunctions.h"
 #include "storage/CfgFile.h"
@@ -14,6 +16,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cmath>
 
 namespace {
 
@@ -138,6 +141,28 @@ private slots:
     QCOMPARE(lib.get<decltype(&viClose)>("viClose")(rm), VI_SUCCESS);
     QCOMPARE(VisaWrite(vi, "*CLS\n"), VI_ERROR_INV_OBJECT);
     QCOMPARE(VisaWrite(lan, "*CLS\n"), VI_ERROR_INV_OBJECT);
+  }
+
+  void sensorDriverReadsTheBench() {
+    QVERIFY(SimBench::use(R"({"noiseDb": 0, "instruments": [{"resource": "GPIB0::28::INSTR", "type": 24},
+                                {"resource": "USB::0x1209::0x3::100028", "type": 75}]})"));
+    DevStr sensor;
+    sensor.Type = 75;
+    sensor.Interface = 4;
+    sensor.ProductId = 3;
+    sensor.SerialNo = 100028;
+    QCOMPARE(DevOpen(sensor), VI_SUCCESS);
+    QCOMPARE(sensor.Idn, QString("Kestrova PWUx, 1.0.0 simulated"));
+    QCOMPARE(PwuSetup(sensor), VI_SUCCESS);
+    DevStr gen = gpibDevice(24, 28);
+    QCOMPARE(DevOpen(gen), VI_SUCCESS);
+    QCOMPARE(GenSetLvl(gen.Session, 24, -20.0), VI_SUCCESS);
+    QCOMPARE(GenRfOut(gen.Session, 24, true), VI_SUCCESS);
+    double level = 0.0;
+    QCOMPARE(PwuMeasure(sensor.Session, 1e9, 0.0, level), VI_SUCCESS);
+    QVERIFY2(std::abs(level - -20.0) < 0.01, qPrintable(QString::number(level)));
+    sensor.SerialNo = 100029;  // no such sensor on the bench
+    QCOMPARE(DevOpen(sensor), VI_ERROR_RSRC_NFOUND);
   }
 
   void readsInPiecesAndEndsAtEnd() {
