@@ -3,6 +3,7 @@
 // files are read.
 #include "bench/BenchFile.h"
 #include "bench/ResourceName.h"
+#include "support/TestPaths.h"
 
 #include <QtTest>
 #include <cmath>
@@ -215,6 +216,14 @@ private slots:
     QVERIFY(bench->find("GPIB0::28::INSTR")->latencyMs > 0);
     QVERIFY(!sim::loadBench("/nonexistent/bench.json", &error));
     QVERIFY(error.startsWith("/nonexistent/bench.json: "));
+  }
+
+  void mixerBenchFileLoads() {
+    QString error;
+    auto bench = sim::loadBench(sourceDir() + "/bench/mixer-bench.json", &error);
+    QVERIFY2(bench, qPrintable(error));
+    QCOMPARE(bench->name, QString("mixer"));
+    QCOMPARE(bench->find("GPIB0::27::INSTR")->type(), 24);
   }
 
   void resourceNames_data() {
