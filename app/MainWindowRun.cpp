@@ -154,6 +154,11 @@ void MainWindow::on_Repeat_clicked()
 // it joins; otherwise the user starts a new series.
 bool MainWindow::RepeatFitsSeries()
 {
+  QString reason;
+  if (!CalcSwpLst(Cfg, &reason)) {
+    UserPrompt::warning(this, kSweepTitle, reason);
+    return false;
+  }
   if (TraceIdx + 1 >= kMaxTraces || Cfg.TraceCount >= kMaxTraces) {
     UserPrompt::warning(this, QStringLiteral("Repeat"),
                         QStringLiteral("All %1 trace slots are in use. Delete the last trace or press Start "

@@ -37,14 +37,18 @@ SwpResult SweepEngine::run(bool normActive)
     result.initCode = init;
     return result;
   }
+  // Prepared instruments that will not sweep are put back as after a run.
   QString reason;
   if (!CalcSwpLst(m_cfg, &reason)) {
+    endOfRun();
     SwpResult result = outcome(SwpOutcome::PlanRefused);
     result.reason = reason;
     return result;
   }
-  if (!TrcFitsPlan(m_cfg, normActive))
+  if (!TrcFitsPlan(m_cfg, normActive)) {
+    endOfRun();
     return outcome(SwpOutcome::StoreMismatch);
+  }
 
   // Analyzers without a sweep-time query leave the marker at the start of
   // the trace rather than at an undefined position.

@@ -150,11 +150,14 @@ void TestSweepEngine::trackingGeneratorAsSource()
 
 void TestSweepEngine::refusalsAndCorrections()
 {
-  // A record or reference of another shape than the plan is never written.
+  // A record or reference of another shape than the plan is never written;
+  // the prepared instruments are put back.
   cfg.Traces[0][0].resize(2);
   ScriptPrep(cfg);
   QCOMPARE(int(run().outcome), int(SwpOutcome::StoreMismatch));
-  QVERIFY(RunWrites().isEmpty());
+  QVERIFY(FakeVisa::writes().filter("FREQ:CENT").isEmpty());
+  QCOMPARE(FakeVisa::writes().mid(FakeVisa::writes().size() - 3),
+           QStringList({":OUTP OFF\n", "SYST:DISP:UPD ON\n", "INIT:CONT ON\n"}));
   fresh(3);
   cfg.NormData.clear();
   ScriptPrep(cfg);
