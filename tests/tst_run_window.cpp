@@ -58,22 +58,6 @@ private:
   QTimer timer;
 };
 
-struct Buttons {
-  bool start, repeat, normalize, stop, del, nidx, absRel;
-  bool operator==(const Buttons &o) const
-  {
-    return start == o.start && repeat == o.repeat && normalize == o.normalize && stop == o.stop && del == o.del &&
-           nidx == o.nidx && absRel == o.absRel;
-  }
-};
-
-char *toString(const Buttons &b)
-{
-  return qstrdup(qPrintable(QStringLiteral("Start %1 Repeat %2 Normalize %3 Stop %4 Del %5 NIdx %6 AbsRel %7")
-                                .arg(b.start).arg(b.repeat).arg(b.normalize).arg(b.stop).arg(b.del).arg(b.nidx)
-                                .arg(b.absRel)));
-}
-
 int Measured(const QVector<double> &row)
 {
   return int(std::count_if(row.cbegin(), row.cend(), [](double v) { return !std::isnan(v); }));
@@ -118,7 +102,8 @@ private:
     return w;
   }
   void click(const char *name) { widget<QPushButton>(name)->click(); }
-  Buttons buttons();
+  // The run controls that are enabled, in the order of the form.
+  QString buttons();
   QVector<double> curveY(int slot, int level) { return CurveY(probe->curves().curve(slot, level)); }
   // One run of the current settings, every reading `dbm`.
   void script(double dbm);
@@ -155,12 +140,14 @@ void TestRunWindow::cleanup()
   QFile::remove(DefaultCfgPath());
 }
 
-Buttons TestRunWindow::buttons()
+QString TestRunWindow::buttons()
 {
-  return {widget<QPushButton>("Start")->isEnabled(),   widget<QPushButton>("Repeat")->isEnabled(),
-          widget<QPushButton>("Normalize")->isEnabled(), widget<QPushButton>("Stop")->isEnabled(),
-          widget<QPushButton>("Del")->isEnabled(),       widget<QSpinBox>("NIdx")->isEnabled(),
-          widget<QSlider>("AbsRel")->isEnabled()};
+  QStringList enabled;
+  for (const char *name : {"Start", "Repeat", "Normalize", "Stop", "Del", "NIdx", "AbsRel"}) {
+    if (window->findChild<QWidget *>(QString::fromLatin1(name))->isEnabled())
+      enabled << QString::fromLatin1(name);
+  }
+  return enabled.join(QLatin1Char(' '));
 }
 
 void TestRunWindow::script(double dbm)
@@ -187,7 +174,7 @@ void TestRunWindow::startThenRepeats()
   CfgStr &cfg = probe->cfg();
   QCOMPARE(cfg.PointCount, 91);  // the default settings
   QAction *open = window->findChild<QAction *>(QStringLiteral("actionOpen"));
-  Buttons during{};
+  QString during;
   bool lockedDuring = false;
   QString status;
   DuringRun look([&] {
@@ -199,13 +186,13 @@ void TestRunWindow::startThenRepeats()
   });
   script(-16.0);
   click("Start");
-  QCOMPARE(during, (Buttons{false, false, false, true, false, false, false}));
+  QCOMPARE(during, QStringLiteral("Stop"));
   QVERIFY(lockedDuring);
   QVERIFY2(QRegularExpression(QStringLiteral("^Level step 1 of 1, point 1 of 91, \\d+:\\d\\d left$")).match(status).hasMatch(),
            qPrintable(status));
   QVERIFY(open->isEnabled() && widget<QPushButton>("Devices")->isEnabled());
   QVERIFY(window->statusBar()->currentMessage().isEmpty());
-  QCOMPARE(buttons(), (Buttons{true, true, true, false, false, true, true}));
+  QCOMPARE(buttons(), QStringLiteral("Start Repeat Normalize NIdx AbsRel"));
   QCOMPARE(cfg.TraceCount, 1);
   QCOMPARE(Measured(cfg.Traces[0][0]), 91);
   QCOMPARE(probe->traceIdx(), 0);
@@ -218,7 +205,7 @@ void TestRunWindow::startThenRepeats()
   QList<QColor> colours;
   for (int i = 0; i < 7; ++i) {
     repeat(-17.0 - i);
-    QCOMPARE(buttons(), (Buttons{true, true, false, false, true, true, true}));
+    QCOMPARE(buttons(), QStringLiteral("Start Repeat Del NIdx AbsRel"));
     colours << probe->curves().curve(probe->traceIdx(), 0)->symbol()->brush().color();
   }
   QCOMPARE(colours, QList<QColor>({Qt::red, Qt::blue, Qt::green, Qt::yellow, Qt::cyan, Qt::black, Qt::red}));
@@ -231,7 +218,7 @@ void TestRunWindow::startThenRepeats()
 
 void TestRunWindow::stopTakesEffectAtNextPoint()
 {
-  Buttons afterStop{};
+  QString afterStop;
   DuringRun stopAtFive([&] {
     if (Measured(probe->cfg().Traces[0][0]) < 5)
       return false;
@@ -244,7 +231,7 @@ void TestRunWindow::stopTakesEffectAtNextPoint()
     return true;
   });
   start(91, -16.0);
-  QCOMPARE(afterStop, (Buttons{true, true, true, false, false, true, false}));
+  QCOMPARE(afterStop, QStringLiteral("Start Repeat Normalize NIdx"));
   QCOMPARE(Measured(probe->cfg().Traces[0][0]), 5);
   QCOMPARE(probe->cfg().TraceCount, 1);
   QVERIFY(!probe->normActive());
@@ -253,7 +240,7 @@ void TestRunWindow::stopTakesEffectAtNextPoint()
   QCOMPARE(RunWrites().filter(QStringLiteral("CALC:MARK1:Y?")).size(), 5);
   QCOMPARE(RunWrites().last(), QStringLiteral("INIT:CONT ON\n"));
   QVERIFY(RunWrites().contains(QStringLiteral(":OUTP OFF\n")));
-  QCOMPARE(buttons(), (Buttons{true, true, true, false, false, true, true}));
+  QCOMPARE(buttons(), QStringLiteral("Start Repeat Normalize NIdx AbsRel"));
   QCOMPARE(prompts->messages.size(), 0);
 }
 
@@ -305,7 +292,7 @@ void TestRunWindow::errorsShownWithTitles()
   QCOMPARE(prompts->messages[0].title, QStringLiteral("Analyzer   (IF)"));
   QCOMPARE(prompts->messages[0].text, QStringLiteral("Initialization Error."));
   QCOMPARE(Measured(probe->cfg().Traces[0][0]), 0);
-  QCOMPARE(buttons(), (Buttons{true, true, true, false, false, true, false}));
+  QCOMPARE(buttons(), QStringLiteral("Start Repeat Normalize NIdx"));
 
   FakeVisa::reset();
   auto *swpTime = widget<QDoubleSpinBox>("SwpTime");
@@ -333,7 +320,7 @@ void TestRunWindow::normalizationBothModes()
   QCOMPARE(cfg.NormData, QVector<double>({-6.0, -6.0, -6.0}));
   QCOMPARE(cfg.TraceCount, 1);
   QCOMPARE(probe->traceIdx(), -1);
-  QCOMPARE(buttons(), (Buttons{true, true, false, false, false, false, false}));
+  QCOMPARE(buttons(), QStringLiteral("Start Repeat"));
   auto *headline = widget<QLabel>("TMsg");
   QCOMPARE(headline->text(), QStringLiteral("Normalized"));
   QVERIFY(headline->isVisibleTo(window.get()));
@@ -376,12 +363,12 @@ void TestRunWindow::relativeDisplay()
   QCOMPARE(curveY(2, 1), QVector<double>(3, -8.0));
   QCOMPARE(widget<QLabel>("TMsg")->text(), QStringLiteral("Conversion Loss (Ref.Level -10.00 dBm)"));
   QCOMPARE(window->findChild<QwtPlot *>()->axisTitle(QwtPlot::yLeft).text(), QStringLiteral("Rel. Level / dB"));
-  QCOMPARE(buttons(), (Buttons{true, false, false, false, false, false, true}));
+  QCOMPARE(buttons(), QStringLiteral("Start AbsRel"));
   QCOMPARE(cfg.Traces[0][1], QVector<double>(3, -6.0));
 
   absRel->setValue(0);
   QCOMPARE(curveY(2, 0), QVector<double>(3, -18.0));
-  QCOMPARE(buttons(), (Buttons{true, true, true, false, false, false, true}));
+  QCOMPARE(buttons(), QStringLiteral("Start Repeat Normalize AbsRel"));
   QCOMPARE(widget<QLabel>("TMsg")->text(), QString());
 
   // A run returns the switch to absolute levels before it measures.
