@@ -20,9 +20,7 @@ Instrument *Bench::find(const QString &resource) const {
   for (const Slot &slot : slots_) {
     if (parseResourceName(slot.resource).instrument != wanted.instrument)
       continue;
-    if (wanted.secondary >= 0 && !slot.instrument->hasSecondaryAddresses())
-      return nullptr;
-    return slot.instrument.get();
+    return slot.instrument->listensAt(wanted.secondary) ? slot.instrument.get() : nullptr;
   }
   return nullptr;
 }

@@ -39,8 +39,9 @@ public:
   Instrument &operator=(const Instrument &) = delete;
 
   int type() const { return type_; }
-  // Radio testers expose their functions under GPIB secondary addresses.
-  virtual bool hasSecondaryAddresses() const { return false; }
+  // Whether a GPIB secondary address reaches the instrument (-1: none given).
+  // Radio testers expose their functions under secondary addresses.
+  virtual bool listensAt(int secondary) const { return secondary < 0; }
   QByteArray identification() const;
 
   // One complete program message (the terminator already removed).

@@ -9,10 +9,14 @@
 
 namespace sim {
 
+// The primary address and the function addresses 1 to 29 of a tester; at
+// address 30 nobody listens.
+inline bool testerListensAt(int secondary) { return secondary <= 29; }
+
 class TesterSource : public Generator {
 public:
   TesterSource(Bench &bench, int type, const Identity &identity, const QJsonObject &options);
-  bool hasSecondaryAddresses() const override { return true; }
+  bool listensAt(int secondary) const override { return testerListensAt(secondary); }
   QByteArray connector() const { return connector_; }
 
 private:
@@ -23,7 +27,7 @@ private:
 class TesterAnalyzer : public TunedReceiver {
 public:
   TesterAnalyzer(Bench &bench, int type, const Identity &identity, const QJsonObject &options);
-  bool hasSecondaryAddresses() const override { return true; }
+  bool listensAt(int secondary) const override { return testerListensAt(secondary); }
   QByteArray connector() const { return connector_; }
 
 private:

@@ -111,7 +111,8 @@ private slots:
     sim::Instrument *tester = bench->find("GPIB0::20::0::INSTR");
     QVERIFY(tester);
     QCOMPARE(bench->find("GPIB0::20::7::INSTR"), tester);
-    QVERIFY(!bench->find("GPIB0::21::3::INSTR"));  // an ordinary instrument has no secondary addresses
+    QVERIFY(!bench->find("GPIB0::20::30::INSTR"));  // no function there
+    QVERIFY(!bench->find("GPIB0::21::3::INSTR"));   // an ordinary instrument has no secondary addresses
     tester->receive("SYST:REM:ADDR:SEC? 6");
     QCOMPARE(tester->outputQueue(), QByteArray("\"\"\n"));
     tester->outputQueue().clear();
