@@ -5,7 +5,6 @@
 #include "bench/Dut.h"
 #include "bench/Instrument.h"
 
-#include <QHash>
 #include <QString>
 #include <QVector>
 #include <memory>

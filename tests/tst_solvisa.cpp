@@ -178,6 +178,10 @@ private slots:
     QCOMPARE(QByteArray(buffer, int(got)), QByteArray("mulated,GEN-24,SIM000028,1.0\n"));
     QCOMPARE(read(vi, reinterpret_cast<ViBuf>(buffer), sizeof buffer, &got), VI_ERROR_TMO);
     QCOMPARE(got, 0u);
+    // A device clear empties the output queue.
+    QCOMPARE(VisaWrite(vi, "*IDN?\n"), VI_SUCCESS);
+    QCOMPARE(lib.get<decltype(&viClear)>("viClear")(vi), VI_SUCCESS);
+    QCOMPARE(read(vi, reinterpret_cast<ViBuf>(buffer), sizeof buffer, &got), VI_ERROR_TMO);
     // Without END and without a line feed the instrument waits for the rest.
     QCOMPARE(lib.get<decltype(&viSetAttribute)>("viSetAttribute")(vi, VI_ATTR_SEND_END_EN, 0), VI_SUCCESS);
     QCOMPARE(VisaWrite(vi, "FREQ?"), VI_SUCCESS);

@@ -276,9 +276,8 @@ ViStatus VisaHost::write(ViSession vi, const ViByte *buf, ViUInt32 count, ViUInt
 int VisaHost::effectiveTimeoutMs(const Object &session) const {
   ViUInt32 timeout = ViUInt32(session.attributes.at(VI_ATTR_TMO_VALUE));
   timeout = std::min(timeout, kLongestWaitMs);
-  const sim::Bench *bench = bench_ ? bench_.get() : nullptr;
-  if (bench && bench->timeoutCapMs > 0)
-    timeout = std::min(timeout, ViUInt32(bench->timeoutCapMs));
+  if (bench_ && bench_->timeoutCapMs > 0)
+    timeout = std::min(timeout, ViUInt32(bench_->timeoutCapMs));
   return int(timeout);
 }
 
