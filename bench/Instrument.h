@@ -58,9 +58,9 @@ public:
 
   int latencyMs = 0;  // time the instrument needs to answer a query
 
+protected:
   // Registers a program header (upper case, as the class spells it).
   void on(const QByteArray &header, Handler handler);
-protected:
   // Queues one response unit of the current message.
   void respond(const QByteArray &unit);
   void pushError(int code);
@@ -72,7 +72,7 @@ protected:
   virtual int deviceStatusBits() const { return 0; }
   // *CLS clears the class's own event registers too.
   virtual void clearStatus() {}
-  // Return to the power-on state of the class (the common part is done).
+  // *RST: back to the class's power-on settings (the queues stay).
   virtual void reset() {}
   // How the class splits a message into units and a unit into header and
   // data; SCPI style by default.
