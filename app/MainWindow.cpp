@@ -2,6 +2,7 @@
 
 #include "ui_MainWindow.h"
 
+#include "bench/SimulatedBench.h"
 #include "dialogs/DevWindow.h"
 #include "dialogs/SwpWindow.h"
 #include "dialogs/UserPrompt.h"
@@ -14,7 +15,9 @@
 #include <QFile>
 #include <QDir>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
+#include <QStatusBar>
 #include <qwt_plot_curve.h>
 #include <qwt_plot_grid.h>
 
@@ -113,11 +116,27 @@ void MainWindow::LoadLibraries()
   if (!libs.VisaLoaded)
     UserPrompt::information(this, QStringLiteral("VISA Error"),
                             QStringLiteral("The VISA Library could not be loaded."));
+  ShowSimulatedBench(SimulatedBenchName(VisaLibraryPath()));
   if (libs.AnaTypeChanged) {
     Cfg.Ana.Type = libs.AnaType;
     UserPrompt::warning(this, QStringLiteral("Analyzer/Power Meter (IF)"),
                         QStringLiteral("Kestrova PWU VXIpnp driver not installed. Changed Analyzer to PWM."));
   }
+}
+
+// Simulated values must never pass for measurements: while the VISA library
+// serves a simulated bench, the status bar says so for as long as the
+// window lives (the progress line of a run appears beside it).
+void MainWindow::ShowSimulatedBench(const QString &benchName)
+{
+  if (benchName.isEmpty())
+    return;
+  auto *label = new QLabel(QStringLiteral("SIMULATED BENCH \u2013 ") + benchName
+                               + QStringLiteral(": no real instrument is measured"));
+  label->setObjectName(QStringLiteral("SimBench"));
+  label->setStyleSheet(QStringLiteral("QLabel { color: white; background: rgb(200, 40, 40); "
+                                      "font-weight: bold; padding: 1px 6px; }"));
+  statusBar()->addPermanentWidget(label);
 }
 
 // Computes the sweep plan of the loaded settings (settings that give no plan

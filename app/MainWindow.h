@@ -43,6 +43,7 @@ private slots:
 
 private:
   void LoadLibraries();
+  void ShowSimulatedBench(const QString &benchName);
   template <class Dialog>
   void RunSetupDialog();
   void ShowPlan();

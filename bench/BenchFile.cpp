@@ -86,17 +86,17 @@ std::unique_ptr<Bench> benchFromJson(const QByteArray &json, QString *error) {
   return bench;
 }
 
-std::unique_ptr<Bench> loadBench(const QString &spec, QString *error) {
-  if (spec == QLatin1String("default"))
+std::unique_ptr<Bench> loadBench(const QString &source, QString *error) {
+  if (source == QLatin1String("default"))
     return benchFromJson(defaultBenchJson(), error);
-  QFile file(spec);
+  QFile file(source);
   if (!file.open(QIODevice::ReadOnly)) {
-    *error = spec + QStringLiteral(": ") + file.errorString();
+    *error = source + QStringLiteral(": ") + file.errorString();
     return nullptr;
   }
   std::unique_ptr<Bench> bench = benchFromJson(file.readAll(), error);
   if (!bench)
-    error->prepend(spec + QStringLiteral(": "));
+    error->prepend(source + QStringLiteral(": "));
   return bench;
 }
 

@@ -28,7 +28,7 @@ namespace sim {
 
 // "default" gives the built-in bench; anything else is a bench file path.
 // nullptr and an error text when the file cannot be read or is not a bench.
-std::unique_ptr<Bench> loadBench(const QString &spec, QString *error);
+std::unique_ptr<Bench> loadBench(const QString &source, QString *error);
 std::unique_ptr<Bench> benchFromJson(const QByteArray &json, QString *error);
 // The built-in bench that matches the program's default settings.
 QByteArray defaultBenchJson();

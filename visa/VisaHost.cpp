@@ -106,16 +106,16 @@ ViStatus VisaHost::traced(const char *function, ViObject vi, const QByteArray &d
 void VisaHost::loadBenchFromEnvironment() {
   // Read when a resource manager opens; a changed SOLVISA_BENCH gives a new
   // bench, and sessions to the old one keep working.
-  const QString spec = qEnvironmentVariable("SOLVISA_BENCH");
-  if (spec == benchSpec_ && (bench_ || spec.isEmpty()))
+  const QString source = qEnvironmentVariable("SOLVISA_BENCH");
+  if (source == benchSource_ && (bench_ || source.isEmpty()))
     return;
   if (bench_)
     retired_.push_back(std::move(bench_));
-  benchSpec_ = spec;
-  if (spec.isEmpty())
+  benchSource_ = source;
+  if (source.isEmpty())
     return;
   QString error;
-  bench_ = sim::loadBench(spec, &error);
+  bench_ = sim::loadBench(source, &error);
   if (!bench_) {
     qWarning("libsolvisa: no simulated bench: %s", qPrintable(error));
     trace_.log("bench", 0, QString(), error.toLatin1(), VI_ERROR_RSRC_NFOUND);
@@ -410,7 +410,7 @@ const char *VisaHost::benchName() {
   loadBenchFromEnvironment();
   if (!bench_)
     return nullptr;
-  benchName_ = (bench_->name.isEmpty() ? benchSpec_ : bench_->name).toUtf8();
+  benchName_ = (bench_->name.isEmpty() ? benchSource_ : bench_->name).toUtf8();
   return benchName_.constData();
 }
 

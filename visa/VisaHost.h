@@ -59,7 +59,7 @@ private:
 
   std::mutex mutex_;
   IoTrace trace_;
-  QString benchSpec_;
+  QString benchSource_;
   QByteArray benchName_;
   std::unique_ptr<sim::Bench> bench_;
   // Benches replaced by a changed SOLVISA_BENCH stay alive for their sessions.
