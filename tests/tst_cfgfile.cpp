@@ -1,8 +1,70 @@
+// The configuration file and the sweep plan computed from the settings it holds.
 #include "storage/CfgFile.h"
 #include "sweep/SwpLimits.h"
 #include "sweep/SwpPlan.h"
 
 #include <QtTest>
+#include <variant>
+
+namespace {
+
+CfgStr Defaults()
+{
+  CfgStr cfg;
+  CfgDefaults(cfg);
+  return cfg;
+}
+
+QVector<double> Range(double first, double step, int count)
+{
+  QVector<double> values;
+  for (int i = 0; i < count; ++i)
+    values << first + i * step;
+  return values;
+}
+
+// The settings of the record that the tests name, by short names.
+using Field = std::variant<double *, int *, bool *>;
+QMap<QString, Field> Fields(CfgStr &c)
+{
+  return {{"Step", &c.StepFreq},         {"N", &c.Numerator},          {"D", &c.Denominator},
+          {"RF0", &c.Gen1.StartFreq},    {"RF1", &c.Gen1.StopFreq},    {"L1", &c.Gen1.StopLevel},
+          {"LStep", &c.Gen1.StepLevel},  {"LO0", &c.Gen2.StartFreq},   {"LO1", &c.Gen2.StopFreq},
+          {"LOSpan", &c.Gen2.SpanFreq},  {"LOCentre", &c.Gen2.CenterFreq}, {"IF0", &c.Ana.StartFreq},
+          {"IF1", &c.Ana.StopFreq},      {"LO", &c.Gen2.Type},         {"Log", &c.LogSweep},
+          {"Count", &c.Count},           {"Usb", &c.UpperSideband},    {"FixedLo", &c.FixedLo},
+          {"FixedIf", &c.FixedIf},       {"Levels", &c.LevelSweep},    {"Points", &c.PointCount},
+          {"LevelCount", &c.LevelCount}, {"NIndex", &c.NIndex},        {"DisplayAna", &c.DisplayAna},
+          {"Atten", &c.ExternalAttenuation}, {"Gen1Type", &c.Gen1.Type}, {"AnaType", &c.Ana.Type},
+          {"Pwu", &c.PwuIndex},          {"Dwell", &c.Dwell}};
+}
+
+// Applies blank-separated "Name=value" settings.
+void Set(CfgStr &cfg, const QString &settings)
+{
+  const QMap<QString, Field> fields = Fields(cfg);
+  for (const QString &setting : settings.split(' ', Qt::SkipEmptyParts)) {
+    const double value = setting.section('=', 1).toDouble();
+    std::visit([value](auto *p) { *p = static_cast<std::remove_pointer_t<decltype(p)>>(value); },
+               fields.value(setting.section('=', 0, 0)));
+  }
+}
+
+// The named settings as "Name=value" (all digits), e.g. "Points=91 IF1=1000".
+QString Get(CfgStr &cfg, const QString &names)
+{
+  const QMap<QString, Field> fields = Fields(cfg);
+  QStringList out;
+  for (QString name : names.split(' ', Qt::SkipEmptyParts)) {
+    name = name.section('=', 0, 0);
+    out << name + '=' + QString::number(std::visit([](auto *p) { return double(*p); }, fields.value(name)), 'g', 17);
+  }
+  return out.join(' ');
+}
+
+const char *const kPlanOutputs = "Points LevelCount IF0 IF1 LO1 LOSpan LOCentre";
+
+}  // namespace
 
 class CfgFileTest : public QObject {
   Q_OBJECT
@@ -30,19 +92,13 @@ class CfgFileTest : public QObject {
     const QString path = newFile();
     return CfgSave(cfg, path) == 0 ? contents(path) : QByteArray("not saved");
   }
-  static CfgStr defaults()
-  {
-    CfgStr cfg;
-    CfgDefaults(cfg);
-    return cfg;
-  }
 
 private slots:
   void savedDefaultsMatchHandWrittenFile()
   {
     const QByteArray golden = contents(QStringLiteral(SOLVANE_SOURCE_DIR "/tests/fixtures/cfg_defaults.cfg"));
     QCOMPARE(golden.count('='), 115);
-    QCOMPARE(stored(defaults()), golden);
+    QCOMPARE(stored(Defaults()), golden);
   }
 
   void missingEmptyOrUnreadableFileGivesDefaults_data()
@@ -57,63 +113,43 @@ private slots:
   void missingEmptyOrUnreadableFileGivesDefaults()
   {
     QFETCH(QString, path);
-    CfgStr cfg;
-    CfgDefaults(cfg);
+    CfgStr cfg = Defaults();
     QVERIFY(CalcSwpLst(cfg));
-    cfg.Count = 7;
-    cfg.DisplayAna = false;
+    Set(cfg, "Count=7 DisplayAna=0");
     cfg.Gen1.Session = cfg.Gen2.Session = cfg.Ana.Session = 9;
     cfg.CfgPath = QStringLiteral("/kept.cfg");
     QTEST(CfgLoad(cfg, path), "result");
-    QCOMPARE(stored(cfg), stored(defaults()));
-    QVERIFY(cfg.DisplayAna && cfg.Count == 200);
+    QCOMPARE(stored(cfg), stored(Defaults()));
+    QCOMPARE(Get(cfg, "DisplayAna Count Points"), QStringLiteral("DisplayAna=1 Count=200 Points=91"));
     QCOMPARE(cfg.Gen1.Session + cfg.Gen2.Session + cfg.Ana.Session, 0u);
     QVERIFY(cfg.Gen1.DevNo == 1 && cfg.Gen2.DevNo == 2 && cfg.Ana.DevNo == 3);
-    QVERIFY(cfg.CfgPath == "/kept.cfg" && cfg.PointCount == 91);  // run-time members stay
+    QCOMPARE(cfg.CfgPath, QStringLiteral("/kept.cfg"));  // run-time members stay
   }
 
   void rulesAfterLoad_data()
   {
     QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<double>("value");
-    const auto row = [](const char *text, const char *field, double value) {
-      QTest::newRow(QByteArray(text).replace('\n', ' ').constData()) << QByteArray(text) << QString(field) << value;
+    QTest::addColumn<QString>("expected");
+    const auto row = [](const char *text, const char *expected) {
+      QTest::newRow(expected) << QByteArray(text) << QString(expected);
     };
-    row("[Display]\nN%20Index=-3", "NIndex", 0);
-    row("[Sweep]\nDisplay%20Ana=false", "DisplayAna", 1);
-    row("[Sweep]\nAttenuator=6", "ExternalAttenuation", 0);
-    row("[Sweep]\nAttenuator=6\n[Ana]\nExternal%20Attenuation=3.5", "ExternalAttenuation", 3.5);
-    row("[Sweep]\nUpper%20Sideband=2", "UpperSideband", 1);
-    row("[Sweep]\nLog%20Sweep=2", "LogSweep", 1);
-    row("[Sweep]\nLog%20Sweep=FALSE", "LogSweep", 0);
-    row("[Sweep]\nLog%20Sweep=yes", "LogSweep", 1);
-    row("[Gen1]\nType=500", "Gen1.Type", 24);
-    row("[Gen1]\nType=59", "Gen1.Type", 24);
-    row("[Gen2]\nType=31", "Gen2.Type", 31);
-    row("[Ana]\nType=69", "Ana.Type", 69);
-    row("[Ana]\nType=3", "Ana.Type", 59);
-    row("[General]\nPWU%20Index=84", "PwuIndex", 0);
-    row("[Sweep]\nDwell=1e300", "Dwell", 100);
-    row("[Sweep]\nDwell=nan", "Dwell", 0);
-    row("[Sweep]\nDwell=0.25", "Dwell", 0.25);
-    row("[Sweep]\nCount=many", "Count", 0);
-    row("[Sweep]\nCount=99999999999", "Count", 0);
-    row("[Sweep]\nCount=-2147483648", "Count", -2147483648.0);
-    row("[Sweep]\nStep%20Freq=ten", "StepFreq", 0);
+    row("[Display]\nN%20Index=-3\n[Sweep]\nDisplay%20Ana=false\nUpper%20Sideband=2\nLog%20Sweep=2\n"
+        "[Gen1]\nType=500\n[Gen2]\nType=31\n[Ana]\nType=69\n[General]\nPWU%20Index=84",
+        "NIndex=0 DisplayAna=1 Usb=1 Log=1 Gen1Type=24 LO=31 AnaType=69 Pwu=0");
+    row("[Sweep]\nAttenuator=6\nLog%20Sweep=FALSE\nDwell=1e300\nCount=many\nStep%20Freq=ten\n[Gen1]\nType=59\n"
+        "[Ana]\nType=3",
+        "Atten=0 Log=0 Dwell=100 Count=0 Step=0 Gen1Type=24 AnaType=59");
+    row("[Sweep]\nAttenuator=6\nLog%20Sweep=yes\nDwell=nan\nCount=99999999999\n[Ana]\nExternal%20Attenuation=3.5",
+        "Atten=3.5 Log=1 Dwell=0 Count=0");
+    row("[Sweep]\nDwell=0.25\nCount=-2147483648", "Dwell=0.25 Count=-2147483648");
   }
   void rulesAfterLoad()
   {
     QFETCH(QByteArray, text);
-    QFETCH(QString, field);
+    QFETCH(QString, expected);
     CfgStr cfg;
     QCOMPARE(CfgLoad(cfg, newFile(text)), 0);
-    const QMap<QString, double> fields{
-        {"NIndex", cfg.NIndex},       {"DisplayAna", cfg.DisplayAna},   {"UpperSideband", cfg.UpperSideband},
-        {"LogSweep", cfg.LogSweep},   {"Gen1.Type", cfg.Gen1.Type},     {"ExternalAttenuation", cfg.ExternalAttenuation},
-        {"Gen2.Type", cfg.Gen2.Type}, {"Ana.Type", cfg.Ana.Type},       {"PwuIndex", cfg.PwuIndex},
-        {"Dwell", cfg.Dwell},         {"Count", cfg.Count},             {"StepFreq", cfg.StepFreq}};
-    QTEST(fields.value(field, -999), "value");
+    QCOMPARE(Get(cfg, expected), expected);
   }
 
   // Whatever the file holds, the plan is computed or refused: no hang, no
@@ -145,13 +181,10 @@ private slots:
   void valuesSurviveSaveAndLoadInAnyLocale()
   {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    CfgStr cfg = defaults();
+    CfgStr cfg = Defaults();
+    Set(cfg, "Dwell=0.5 LO1=1e20 Log=2 Atten=10.25");  // the sweep dialog's OK stores Log as a check state
     cfg.X = -20;
-    cfg.Dwell = 0.5;
-    cfg.Gen2.StopFreq = 1e20;
     cfg.Numerator = 1.0 / 3.0;
-    cfg.LogSweep = 2;  // the sweep dialog's OK stores a check state
-    cfg.ExternalAttenuation = 10.25;
     cfg.Ana.IpAddress = QStringLiteral("lab host, bench = 2; \"quoted\" \u00b5");
     cfg.VxiPath = QStringLiteral("C:\\Drivers\\");
     const QString path = newFile();
@@ -170,11 +203,11 @@ private slots:
   void writeFailureAndOpenRefusal()
   {
     const QString file = newFile("a file, not a folder");
-    QCOMPARE(CfgSave(defaults(), file + QStringLiteral("/inside.cfg")), -1);
+    QCOMPARE(CfgSave(Defaults(), file + QStringLiteral("/inside.cfg")), -1);
     QCOMPARE(CfgSaveErrorText("/x/y.cfg"),
              QStringLiteral("The settings could not be written to /x/y.cfg. Check that the folder exists and is writable."));
 
-    CfgStr cfg = defaults();
+    CfgStr cfg = Defaults();
     cfg.Count = 33;
     QString reason;
     QCOMPARE(CfgOpen(cfg, dir.filePath("nowhere.cfg"), &reason), -1);
@@ -199,6 +232,111 @@ private slots:
     QCOMPARE(cfg.CfgDir, base + QStringLiteral("/Kestrova/tst_cfgfile"));
     QCOMPARE(cfg.CfgPath, cfg.CfgDir + QStringLiteral("/tst_cfgfile.cfg"));
     QVERIFY(QFileInfo(cfg.CfgDir).isDir());
+  }
+
+  // Settings changed from the defaults; the expected settings afterwards and
+  // the RF, LO and IF frequencies of every point (none given: not checked).
+  void plan_data()
+  {
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QVector<double>>("rf");
+    QTest::addColumn<QVector<double>>("lo");
+    QTest::addColumn<QVector<double>>("ifs");
+    const auto row = [](const char *name, const char *settings, const char *expected, const QVector<double> &rf,
+                        const QVector<double> &lo = {}, const QVector<double> &ifs = {}) {
+      QTest::newRow(name) << QString(settings) << QString(expected) << rf << lo << ifs;
+    };
+    const QVector<double> none;
+    row("linear", "", "Points=91 LevelCount=1 IF1=1000", Range(100, 10, 91), QVector<double>(91, 0.0),
+        Range(100, 10, 91));
+    row("stop between points", "RF1=1005", "Points=91", Range(100, 10, 91));
+    row("stop below start still climbs", "RF0=1000 RF1=100", "Points=91", Range(1000, 10, 91));
+    row("any nonzero Log is logarithmic", "Log=2 Count=3 RF0=10 RF1=1000", "", {10, 100, 1000});
+    row("two level steps", "Levels=1", "LevelCount=2", none);
+    row("level stop between steps", "Levels=1 L1=-5", "LevelCount=1", none);
+    row("the most level steps", "Levels=1 LStep=0.5 L1=-0.5", "LevelCount=20", none);
+    row("the most points; unused inputs", "RF1=200100 LStep=0 Count=0", "Points=20001", none);
+    row("fixed LO, lower sideband", "LO=24 Usb=0", "IF0=900 IF1=0", none, QVector<double>(91, 1000.0),
+        Range(900, -10, 91));
+    row("RF above the LO", "LO=24 Usb=0 LO0=1500 RF0=2000 RF1=2000", "", none, none, {500});
+    row("external LO", "LO=31", "", none, none, Range(1100, 10, 91));
+    row("factor N", "N=2", "", none, none, Range(200, 20, 91));
+    // s x f x N / D in that order: 110 x 3 / 7 differs in the last bit from 110 x (3 / 7).
+    row("N/D to the last bit", "RF0=110 RF1=110 N=3 D=7", "IF0=47.142857142857146", none, none,
+        {47.142857142857146});
+    row("fixed IF, swept LO", "LO=24 FixedLo=0 FixedIf=1 IF0=70 IF1=123 RF0=1000 RF1=2000",
+        "LO1=1930 LOSpan=930 LOCentre=1465 IF1=123", none, Range(930, 10, 101), QVector<double>(101, 70.0));
+    // The IF stop comes from the LO stop, not from the last LO point.
+    row("swept LO", "LO=24 FixedLo=0 LO0=2000 LO1=5000", "IF1=6000", none, Range(2000, 10, 91),
+        Range(2100, 20, 91));
+    row("swept LO, logarithmic", "LO=24 FixedLo=0 LO0=1 LO1=100 Log=1 Count=3 RF0=10 RF1=1000", "", none,
+        {1, 10, 100}, {11, 110, 1100});
+  }
+  void plan()
+  {
+    QFETCH(QString, settings);
+    QFETCH(QString, expected);
+    CfgStr cfg = Defaults();
+    Set(cfg, settings);
+    QVERIFY(CalcSwpLst(cfg));
+    QCOMPARE(Get(cfg, expected), expected);
+    QFETCH(QVector<double>, rf);
+    QFETCH(QVector<double>, lo);
+    QFETCH(QVector<double>, ifs);
+    if (!rf.isEmpty())
+      QCOMPARE(cfg.Gen1Freqs, rf);
+    if (!lo.isEmpty())
+      QCOMPARE(cfg.Gen2Freqs, lo);
+    if (!ifs.isEmpty())
+      QCOMPARE(cfg.AnaFreqs, ifs);
+  }
+
+  // A refused plan leaves everything the plan writes as it was.
+  void refusals_data()
+  {
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<QString>("reason");
+    const QString notFinite = "The sweep settings give frequencies or levels that are not finite numbers. "
+                              "Check the frequencies, the steps and the factor N/D.";
+    const auto row = [](const char *name, const char *settings, const QString &reason) {
+      QTest::newRow(name) << QString(settings) << reason;
+    };
+    row("zero step", "Step=0", "The frequency step is 0 MHz: a linear sweep needs a step.");
+    row("zero denominator", "D=0", "The denominator D of the factor N/D is 0; it must not be 0.");
+    row("zero level step", "LStep=0", "The level step is 0 dB: a level sweep needs a step.");
+    row("too many levels", "LStep=0.1",
+        "The level sweep would have 101 level steps; at most 20 are possible. Use a larger level step.");
+    row("log count 1", "Log=1 Count=1", "A logarithmic sweep needs at least 2 points; the point count is 1.");
+    row("log count huge", "Log=1 Count=2147483647",
+        "The sweep would have 2147483647 frequency points; at most 20001 are possible. Use fewer points.");
+    row("log from 0 MHz", "Log=1 RF0=0",
+        "A logarithmic sweep needs RF start and stop frequencies above 0 MHz (they are 0 MHz and 1000 MHz).");
+    // The fixed-IF plan computed first has moved the LO stop to 900 MHz.
+    row("log swept LO from -1 MHz", "Log=1 FixedIf=0 LO0=-1",
+        "A logarithmic sweep needs LO start and stop frequencies above 0 MHz (they are -1 MHz and 900 MHz).");
+    row("one past the point limit", "RF1=200110",
+        "The sweep would have 20002 frequency points; at most 20001 are possible. Use a larger step.");
+    row("tiny step", "Step=1e-300",
+        "The sweep would have 9e+302 frequency points; at most 20001 are possible. Use a larger step.");
+    row("NaN step", "Step=nan", notFinite);
+    row("overflowing IF", "N=1e307", notFinite);
+  }
+  void refusals()
+  {
+    QFETCH(QString, settings);
+    CfgStr cfg = Defaults();
+    Set(cfg, "LO=24 FixedLo=0 FixedIf=1 Levels=1");
+    QVERIFY(CalcSwpLst(cfg));
+    QVERIFY(cfg.Gen1Freqs != cfg.Gen2Freqs);
+    Set(cfg, settings);
+    CfgStr before = cfg;
+    QString reason;
+    QVERIFY(!CalcSwpLst(cfg, &reason));
+    QTEST(reason, "reason");
+    QCOMPARE(Get(cfg, kPlanOutputs), Get(before, kPlanOutputs));
+    QVERIFY(cfg.Gen1Freqs == before.Gen1Freqs && cfg.Gen2Freqs == before.Gen2Freqs &&
+            cfg.AnaFreqs == before.AnaFreqs);
   }
 };
 
