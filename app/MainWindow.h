@@ -102,6 +102,7 @@ private:
   void DrawPoint(int level, int point);
   void DrawLevel(int level);
   const QVector<double> &DisplayFreqs() const;
+  void SweepSettingsRange(double &start, double &stop) const;
   double DisplayOffset() const;
   void SwapIfReversed(double &low, double &high, const char *lowName, const char *highName);
   void SetSwpProgress(int level, int point, qint64 passNs);

@@ -48,15 +48,31 @@ void MainWindow::SwapIfReversed(double &low, double &high, const char *lowName, 
   std::swap(low, high);
 }
 
+// "Sweep Settings" spans the frequencies the traces are drawn at. The scaled
+// RF end points plus or minus the LO's start and stop would put a
+// lower-sideband IF at negative frequencies and a fixed-LO IF past the end of
+// the data. A single frequency (a fixed IF) gets a 2 MHz window.
+void MainWindow::SweepSettingsRange(double &start, double &stop) const
+{
+  const QVector<double> &x = DisplayFreqs();
+  if (x.isEmpty()) {
+    start = Cfg.Numerator * Cfg.Gen1.StartFreq / Cfg.Denominator;
+    stop = Cfg.Numerator * Cfg.Gen1.StopFreq / Cfg.Denominator;
+    return;
+  }
+  const auto range = std::minmax_element(x.cbegin(), x.cend());
+  start = *range.first;
+  stop = *range.second;
+  if (start == stop) {
+    start -= 1.0;
+    stop += 1.0;
+  }
+}
+
 void MainWindow::UpdDspPnl()
 {
   if (Cfg.XSweepSettings) {
-    const double a = Cfg.Numerator * Cfg.Gen1.StartFreq / Cfg.Denominator;
-    const double b = Cfg.Numerator * Cfg.Gen1.StopFreq / Cfg.Denominator;
-    const double sign = Cfg.UpperSideband != 0 ? 1.0 : -1.0;
-    const bool withLo = Cfg.Gen2.Type != 0;
-    Cfg.DispStartFreq = withLo ? a + sign * Cfg.Gen2.StartFreq : a;
-    Cfg.DispStopFreq = withLo ? b + sign * Cfg.Gen2.StopFreq : b;
+    SweepSettingsRange(Cfg.DispStartFreq, Cfg.DispStopFreq);
   } else {
     Cfg.DispStartFreq = ui->FMin->value();
     Cfg.DispStopFreq = ui->FMax->value();
