@@ -2,18 +2,11 @@
 #include "storage/CfgFile.h"
 #include "sweep/SwpLimits.h"
 #include "sweep/SwpPlan.h"
+#include "support/CfgFields.h"
 
 #include <QtTest>
-#include <variant>
 
 namespace {
-
-CfgStr Defaults()
-{
-  CfgStr cfg;
-  CfgDefaults(cfg);
-  return cfg;
-}
 
 QVector<double> Range(double first, double step, int count)
 {
@@ -21,45 +14,6 @@ QVector<double> Range(double first, double step, int count)
   for (int i = 0; i < count; ++i)
     values << first + i * step;
   return values;
-}
-
-// The settings of the record that the tests name, by short names.
-using Field = std::variant<double *, int *, bool *>;
-QMap<QString, Field> Fields(CfgStr &c)
-{
-  return {{"Step", &c.StepFreq},         {"N", &c.Numerator},          {"D", &c.Denominator},
-          {"RF0", &c.Gen1.StartFreq},    {"RF1", &c.Gen1.StopFreq},    {"L1", &c.Gen1.StopLevel},
-          {"LStep", &c.Gen1.StepLevel},  {"LO0", &c.Gen2.StartFreq},   {"LO1", &c.Gen2.StopFreq},
-          {"LOSpan", &c.Gen2.SpanFreq},  {"LOCentre", &c.Gen2.CenterFreq}, {"IF0", &c.Ana.StartFreq},
-          {"IF1", &c.Ana.StopFreq},      {"LO", &c.Gen2.Type},         {"Log", &c.LogSweep},
-          {"Count", &c.Count},           {"Usb", &c.UpperSideband},    {"FixedLo", &c.FixedLo},
-          {"FixedIf", &c.FixedIf},       {"Levels", &c.LevelSweep},    {"Points", &c.PointCount},
-          {"LevelCount", &c.LevelCount}, {"NIndex", &c.NIndex},        {"DisplayAna", &c.DisplayAna},
-          {"Atten", &c.ExternalAttenuation}, {"Gen1Type", &c.Gen1.Type}, {"AnaType", &c.Ana.Type},
-          {"Pwu", &c.PwuIndex},          {"Dwell", &c.Dwell}};
-}
-
-// Applies blank-separated "Name=value" settings.
-void Set(CfgStr &cfg, const QString &settings)
-{
-  const QMap<QString, Field> fields = Fields(cfg);
-  for (const QString &setting : settings.split(' ', Qt::SkipEmptyParts)) {
-    const double value = setting.section('=', 1).toDouble();
-    std::visit([value](auto *p) { *p = static_cast<std::remove_pointer_t<decltype(p)>>(value); },
-               fields.value(setting.section('=', 0, 0)));
-  }
-}
-
-// The named settings as "Name=value" (all digits), e.g. "Points=91 IF1=1000".
-QString Get(CfgStr &cfg, const QString &names)
-{
-  const QMap<QString, Field> fields = Fields(cfg);
-  QStringList out;
-  for (QString name : names.split(' ', Qt::SkipEmptyParts)) {
-    name = name.section('=', 0, 0);
-    out << name + '=' + QString::number(std::visit([](auto *p) { return double(*p); }, fields.value(name)), 'g', 17);
-  }
-  return out.join(' ');
 }
 
 const char *const kPlanOutputs = "Points LevelCount IF0 IF1 LO1 LOSpan LOCentre";
@@ -181,8 +135,7 @@ private slots:
   void valuesSurviveSaveAndLoadInAnyLocale()
   {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    CfgStr cfg = Defaults();
-    Set(cfg, "Dwell=0.5 LO1=1e20 Log=2 Atten=10.25");  // the sweep dialog's OK stores Log as a check state
+    CfgStr cfg = Defaults("Dwell=0.5 LO1=1e20 Log=2 Atten=10.25");  // the sweep dialog's OK stores Log as a check state
     cfg.X = -20;
     cfg.Numerator = 1.0 / 3.0;
     cfg.Ana.IpAddress = QStringLiteral("lab host, bench = 2; \"quoted\" \u00b5");
@@ -207,8 +160,7 @@ private slots:
     QCOMPARE(CfgSaveErrorText("/x/y.cfg"),
              QStringLiteral("The settings could not be written to /x/y.cfg. Check that the folder exists and is writable."));
 
-    CfgStr cfg = Defaults();
-    cfg.Count = 33;
+    CfgStr cfg = Defaults("Count=33");
     QString reason;
     QCOMPARE(CfgOpen(cfg, dir.filePath("nowhere.cfg"), &reason), -1);
     QCOMPARE(cfg.Count, 33);
@@ -277,8 +229,7 @@ private slots:
   {
     QFETCH(QString, settings);
     QFETCH(QString, expected);
-    CfgStr cfg = Defaults();
-    Set(cfg, settings);
+    CfgStr cfg = Defaults(settings);
     QVERIFY(CalcSwpLst(cfg));
     QCOMPARE(Get(cfg, expected), expected);
     QFETCH(QVector<double>, rf);
@@ -325,8 +276,7 @@ private slots:
   void refusals()
   {
     QFETCH(QString, settings);
-    CfgStr cfg = Defaults();
-    Set(cfg, "LO=24 FixedLo=0 FixedIf=1 Levels=1");
+    CfgStr cfg = Defaults("LO=24 FixedLo=0 FixedIf=1 Levels=1");
     QVERIFY(CalcSwpLst(cfg));
     QVERIFY(cfg.Gen1Freqs != cfg.Gen2Freqs);
     Set(cfg, settings);

@@ -1,31 +1,21 @@
-// The device set-up dialog as a user drives it: interface lists by type,
-// what each page shows, the analyzer panels, OK's read-back and Test against
-// the recording fake VISA.
+// The device set-up dialog as a user drives it (interface lists by type, what
+// each page shows, the analyzer panels, OK's read-back, Test against the
+// recording fake VISA) and the tables it offers.
 #include "dialogs/DevWindow.h"
-#include "storage/CfgFile.h"
+#include "instruments/DevTables.h"
+#include "support/CfgFields.h"
 #include "support/FakeVisa.h"
 #include "support/PromptRecorder.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDialogButtonBox>
-#include <QDoubleSpinBox>
-#include <QGroupBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSpinBox>
-#include <QTabWidget>
 #include <QtTest>
+#include <QtWidgets>
 
 namespace {
 
-CfgStr Defaults()
-{
-  CfgStr cfg;
-  CfgDefaults(cfg);
-  return cfg;
-}
+const QString kAddress = "Ipa Pad Usn Por Bau Par Stp Dat Flo Rfp Rtc1";
+const QString kSerial = "Por Bau Par Stp Dat Flo";
+const QString kGenControls = "Typ Ift Tst Rst Osc";
+const QString kPanels = "Sp Rc Ex Pw";
 
 template <typename T = QWidget>
 T *W(QWidget &dialog, const QString &name)
@@ -36,8 +26,19 @@ T *W(QWidget &dialog, const QString &name)
   return widget;
 }
 
-// Shown by the page's rules (the page itself may be another tab).
-bool Shown(QWidget &dialog, const QString &name) { return !W(dialog, name)->isHidden(); }
+// Those of the widgets prefix + suffix that are shown (by the page's rules;
+// the page itself may be another tab) or enabled, e.g. "Pad Osc".
+enum State { Shown, Enabled };
+QString Which(QWidget &dialog, State state, const QString &prefix, const QString &suffixes)
+{
+  QStringList out;
+  for (const QString &suffix : suffixes.split(' ')) {
+    QWidget *widget = W(dialog, prefix + suffix);
+    if (state == Shown ? !widget->isHidden() : widget->isEnabled())
+      out << suffix;
+  }
+  return out.join(' ');
+}
 
 QStringList Entries(QWidget &dialog, const QString &name)
 {
@@ -46,6 +47,27 @@ QStringList Entries(QWidget &dialog, const QString &name)
   for (int row = 0; row < cb->count(); ++row)
     texts << cb->itemText(row);
   return texts;
+}
+
+QString Rsc(QWidget &dialog, const QString &prefix) { return W<QLineEdit>(dialog, prefix + "Rsc")->text(); }
+
+// An instrument page as a user sees it: the interface list with the choice
+// in brackets, the address fields shown and the resource string.
+QString Page(QWidget &dialog, const QString &prefix)
+{
+  QStringList interfaces = Entries(dialog, prefix + "Ift");
+  const int current = W<QComboBox>(dialog, prefix + "Ift")->currentIndex();
+  interfaces[current] = '[' + interfaces[current] + ']';
+  return interfaces.join(',') + " | " + Which(dialog, Shown, prefix, kAddress) + " | " + Rsc(dialog, prefix);
+}
+
+// The current texts of the combo boxes prefix + suffix.
+QString Current(QWidget &dialog, const QString &prefix, const QString &suffixes)
+{
+  QStringList out;
+  for (const QString &suffix : suffixes.split(' '))
+    out << W<QComboBox>(dialog, prefix + suffix)->currentText();
+  return out.join(' ');
 }
 
 // Chooses the entry holding value, as a user picks it from the list.
@@ -58,13 +80,16 @@ void Choose(QWidget &dialog, const QString &name, int value)
   cb->setCurrentIndex(row);
 }
 
-QString Rsc(QWidget &dialog, const QString &prefix) { return W<QLineEdit>(dialog, prefix + "Rsc")->text(); }
-
 void PressOk(QWidget &dialog) { W<QDialogButtonBox>(dialog, "DevWindowOk")->button(QDialogButtonBox::Ok)->click(); }
 
-const QStringList kAddressFields = {"Ipa", "Pad", "Usn", "Por", "Bau", "Par", "Stp", "Dat", "Flo", "Rfp", "Rtc1"};
-const QStringList kSerialFields = {"Por", "Bau", "Par", "Stp", "Dat", "Flo"};
-const QStringList kLanGpib = {"GPIB0", "GPIB1", "LAN (VXI-11)"};
+// "texts -> values" of a list, e.g. "1 -> 10, 1.5 -> 15, 2 -> 20".
+QString Pairs(const ChoiceList &list)
+{
+  QStringList out;
+  for (int i = 0; i < list.count; ++i)
+    out << QStringLiteral("%1 -> %2").arg(list.texts[i]).arg(list.values[i]);
+  return out.join(QStringLiteral(", "));
+}
 
 }  // namespace
 
@@ -72,363 +97,338 @@ class TestDevWindow : public QObject {
   Q_OBJECT
 
 private slots:
-  void opening();
-  void trackingGeneratorDisablesBothGenerators();
-  void generator2NoneAndExternal();
-  void serialTypesOfferRs232();
-  void type5PerPage();
-  void analyzerTypesForceInterfaces();
-  void panelsAndReadBack();
-  void sensorFallbackWarnsOncePerChoice();
-  void lanSensorKeepsLan();
-  void averagingFollowsAtOnce();
-  void gpibAddressKeystrokes();
-  void testSendsOpenSequence();
-  void testFailureIsShown();
-};
+  void tables()
+  {
+    QCOMPARE(Pairs(InterfaceList), QStringLiteral("GPIB0 -> 0, GPIB1 -> 1, RS232 -> 2, LAN (VXI-11) -> 3, USB -> 4"));
+    QCOMPARE(Pairs(SerialPortList), QStringLiteral("COM1 -> 0, COM2 -> 1, COM3 -> 2, COM4 -> 3"));
+    QCOMPARE(Pairs(ParityList), QStringLiteral("None -> 0, Odd -> 1, Even -> 2, Mark -> 3, Space -> 4"));
+    QCOMPARE(Pairs(StopBitsList), QStringLiteral("1 -> 10, 1.5 -> 15, 2 -> 20"));
+    QCOMPARE(Pairs(FlowControlList), QStringLiteral("OFF -> 0, XON/XOFF -> 1, RTS/CTS -> 2, DTR/DSR -> 3"));
+    QCOMPARE(Pairs(DetectorList), QStringLiteral("Average -> 0, Peak -> 1, Quasipeak -> 2"));
+    QCOMPARE(Pairs(UnitList), QStringLiteral("dBuV -> 0, dBm -> 1"));
+    QCOMPARE(Pairs(SpeedList), QStringLiteral("Slow -> 0, Fast -> 1"));
+    QCOMPARE(Pairs(SweepTimeList), QStringLiteral("Auto -> 0, 1 ms -> 1, 2 ms -> 2, 5 ms -> 5, 10 ms -> 10, "
+                                                  "20 ms -> 20, 50 ms -> 50, 100 ms -> 100, 200 ms -> 200, "
+                                                  "500 ms -> 500, 1 s -> 1000, 2 s -> 2000, 5 s -> 5000, 10 s -> 10000"));
+    QCOMPARE(BandwidthList.count, 30);
+    QVERIFY(Pairs(BandwidthList).startsWith("Auto -> 0, 1 Hz -> 1, 2 Hz -> 2, 3 Hz -> 3, 5 Hz -> 5, 10 Hz -> 10"));
+    QVERIFY(Pairs(BandwidthList).endsWith("500 kHz -> 500000, 1 MHz -> 1000000, 2 MHz -> 2000000, "
+                                          "3 MHz -> 3000000, 5 MHz -> 5000000, 10 MHz -> 10000000"));
+    QVERIFY(BandwidthList.indexOf(20000) == 18 && BandwidthList.indexOf(4) == -1);
+    // Only DTR/DSR has another code in VISA.
+    QCOMPARE(QList<int>({FlowControlToVisa(0), FlowControlToVisa(1), FlowControlToVisa(2), FlowControlToVisa(3)}),
+             QList<int>({0, 1, 2, 4}));
 
-void TestDevWindow::opening()
-{
-  CfgStr cfg = Defaults();
-  cfg.Gen2.StartFreq = 900;
-  cfg.FixedLo = false;
-  cfg.FixedIf = true;
-  cfg.Gen1.RtcNo = 7;
-  DevWindow dialog(&cfg);
-  QCOMPARE(dialog.windowTitle(), QStringLiteral("Devices"));
-  QCOMPARE(dialog.size(), QSize(586, 277));
-  auto *tabs = W<QTabWidget>(dialog, "DevTab");
-  QCOMPARE(tabs->tabText(tabs->currentIndex()), QStringLiteral("Generator 2"));
-  QCOMPARE(cfg.Gen1.DevNo, 1);
-  QCOMPARE(cfg.Gen2.DevNo, 2);
-  QCOMPARE(cfg.Ana.DevNo, 3);
-  QCOMPARE(W<QComboBox>(dialog, "G1Typ")->count(), 30);
-  QCOMPARE(W<QComboBox>(dialog, "G2Typ")->count(), 32);
-  QCOMPARE(W<QComboBox>(dialog, "AnTyp")->count(), 49);
-  QCOMPARE(W<QComboBox>(dialog, "G1Typ")->currentText(), QStringLiteral("GEN-24"));
-  QCOMPARE(Entries(dialog, "G1Ift"), kLanGpib);
-  QCOMPARE(Rsc(dialog, "G1"), QStringLiteral("GPIB0::28::INSTR"));
-  QCOMPARE(Rsc(dialog, "An"), QStringLiteral("GPIB0::20::INSTR"));
-  QVERIFY(Shown(dialog, "G1Pad") && !Shown(dialog, "G1Ipa") && !Shown(dialog, "G1Usn"));
-  // Generator 2 "None": no LO at all.
-  QCOMPARE(cfg.Gen2.StartFreq, 0.0);
-  QCOMPARE(cfg.Gen2.StopFreq, 0.0);
-  QVERIFY(cfg.FixedLo);
-  QVERIFY(!cfg.FixedIf);
-  QVERIFY(Shown(dialog, "Sp") && !Shown(dialog, "Rc") && !Shown(dialog, "Ex") && !Shown(dialog, "Pw"));
-  QVERIFY(!Shown(dialog, "AnAZero"));
+    QCOMPARE(RfPortTexts(1).join(","), QStringLiteral("RF1 OUT,RF2 OUT,RF3 OUT"));
+    QCOMPARE(RfPortTexts(2).join(","), QStringLiteral("RF1 COM,RF1 OUT,RF2 COM,RF3 COM,RF3 OUT,RF4 COM"));
+    QCOMPARE(RfPortTexts(3).join(","), QStringLiteral("AUX,RF1,RF2,RF3,RF4,RF5,RF6,RF7,RF8"));
+    QCOMPARE(RfPortTexts(69).join(","), QStringLiteral("RF1 IN,RF2 IN,RF4 IN"));
+    QCOMPARE(RfPortTexts(70).join(","), QStringLiteral("RF1 COM,RF2 COM,RF3 COM,RF4 COM"));
+    QCOMPARE(RfPortTexts(71).join(","), QStringLiteral("RF1,RF2,RF3,RF4,RF5,RF6,RF7,RF8"));
+    QVERIFY(RfPortTexts(24).isEmpty() && RfPortTexts(-1).isEmpty());
 
-  // OK keeps what the record held, including the serial settings of a
-  // generator whose type has no serial line and its radio-head number.
-  PressOk(dialog);
-  QCOMPARE(cfg.Gen1.Baudrate, 115200);
-  QCOMPARE(cfg.Gen1.StopBits, 10);
-  QCOMPARE(cfg.Gen1.SerialPort, 1);
-  QCOMPARE(cfg.Gen1.RtcNo, 7);
-  QCOMPARE(cfg.Gen1.GpibAddress, 28);
-}
-
-void TestDevWindow::trackingGeneratorDisablesBothGenerators()
-{
-  CfgStr cfg = Defaults();
-  cfg.Gen2.Type = 24;
-  DevWindow dialog(&cfg);
-  W<QCheckBox>(dialog, "AnTgn")->click();
-  QVERIFY(cfg.Ana.TrackingGenerator);
-  for (const QString p : {"G1", "G2"}) {
-    for (const QString s : {"Typ", "Ift", "Tst", "Rst", "Osc"})
-      QVERIFY2(!W(dialog, p + s)->isEnabled(), qPrintable(p + s));
-    for (const QString &s : kAddressFields)
-      QVERIFY2(!Shown(dialog, p + s), qPrintable(p + s));
+    QSet<int> ids;
+    QSet<QString> names;
+    for (const PmStr &model : PmTable) {
+      QVERIFY(model.ProductId > 0 && !QString(model.Name).isEmpty());
+      ids << model.ProductId;
+      names << model.Name;
+    }
+    QVERIFY(ids.size() == 84 && names.size() == 84);
+    QCOMPARE(PmTable[0].ProductId, 3);  // the analyzer's default product id
   }
-  W<QCheckBox>(dialog, "AnTgn")->click();
-  QVERIFY(!cfg.Ana.TrackingGenerator);
-  for (const QString p : {"G1", "G2"}) {
-    for (const QString s : {"Typ", "Ift", "Tst", "Rst", "Osc"})
-      QVERIFY2(W(dialog, p + s)->isEnabled(), qPrintable(p + s));
-    QVERIFY(Shown(dialog, p + "Pad"));
-  }
-}
 
-void TestDevWindow::generator2NoneAndExternal()
-{
-  CfgStr cfg = Defaults();
-  cfg.Gen2.Type = 24;
-  DevWindow dialog(&cfg);
-  QVERIFY(W(dialog, "G2Tst")->isEnabled());
-  for (int type : {31, 0}) {
-    Choose(dialog, "G2Typ", type);
-    QCOMPARE(cfg.Gen2.Type, type);
-    for (const QString s : {"Ift", "Tst", "Rst", "Osc"})
-      QVERIFY2(!W(dialog, "G2" + s)->isEnabled(), qPrintable(s));
-    for (const QString &s : kAddressFields)
-      QVERIFY2(!Shown(dialog, "G2" + s), qPrintable(s));
-  }
-  QVERIFY(cfg.FixedLo);
-  QCOMPARE(cfg.Gen2.StopFreq, 0.0);
-}
+  void opening()
+  {
+    CfgStr cfg = Defaults("LO0=900 FixedLo=0 FixedIf=1");
+    cfg.Gen1.RtcNo = 7;
+    DevWindow dialog(&cfg);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Devices"));
+    QCOMPARE(dialog.size(), QSize(586, 277));
+    auto *tabs = W<QTabWidget>(dialog, "DevTab");
+    QCOMPARE(tabs->tabText(tabs->currentIndex()), QStringLiteral("Generator 2"));
+    QVERIFY(cfg.Gen1.DevNo == 1 && cfg.Gen2.DevNo == 2 && cfg.Ana.DevNo == 3);
+    // Generator 2 offers types 0 to 31, the analyzer 32 to 80: the whole type table.
+    QStringList types{"None", "RTA", "RTB", "RTC"};
+    for (int i = 4; i <= 68; ++i)
+      types << (i == 31 ? QStringLiteral("External")
+                        : QStringLiteral("%1-%2").arg(i <= 30 ? "GEN" : i < 50 ? "RCV" : "SPA").arg(i, 2, 10, QChar('0')));
+    types << "RTA" << "RTB" << "RTC" << "U37xx" << "PWM" << "PWM-74" << "PWU" << "PWM-76" << "PWM-77" << "PWM-78"
+          << "PWM-79" << "PWM-80";
+    QCOMPARE(Entries(dialog, "G2Typ") + Entries(dialog, "AnTyp"), types);
+    QCOMPARE(Entries(dialog, "G1Typ"), types.mid(1, 30));
+    QCOMPARE(W<QComboBox>(dialog, "G1Typ")->currentText(), QStringLiteral("GEN-24"));
+    QCOMPARE(Page(dialog, "G1"), QStringLiteral("[GPIB0],GPIB1,LAN (VXI-11) | Pad | GPIB0::28::INSTR"));
+    QCOMPARE(Rsc(dialog, "An"), QStringLiteral("GPIB0::20::INSTR"));
+    // Generator 2 "None": no LO at all. Meter Zero has no meaning here and stays hidden.
+    QCOMPARE(Get(cfg, "LO0 LO1 FixedLo FixedIf"), QStringLiteral("LO0=0 LO1=0 FixedLo=1 FixedIf=0"));
+    QCOMPARE(Which(dialog, Shown, "", kPanels + " AnAZero"), QStringLiteral("Sp"));
 
-void TestDevWindow::serialTypesOfferRs232()
-{
-  for (int type : {10, 18, 21}) {
+    // OK keeps what the record held, including the serial settings of a
+    // generator whose type has no serial line and its radio-head number.
+    PressOk(dialog);
+    QCOMPARE(QList<int>({cfg.Gen1.Baudrate, cfg.Gen1.StopBits, cfg.Gen1.SerialPort, cfg.Gen1.RtcNo, cfg.Gen1.GpibAddress}),
+             QList<int>({115200, 10, 1, 7, 28}));
+  }
+
+  void trackingGeneratorDisablesBothGenerators()
+  {
+    CfgStr cfg = Defaults("LO=24");
+    DevWindow dialog(&cfg);
+    for (bool on : {true, false}) {
+      W<QCheckBox>(dialog, "AnTgn")->click();
+      QCOMPARE(cfg.Ana.TrackingGenerator, on);
+      for (const QString prefix : {"G1", "G2"}) {
+        QCOMPARE(Which(dialog, Enabled, prefix, kGenControls), on ? QString() : kGenControls);
+        QCOMPARE(Which(dialog, Shown, prefix, kAddress), on ? QString() : QStringLiteral("Pad"));
+      }
+    }
+  }
+
+  void generator2NoneAndExternal()
+  {
+    CfgStr cfg = Defaults("LO=24");
+    DevWindow dialog(&cfg);
+    QCOMPARE(Which(dialog, Enabled, "G2", kGenControls), kGenControls);
+    for (int type : {31, 0}) {
+      Choose(dialog, "G2Typ", type);
+      QCOMPARE(cfg.Gen2.Type, type);
+      QCOMPARE(Which(dialog, Enabled, "G2", kGenControls), QStringLiteral("Typ"));
+      QCOMPARE(Which(dialog, Shown, "G2", kAddress), QString());
+    }
+    QCOMPARE(Get(cfg, "FixedLo LO1"), QStringLiteral("FixedLo=1 LO1=0"));
+  }
+
+  void serialTypesOfferRs232()
+  {
+    for (int type : {10, 18, 21}) {
+      CfgStr cfg = Defaults();
+      DevWindow dialog(&cfg);
+      Choose(dialog, "G1Typ", type);
+      QCOMPARE(Page(dialog, "G1"), QStringLiteral("[GPIB0],GPIB1,RS232 | Pad | GPIB0::28::INSTR"));
+      Choose(dialog, "G1Ift", 2);
+      QCOMPARE(cfg.Gen1.Interface, 2);
+      QCOMPARE(Page(dialog, "G1"), "GPIB0,GPIB1,[RS232] | " + kSerial + " | ASRL2::INSTR");
+      QCOMPARE(Entries(dialog, "G1Por"), QStringList({"COM1", "COM2", "COM3", "COM4"}));
+      QCOMPARE(Current(dialog, "G1", "Por Bau Par Stp Flo"), QStringLiteral("COM2 115200 None 1 OFF"));
+      QCOMPARE(W<QSpinBox>(dialog, "G1Dat")->value(), 8);
+
+      Choose(dialog, "G1Bau", 9600);
+      Choose(dialog, "G1Stp", 20);
+      Choose(dialog, "G1Flo", 3);
+      PressOk(dialog);
+      QCOMPARE(QList<int>({cfg.Gen1.Baudrate, cfg.Gen1.StopBits, cfg.Gen1.FlowControl}), QList<int>({9600, 20, 3}));
+    }
+  }
+
+  void type5PerPage()
+  {
     CfgStr cfg = Defaults();
     DevWindow dialog(&cfg);
-    Choose(dialog, "G1Typ", type);
-    QCOMPARE(Entries(dialog, "G1Ift"), QStringList({"GPIB0", "GPIB1", "RS232"}));
-    for (const QString &s : kSerialFields)
-      QVERIFY(!Shown(dialog, "G1" + s));
-    Choose(dialog, "G1Ift", 2);
-    QCOMPARE(cfg.Gen1.Interface, 2);
-    for (const QString &s : kSerialFields)
-      QVERIFY2(Shown(dialog, "G1" + s), qPrintable(s));
-    QVERIFY(!Shown(dialog, "G1Pad"));
-    QCOMPARE(Entries(dialog, "G1Por"), QStringList({"COM1", "COM2", "COM3", "COM4"}));
-    QCOMPARE(W<QComboBox>(dialog, "G1Por")->currentText(), QStringLiteral("COM2"));
-    QCOMPARE(W<QComboBox>(dialog, "G1Bau")->currentText(), QStringLiteral("115200"));
-    QCOMPARE(W<QComboBox>(dialog, "G1Par")->currentText(), QStringLiteral("None"));
-    QCOMPARE(W<QComboBox>(dialog, "G1Stp")->currentText(), QStringLiteral("1"));
-    QCOMPARE(W<QComboBox>(dialog, "G1Flo")->currentText(), QStringLiteral("OFF"));
-    QCOMPARE(W<QSpinBox>(dialog, "G1Dat")->value(), 8);
-    QCOMPARE(Rsc(dialog, "G1"), QStringLiteral("ASRL2::INSTR"));
-
-    Choose(dialog, "G1Bau", 9600);
-    Choose(dialog, "G1Stp", 20);
-    Choose(dialog, "G1Flo", 3);
-    PressOk(dialog);
-    QCOMPARE(cfg.Gen1.Baudrate, 9600);
-    QCOMPARE(cfg.Gen1.StopBits, 20);
-    QCOMPARE(cfg.Gen1.FlowControl, 3);
+    Choose(dialog, "G1Typ", 5);
+    Choose(dialog, "G2Typ", 5);
+    QCOMPARE(Entries(dialog, "G2Ift"), QStringList({"GPIB0", "GPIB1"}));
+    Choose(dialog, "G1Ift", 3);
+    QCOMPARE(Page(dialog, "G1"), QStringLiteral("GPIB0,GPIB1,[LAN (VXI-11)] | Ipa | TCPIP::192.168.0.1::INSTR"));
   }
-}
 
-void TestDevWindow::type5PerPage()
-{
-  CfgStr cfg = Defaults();
-  DevWindow dialog(&cfg);
-  Choose(dialog, "G1Typ", 5);
-  Choose(dialog, "G2Typ", 5);
-  QCOMPARE(Entries(dialog, "G1Ift"), kLanGpib);
-  QCOMPARE(Entries(dialog, "G2Ift"), QStringList({"GPIB0", "GPIB1"}));
-  // A LAN choice shows the address field and a TCPIP resource.
-  Choose(dialog, "G1Ift", 3);
-  QVERIFY(Shown(dialog, "G1Ipa") && !Shown(dialog, "G1Pad"));
-  QCOMPARE(Rsc(dialog, "G1"), QStringLiteral("TCPIP::192.168.0.1::INSTR"));
-}
+  void analyzerTypesForceInterfaces()
+  {
+    CfgStr cfg = Defaults();
+    cfg.Ana.Type = 68;
+    cfg.Ana.Interface = 0;
+    DevWindow dialog(&cfg);
+    QCOMPARE(Page(dialog, "An"), QStringLiteral("[LAN (VXI-11)] | Ipa | TCPIP::SPA59-1-100028::INSTR"));
+    QCOMPARE(cfg.Ana.Interface, 3);
 
-void TestDevWindow::analyzerTypesForceInterfaces()
-{
-  CfgStr cfg = Defaults();
-  cfg.Ana.Type = 68;
-  cfg.Ana.Interface = 0;
-  DevWindow dialog(&cfg);
-  QCOMPARE(Entries(dialog, "AnIft"), QStringList({"LAN (VXI-11)"}));
-  QCOMPARE(cfg.Ana.Interface, 3);
+    Choose(dialog, "AnTyp", 71);
+    QCOMPARE(cfg.Ana.Interface, 3);
+    QCOMPARE(Which(dialog, Shown, "An", kAddress), QStringLiteral("Ipa Rfp Rtc1"));
+    QVERIFY(W(dialog, "AnRfp")->isEnabled());
+    QCOMPARE(W<QComboBox>(dialog, "AnRfp")->count(), 8);
 
-  Choose(dialog, "AnTyp", 71);
-  QCOMPARE(cfg.Ana.Interface, 3);
-  QVERIFY(Shown(dialog, "AnRfp") && W(dialog, "AnRfp")->isEnabled());
-  QCOMPARE(W<QComboBox>(dialog, "AnRfp")->count(), 8);
-  QVERIFY(Shown(dialog, "AnRtc1"));
-  QVERIFY(Shown(dialog, "AnIpa"));
+    Choose(dialog, "AnTyp", 79);
+    QCOMPARE(Page(dialog, "An"), "[RS232] | " + kSerial + " | ASRL4::INSTR");
+    QCOMPARE(cfg.Ana.Interface, 2);
+    QVERIFY(!W(dialog, "AnOsc")->isEnabled());  // a power meter has no reference oscillator
 
-  Choose(dialog, "AnTyp", 79);
-  QCOMPARE(Entries(dialog, "AnIft"), QStringList({"RS232"}));
-  QCOMPARE(cfg.Ana.Interface, 2);
-  QVERIFY(!Shown(dialog, "AnRfp") && !Shown(dialog, "AnRtc1"));
-  for (const QString &s : kSerialFields)
-    QVERIFY2(Shown(dialog, "An" + s), qPrintable(s));
-  QCOMPARE(W<QComboBox>(dialog, "AnPor")->currentText(), QStringLiteral("COM4"));
-  QCOMPARE(Rsc(dialog, "An"), QStringLiteral("ASRL4::INSTR"));
-  // Power meters: no reference oscillator, averaging panel.
-  QVERIFY(!W(dialog, "AnOsc")->isEnabled());
+    Choose(dialog, "AnTyp", 58);
+    QCOMPARE(Page(dialog, "An"), "GPIB0,GPIB1,[RS232],LAN (VXI-11) | " + kSerial + " | ASRL4::INSTR");
+  }
 
-  Choose(dialog, "AnTyp", 58);
-  QCOMPARE(Entries(dialog, "AnIft"), QStringList({"GPIB0", "GPIB1", "RS232", "LAN (VXI-11)"}));
-  QCOMPARE(cfg.Ana.Interface, 2);
-}
+  void panelsAndReadBack()
+  {
+    CfgStr cfg = Defaults();
+    cfg.Spx.RefLevel = -20;
+    cfg.Spx.Rbw = 1000;
+    DevWindow dialog(&cfg);
 
-void TestDevWindow::panelsAndReadBack()
-{
-  CfgStr cfg = Defaults();
-  cfg.Spx.RefLevel = -20;
-  cfg.Spx.Rbw = 1000;
-  DevWindow dialog(&cfg);
+    Choose(dialog, "AnTyp", 32);
+    QCOMPARE(Which(dialog, Shown, "", kPanels), QStringLiteral("Ex"));
+    auto *level = W<QDoubleSpinBox>(dialog, "ExRlv");
+    QCOMPARE(level->value(), 0.0);  // cannot go below 0
+    level->setValue(12.5);
+    Choose(dialog, "ExRbw", 10000);
+    Choose(dialog, "ExVbw", 300);
+    PressOk(dialog);
+    QVERIFY(cfg.Spx.RefLevel == 12.5 && cfg.Spx.Rbw == 10000 && cfg.Spx.Vbw == 300);
 
-  Choose(dialog, "AnTyp", 32);
-  QVERIFY(Shown(dialog, "Ex") && !Shown(dialog, "Sp"));
-  auto *level = W<QDoubleSpinBox>(dialog, "ExRlv");
-  QCOMPARE(level->value(), 0.0);  // cannot go below 0
-  level->setValue(12.5);
-  Choose(dialog, "ExRbw", 10000);
-  Choose(dialog, "ExVbw", 300);
-  PressOk(dialog);
-  QCOMPARE(cfg.Spx.RefLevel, 12.5);
-  QCOMPARE(cfg.Spx.Rbw, 10000.0);
-  QCOMPARE(cfg.Spx.Vbw, 300.0);
+    // A type without a panel leaves the analyzer settings alone.
+    Choose(dialog, "AnTyp", 36);
+    QCOMPARE(Which(dialog, Shown, "", kPanels), QString());
+    PressOk(dialog);
+    QVERIFY(cfg.Spx.RefLevel == 12.5 && cfg.Spx.Rbw == 10000);
 
-  // A type without a panel leaves the analyzer settings alone.
-  Choose(dialog, "AnTyp", 36);
-  QVERIFY(!Shown(dialog, "Ex") && !Shown(dialog, "Sp") && !Shown(dialog, "Rc") && !Shown(dialog, "Pw"));
-  PressOk(dialog);
-  QCOMPARE(cfg.Spx.RefLevel, 12.5);
-  QCOMPARE(cfg.Spx.Rbw, 10000.0);
+    // Spectrum analyzers without a speed choice measure fast, and OK keeps it.
+    cfg.Spx.Fast = 0;
+    Choose(dialog, "AnTyp", 57);
+    QVERIFY(W(dialog, "SpFst")->isEnabled());
+    QCOMPARE(W<QComboBox>(dialog, "SpFst")->currentText(), QStringLiteral("Slow"));
+    Choose(dialog, "AnTyp", 59);
+    QVERIFY(!W(dialog, "SpFst")->isEnabled());
+    PressOk(dialog);
+    QCOMPARE(cfg.Spx.Fast, 1);
 
-  // Spectrum analyzers without a speed choice measure fast, and OK keeps it.
-  cfg.Spx.Fast = 0;
-  Choose(dialog, "AnTyp", 57);
-  QVERIFY(W(dialog, "SpFst")->isEnabled());
-  QCOMPARE(W<QComboBox>(dialog, "SpFst")->currentText(), QStringLiteral("Slow"));
-  Choose(dialog, "AnTyp", 59);
-  QVERIFY(!W(dialog, "SpFst")->isEnabled());
-  QCOMPARE(cfg.Spx.Fast, 1);
-  PressOk(dialog);
-  QCOMPARE(cfg.Spx.Fast, 1);
+    Choose(dialog, "AnTyp", 34);
+    QCOMPARE(Which(dialog, Shown, "", kPanels), QStringLiteral("Rc"));
+    QVERIFY(!W(dialog, "RcAtt")->isEnabled());
+    W<QCheckBox>(dialog, "RcAta")->click();
+    QVERIFY(!cfg.Rcx.RecAutoAtt && W(dialog, "RcAtt")->isEnabled());
+    W<QSpinBox>(dialog, "RcAtt")->setValue(20);
+    Choose(dialog, "RcDet", 2);
+    PressOk(dialog);
+    QVERIFY(cfg.Rcx.RecAttenuation == 20 && cfg.Rcx.RecDetector == 2);
+  }
 
-  Choose(dialog, "AnTyp", 34);
-  QVERIFY(Shown(dialog, "Rc"));
-  QVERIFY(!W(dialog, "RcAtt")->isEnabled());
-  W<QCheckBox>(dialog, "RcAta")->click();
-  QVERIFY(!cfg.Rcx.RecAutoAtt);
-  QVERIFY(W(dialog, "RcAtt")->isEnabled());
-  W<QSpinBox>(dialog, "RcAtt")->setValue(20);
-  Choose(dialog, "RcDet", 2);
-  PressOk(dialog);
-  QCOMPARE(cfg.Rcx.RecAttenuation, 20);
-  QCOMPARE(cfg.Rcx.RecDetector, 2);
-}
+  void sensorFallbackWarnsOncePerChoice()
+  {
+    CfgStr cfg = Defaults();
+    cfg.SensorDriverLoaded = false;
+    DevWindow dialog(&cfg);
+    PromptRecorder prompts;
+    Choose(dialog, "AnTyp", 75);
+    QCOMPARE(cfg.Ana.Type, 74);
+    QCOMPARE(W<QComboBox>(dialog, "AnTyp")->currentText(), QStringLiteral("PWM-74"));
+    QCOMPARE(prompts.messages.size(), 1);
+    QCOMPARE(prompts.messages[0].kind, UserPrompt::Kind::Warning);
+    QCOMPARE(prompts.messages[0].title, QStringLiteral("Analyzer (IF)"));
+    QCOMPARE(prompts.messages[0].text, QStringLiteral("Kestrova PWM-Toolkit not installed. Changed Analyzer to PWM2"));
+    QCOMPARE(Which(dialog, Shown, "", kPanels), QStringLiteral("Pw"));
+    QVERIFY(!W(dialog, "PwTyp")->isEnabled());
 
-void TestDevWindow::sensorFallbackWarnsOncePerChoice()
-{
-  CfgStr cfg = Defaults();
-  cfg.SensorDriverLoaded = false;
-  DevWindow dialog(&cfg);
-  PromptRecorder prompts;
-  Choose(dialog, "AnTyp", 75);
-  QCOMPARE(cfg.Ana.Type, 74);
-  QCOMPARE(W<QComboBox>(dialog, "AnTyp")->currentText(), QStringLiteral("PWM-74"));
-  QCOMPARE(prompts.messages.size(), 1);
-  QCOMPARE(prompts.messages[0].kind, UserPrompt::Kind::Warning);
-  QCOMPARE(prompts.messages[0].title, QStringLiteral("Analyzer (IF)"));
-  QCOMPARE(prompts.messages[0].text, QStringLiteral("Kestrova PWM-Toolkit not installed. Changed Analyzer to PWM2"));
-  QVERIFY(Shown(dialog, "Pw"));
-  QVERIFY(!W(dialog, "PwTyp")->isEnabled());
+    Choose(dialog, "AnTyp", 59);
+    Choose(dialog, "AnTyp", 75);
+    QCOMPARE(prompts.messages.size(), 2);
 
-  Choose(dialog, "AnTyp", 59);
-  Choose(dialog, "AnTyp", 75);
-  QCOMPARE(prompts.messages.size(), 2);
+    // With the driver the sensor is kept and reached over USB.
+    cfg.SensorDriverLoaded = true;
+    Choose(dialog, "AnTyp", 75);
+    QCOMPARE(prompts.messages.size(), 2);
+    QVERIFY(cfg.Ana.Type == 75 && cfg.Ana.Interface == 4);
+    QCOMPARE(Which(dialog, Shown, "An", kAddress), QStringLiteral("Usn"));
+    QVERIFY(W(dialog, "PwTyp")->isEnabled());
+    QVERIFY(Rsc(dialog, "An").startsWith(QStringLiteral("USB::0x")));
+    QVERIFY(Rsc(dialog, "An").endsWith(QStringLiteral("::0x3::100028")));
+  }
 
-  // With the driver the sensor is kept and reached over USB.
-  cfg.SensorDriverLoaded = true;
-  Choose(dialog, "AnTyp", 75);
-  QCOMPARE(prompts.messages.size(), 2);
-  QCOMPARE(cfg.Ana.Type, 75);
-  QCOMPARE(cfg.Ana.Interface, 4);
-  QVERIFY(Shown(dialog, "AnUsn") && W(dialog, "PwTyp")->isEnabled());
-  QVERIFY(Rsc(dialog, "An").startsWith(QStringLiteral("USB::0x")));
-  QVERIFY(Rsc(dialog, "An").endsWith(QStringLiteral("::0x3::100028")));
-}
+  void lanSensorKeepsLan()
+  {
+    CfgStr cfg = Defaults();
+    cfg.SensorDriverLoaded = true;
+    cfg.Ana.Type = 75;
+    DevWindow dialog(&cfg);
+    QCOMPARE(Entries(dialog, "AnIft"), QStringList({"USB"}));
+    Choose(dialog, "PwTyp", 80);
+    QVERIFY(cfg.Ana.ProductId == 80 && cfg.Ana.Interface == 4);
+    QCOMPARE(Entries(dialog, "AnIft"), QStringList({"LAN (VXI-11)", "USB"}));
+    Choose(dialog, "AnIft", 3);
+    QCOMPARE(cfg.Ana.Interface, 3);
+    QCOMPARE(Page(dialog, "An"), QStringLiteral("[LAN (VXI-11)],USB | Ipa | TCPIP::SPA59-1-100028::INSTR"));
+    // A model without LAN goes back to USB.
+    Choose(dialog, "PwTyp", 3);
+    QCOMPARE(cfg.Ana.Interface, 4);
+    PressOk(dialog);
+    QVERIFY(cfg.PwuIndex == 0 && cfg.Ana.ProductId == 3);
+  }
 
-void TestDevWindow::lanSensorKeepsLan()
-{
-  CfgStr cfg = Defaults();
-  cfg.SensorDriverLoaded = true;
-  cfg.Ana.Type = 75;
-  DevWindow dialog(&cfg);
-  QCOMPARE(Entries(dialog, "AnIft"), QStringList({"USB"}));
-  Choose(dialog, "PwTyp", 80);
-  QCOMPARE(cfg.Ana.ProductId, 80);
-  QCOMPARE(Entries(dialog, "AnIft"), QStringList({"LAN (VXI-11)", "USB"}));
-  QCOMPARE(cfg.Ana.Interface, 4);
-  Choose(dialog, "AnIft", 3);
-  QCOMPARE(cfg.Ana.Interface, 3);
-  QCOMPARE(W<QComboBox>(dialog, "AnIft")->currentText(), QStringLiteral("LAN (VXI-11)"));
-  QVERIFY(Shown(dialog, "AnIpa"));
-  // A model without LAN goes back to USB.
-  Choose(dialog, "PwTyp", 3);
-  QCOMPARE(cfg.Ana.Interface, 4);
-  PressOk(dialog);
-  QCOMPARE(cfg.PwuIndex, 0);
-  QCOMPARE(cfg.Ana.ProductId, 3);
-}
+  void averagingFollowsAtOnce()
+  {
+    CfgStr cfg = Defaults();
+    cfg.Ana.Type = 74;
+    DevWindow dialog(&cfg);
+    // Both stored flags on: the instruments average automatically.
+    QVERIFY(W<QRadioButton>(dialog, "PwAut")->isChecked());
+    QCOMPARE(Which(dialog, Enabled, "Pw", "Res Cnt"), QStringLiteral("Res"));
+    W<QRadioButton>(dialog, "PwMan")->click();
+    QVERIFY(cfg.Ana.PwxxManualAveraging == 1 && cfg.Ana.PwxxAutoAveraging == 0);
+    QCOMPARE(Which(dialog, Enabled, "Pw", "Res Cnt"), QStringLiteral("Cnt"));
+    W<QSpinBox>(dialog, "PwCnt")->setValue(64);
+    QCOMPARE(cfg.Ana.PwxxCount, 64);
+  }
 
-void TestDevWindow::averagingFollowsAtOnce()
-{
-  CfgStr cfg = Defaults();
-  cfg.Ana.Type = 74;
-  DevWindow dialog(&cfg);
-  // Both stored flags on: the instruments average automatically.
-  QVERIFY(W<QRadioButton>(dialog, "PwAut")->isChecked());
-  QVERIFY(W(dialog, "PwRes")->isEnabled() && !W(dialog, "PwCnt")->isEnabled());
-  W<QRadioButton>(dialog, "PwMan")->click();
-  QCOMPARE(cfg.Ana.PwxxManualAveraging, 1);
-  QCOMPARE(cfg.Ana.PwxxAutoAveraging, 0);
-  QVERIFY(!W(dialog, "PwRes")->isEnabled() && W(dialog, "PwCnt")->isEnabled());
-  W<QSpinBox>(dialog, "PwCnt")->setValue(64);
-  QCOMPARE(cfg.Ana.PwxxCount, 64);
-}
+  void gpibAddressKeystrokes()
+  {
+    CfgStr cfg = Defaults();
+    DevWindow dialog(&cfg);
+    dialog.show();
+    W<QTabWidget>(dialog, "DevTab")->setCurrentIndex(2);
+    auto *pad = W<QSpinBox>(dialog, "AnPad");
+    pad->setFocus();
+    pad->selectAll();
+    QTest::keyClick(pad, Qt::Key_1);
+    QCOMPARE(cfg.Ana.GpibAddress, 1);
+    QCOMPARE(Rsc(dialog, "An"), QStringLiteral("GPIB0::1::INSTR"));
+    QTest::keyClick(pad, Qt::Key_7);
+    QCOMPARE(cfg.Ana.GpibAddress, 17);
+    QCOMPARE(Rsc(dialog, "An"), QStringLiteral("GPIB0::17::INSTR"));
+    Choose(dialog, "AnIft", 1);
+    QCOMPARE(Page(dialog, "An"), QStringLiteral("GPIB0,[GPIB1],LAN (VXI-11) | Pad | GPIB1::17::INSTR"));
+  }
 
-void TestDevWindow::gpibAddressKeystrokes()
-{
-  CfgStr cfg = Defaults();
-  DevWindow dialog(&cfg);
-  dialog.show();
-  W<QTabWidget>(dialog, "DevTab")->setCurrentIndex(2);
-  auto *pad = W<QSpinBox>(dialog, "AnPad");
-  pad->setFocus();
-  pad->selectAll();
-  QTest::keyClick(pad, Qt::Key_1);
-  QCOMPARE(cfg.Ana.GpibAddress, 1);
-  QCOMPARE(Rsc(dialog, "An"), QStringLiteral("GPIB0::1::INSTR"));
-  QTest::keyClick(pad, Qt::Key_7);
-  QCOMPARE(cfg.Ana.GpibAddress, 17);
-  QCOMPARE(Rsc(dialog, "An"), QStringLiteral("GPIB0::17::INSTR"));
-  Choose(dialog, "AnIft", 1);
-  QCOMPARE(Rsc(dialog, "An"), QStringLiteral("GPIB1::17::INSTR"));
-}
+  void testSendsOpenSequence()
+  {
+    QVERIFY(FakeVisa::load());
+    FakeVisa::reset();
+    FakeVisa::replyFor(QStringLiteral("GPIB0::28::INSTR"), QStringLiteral("Simulated,GEN-24,100028,1.0\n"));
+    CfgStr cfg = Defaults();
+    cfg.Gen1.Idn = QStringLiteral("an earlier answer");
+    DevWindow dialog(&cfg);
+    PromptRecorder prompts;
+    W<QPushButton>(dialog, "G1Tst")->click();
+    QCOMPARE(FakeVisa::transcript(), QStringList({
+                                         "viOpenDefaultRM -> 1000",
+                                         "viOpen 1000 \"GPIB0::28::INSTR\" 0 5000 -> 1",
+                                         "viSetAttribute 1 VI_ATTR_TMO_VALUE 10000",
+                                         "viSetBuf 1 3 4000",
+                                         "viSetAttribute 1 VI_ATTR_WR_BUF_OPER_MODE 1",
+                                         "viSetAttribute 1 VI_ATTR_RD_BUF_OPER_MODE 1",
+                                         "viWrite 1 \"*IDN?\\n\"",
+                                         "viRead 1 20000 -> \"Simulated,GEN-24,100028,1.0\\n\"",
+                                         "viGpibControlREN 1 6",
+                                     }));
+    QCOMPARE(W<QLineEdit>(dialog, "G1Msg")->text(), QStringLiteral("Simulated,GEN-24,100028,1.0"));
+    QVERIFY(cfg.Gen1.QueryIdn);
+    QVERIFY(prompts.messages.isEmpty());
+  }
 
-void TestDevWindow::testSendsOpenSequence()
-{
-  QVERIFY(FakeVisa::load());
-  FakeVisa::reset();
-  FakeVisa::replyFor(QStringLiteral("GPIB0::28::INSTR"), QStringLiteral("Simulated,GEN-24,100028,1.0\n"));
-  CfgStr cfg = Defaults();
-  cfg.Gen1.Idn = QStringLiteral("an earlier answer");
-  DevWindow dialog(&cfg);
-  PromptRecorder prompts;
-  W<QPushButton>(dialog, "G1Tst")->click();
-  QCOMPARE(FakeVisa::transcript(), QStringList({
-                                       "viOpenDefaultRM -> 1000",
-                                       "viOpen 1000 \"GPIB0::28::INSTR\" 0 5000 -> 1",
-                                       "viSetAttribute 1 VI_ATTR_TMO_VALUE 10000",
-                                       "viSetBuf 1 3 4000",
-                                       "viSetAttribute 1 VI_ATTR_WR_BUF_OPER_MODE 1",
-                                       "viSetAttribute 1 VI_ATTR_RD_BUF_OPER_MODE 1",
-                                       "viWrite 1 \"*IDN?\\n\"",
-                                       "viRead 1 20000 -> \"Simulated,GEN-24,100028,1.0\\n\"",
-                                       "viGpibControlREN 1 6",
-                                   }));
-  QCOMPARE(W<QLineEdit>(dialog, "G1Msg")->text(), QStringLiteral("Simulated,GEN-24,100028,1.0"));
-  QVERIFY(cfg.Gen1.QueryIdn);
-  QVERIFY(prompts.messages.isEmpty());
-}
-
-void TestDevWindow::testFailureIsShown()
-{
-  QVERIFY(FakeVisa::load());
-  FakeVisa::reset();
-  FakeVisa::failOpen(QStringLiteral("GPIB0::20::INSTR"));
-  CfgStr cfg = Defaults();
-  cfg.Ana.Idn = QStringLiteral("an earlier answer");
-  DevWindow dialog(&cfg);
-  PromptRecorder prompts;
-  W<QPushButton>(dialog, "AnTst")->click();
-  const QString shown = W<QLineEdit>(dialog, "AnMsg")->text();
-  QVERIFY2(shown.startsWith(QStringLiteral("Test failed: VISA status 0xBFFF0011")), qPrintable(shown));
-  QVERIFY(cfg.Ana.Idn.isEmpty());
-  QCOMPARE(prompts.messages.size(), 1);
-  QCOMPARE(prompts.messages[0].title, QStringLiteral("Analyzer (IF)"));
-  QVERIFY(prompts.messages[0].text.contains(QStringLiteral("GPIB0::20::INSTR")));
-}
+  void testFailureIsShown()
+  {
+    QVERIFY(FakeVisa::load());
+    FakeVisa::reset();
+    FakeVisa::failOpen(QStringLiteral("GPIB0::20::INSTR"));
+    CfgStr cfg = Defaults();
+    cfg.Ana.Idn = QStringLiteral("an earlier answer");
+    DevWindow dialog(&cfg);
+    PromptRecorder prompts;
+    W<QPushButton>(dialog, "AnTst")->click();
+    const QString shown = W<QLineEdit>(dialog, "AnMsg")->text();
+    QVERIFY2(shown.startsWith(QStringLiteral("Test failed: VISA status 0xBFFF0011")), qPrintable(shown));
+    QVERIFY(cfg.Ana.Idn.isEmpty());
+    QCOMPARE(prompts.messages.size(), 1);
+    QCOMPARE(prompts.messages[0].title, QStringLiteral("Analyzer (IF)"));
+    QVERIFY(prompts.messages[0].text.contains(QStringLiteral("GPIB0::20::INSTR")));
+  }
+};
 
 QTEST_MAIN(TestDevWindow)
 #include "tst_devwindow.moc"

@@ -1,0 +1,13 @@
+#pragma once
+// Settings of the record by short names, so that a test states many of them
+// in one line: Set(cfg, "LO=24 FixedLo=0") and Get(cfg, "Points IF1") gives
+// "Points=91 IF1=1000" (all digits of each value).
+#include "sweep/CfgStr.h"
+
+#include <QString>
+
+// The defaults of the configuration file with settings applied.
+CfgStr Defaults(const QString &settings = QString());
+void Set(CfgStr &cfg, const QString &settings);
+// names may carry values ("Points=91"); they are replaced by those of cfg.
+QString Get(CfgStr &cfg, const QString &names);
