@@ -6,6 +6,7 @@
 #include "support/CfgFields.h"
 #include "support/FakeVisa.h"
 #include "support/PromptRecorder.h"
+#include "support/WidgetState.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -16,38 +17,6 @@ const QString kAddress = "Ipa Pad Usn Por Bau Par Stp Dat Flo Rfp Rtc1";
 const QString kSerial = "Por Bau Par Stp Dat Flo";
 const QString kGenControls = "Typ Ift Tst Rst Osc";
 const QString kPanels = "Sp Rc Ex Pw";
-
-template <typename T = QWidget>
-T *W(QWidget &dialog, const QString &name)
-{
-  T *widget = dialog.findChild<T *>(name);
-  if (!widget)
-    qFatal("no widget %s", qPrintable(name));
-  return widget;
-}
-
-// Those of the widgets prefix + suffix that are shown (by the page's rules;
-// the page itself may be another tab) or enabled, e.g. "Pad Osc".
-enum State { Shown, Enabled };
-QString Which(QWidget &dialog, State state, const QString &prefix, const QString &suffixes)
-{
-  QStringList out;
-  for (const QString &suffix : suffixes.split(' ')) {
-    QWidget *widget = W(dialog, prefix + suffix);
-    if (state == Shown ? !widget->isHidden() : widget->isEnabled())
-      out << suffix;
-  }
-  return out.join(' ');
-}
-
-QStringList Entries(QWidget &dialog, const QString &name)
-{
-  QStringList texts;
-  auto *cb = W<QComboBox>(dialog, name);
-  for (int row = 0; row < cb->count(); ++row)
-    texts << cb->itemText(row);
-  return texts;
-}
 
 QString Rsc(QWidget &dialog, const QString &prefix) { return W<QLineEdit>(dialog, prefix + "Rsc")->text(); }
 
@@ -68,16 +37,6 @@ QString Current(QWidget &dialog, const QString &prefix, const QString &suffixes)
   for (const QString &suffix : suffixes.split(' '))
     out << W<QComboBox>(dialog, prefix + suffix)->currentText();
   return out.join(' ');
-}
-
-// Chooses the entry holding value, as a user picks it from the list.
-void Choose(QWidget &dialog, const QString &name, int value)
-{
-  auto *cb = W<QComboBox>(dialog, name);
-  const int row = cb->findData(value);
-  if (row < 0)
-    qFatal("%s offers no value %d", qPrintable(name), value);
-  cb->setCurrentIndex(row);
 }
 
 void PressOk(QWidget &dialog) { W<QDialogButtonBox>(dialog, "DevWindowOk")->button(QDialogButtonBox::Ok)->click(); }

@@ -1,49 +1,35 @@
 // The sweep parameter dialog as a user drives it: coupled fields, forced
 // values, what is shown and hidden, and what OK and Escape leave behind.
 #include "dialogs/SwpWindow.h"
-#include "storage/CfgFile.h"
+#include "support/CfgFields.h"
+#include "support/WidgetState.h"
 
-#include <QCheckBox>
-#include <QDialogButtonBox>
-#include <QDoubleSpinBox>
-#include <QLabel>
-#include <QPixmap>
-#include <QPushButton>
-#include <QSlider>
-#include <QSpinBox>
 #include <QtTest>
+#include <QtWidgets>
 
 namespace {
 
-CfgStr Defaults(int gen2Type = 0)
-{
-  CfgStr cfg;
-  CfgDefaults(cfg);
-  cfg.Gen2.Type = gen2Type;
-  return cfg;
-}
-
-template <typename T = QWidget>
-T *W(QWidget &dialog, const char *name)
-{
-  T *widget = dialog.findChild<T *>(QLatin1String(name));
-  if (!widget)
-    qFatal("no widget %s", name);
-  return widget;
-}
-
 // A value typed into a box and confirmed (Return or leaving the box).
-void Enter(QWidget &dialog, const char *name, double value)
+void Enter(QWidget &dialog, const QString &name, double value)
 {
   auto *box = W<QDoubleSpinBox>(dialog, name);
   box->setValue(value);
   emit box->editingFinished();
 }
 
-bool Shown(QWidget &dialog, const char *name) { return W(dialog, name)->isVisibleTo(&dialog); }
-bool Enabled(QWidget &dialog, const char *name) { return W(dialog, name)->isEnabled(); }
-double Box(QWidget &dialog, const char *name) { return W<QDoubleSpinBox>(dialog, name)->value(); }
+// The values the named boxes show, e.g. "AnFMin=100 AnFMax=1000".
+QString Boxes(QWidget &dialog, const QString &names)
+{
+  QStringList out;
+  for (const QString &name : names.split(' '))
+    out << name + '=' + QString::number(W<QDoubleSpinBox>(dialog, name)->value());
+  return out.join(' ');
+}
+
 QPushButton *Ok(QWidget &dialog) { return W<QDialogButtonBox>(dialog, "dlgSwpOk")->button(QDialogButtonBox::Ok); }
+QString Formula(QWidget &dialog) { return W<QLabel>(dialog, "AnForm")->text(); }
+
+const QString kLoRange = "FMax FCnt FSpn";
 
 }  // namespace
 
@@ -51,270 +37,198 @@ class TestSwpWindow : public QObject {
   Q_OBJECT
 
 private slots:
-  void noLoGenerator();
-  void externalLo();
-  void fixedIfAndFixedLo();
-  void logSwitchesStepAndCount();
-  void rangeCoupling();
-  void fractionalNumDen();
-  void escapeKeepsEverythingButCount();
-  void okStoresWhatIsShown();
-  void stepAndAttenuationDoNotReplan();
-  void refusedPlanIsShownAndBlocksOk();
-  void decimalPointWhateverTheLocale();
+  void noLoGenerator()
+  {
+    CfgStr cfg = Defaults("FixedLo=0 FixedIf=1 Usb=0");
+    SwpWindow dialog(&cfg);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Sweep Parameters"));
+    QCOMPARE(dialog.size(), QSize(536, 337));
+    QVERIFY(!QPixmap(QStringLiteral(":/Vexa_common/src/qt5/images/Mixer.png")).isNull());
+    // Opening already forces the values that only make sense with an LO; the
+    // analyzer receives the RF frequencies themselves.
+    QCOMPARE(Get(cfg, "FixedLo FixedIf Usb IFCentre IFSpan"),
+             QStringLiteral("FixedLo=1 FixedIf=0 Usb=1 IFCentre=550 IFSpan=900"));
+    QCOMPARE(Formula(dialog), QStringLiteral("f(IF)=f(RF)*num/den"));
+    QCOMPARE(Which(dialog, Enabled, "", "G2FMin G2Lbl FxdLo FxdLoLbl FxdIf FxdIfLbl Usb UsbLbl G2LMin G2LoLbl "
+                                        "G2LevLbl G2UnitLbl G2LoCtl AnFMin AnFMax AnFCnt AnFSpn"),
+             QString());
+    QCOMPARE(Which(dialog, Shown, "G2", kLoRange), QString());
+    QCOMPARE(Boxes(dialog, "AnFMin AnFMax"), QStringLiteral("AnFMin=100 AnFMax=1000"));
+  }
+
+  void externalLo()
+  {
+    CfgStr cfg = Defaults("LO=31 FixedLo=0");
+    SwpWindow dialog(&cfg);
+    QCOMPARE(Formula(dialog), QStringLiteral("f(IF)=f(RF)*num/den+-f(LO)"));
+    // Nothing is sent to an external LO, so it has no level.
+    QCOMPARE(Which(dialog, Enabled, "", "G2FMin FxdLo FxdIf Usb G2LMin G2LoLbl G2LevLbl G2UnitLbl"),
+             QStringLiteral("G2FMin FxdLo FxdIf Usb"));
+    QCOMPARE(Which(dialog, Shown, "G2", kLoRange), kLoRange);
+  }
+
+  void fixedIfAndFixedLo()
+  {
+    CfgStr cfg = Defaults("LO=24 FixedLo=0 FixedIf=0 DisplayAna=1");
+    SwpWindow dialog(&cfg);
+    // Swept LO: IF = RF + LO, 100 + 1000 up to 1000 + 3000.
+    QCOMPARE(Get(cfg, "IF0 IF1"), QStringLiteral("IF0=1100 IF1=4000"));
+    QVERIFY(W<QCheckBox>(dialog, "IfSw")->isChecked());
+
+    // The IF the record already held becomes the fixed IF; LO stop abs(1100 - 1000).
+    W<QSlider>(dialog, "FxdIf")->setValue(1);
+    QCOMPARE(Get(cfg, "FixedIf IF0 IFCentre IFSpan LO1 DisplayAna"),
+             QStringLiteral("FixedIf=1 IF0=1100 IFCentre=1100 IFSpan=0 LO1=100 DisplayAna=0"));
+    QCOMPARE(Which(dialog, Shown, "An", "FMin " + kLoRange), QStringLiteral("FMin"));
+    QVERIFY(W<QCheckBox>(dialog, "RfSw")->isChecked() && !W<QCheckBox>(dialog, "IfSw")->isChecked());
+    QVERIFY(!W(dialog, "IfSw")->isEnabled());
+
+    QCOMPARE(Which(dialog, Shown, "G2F", "Min Max"), QStringLiteral("Min Max"));
+    W<QSlider>(dialog, "FxdLo")->setValue(1);
+    QVERIFY(cfg.FixedLo);
+    QCOMPARE(Which(dialog, Shown, "G2F", "Min Max Cnt Spn"), QStringLiteral("Min"));
+
+    W<QSlider>(dialog, "Usb")->setValue(0);
+    QCOMPARE(cfg.UpperSideband, 0);
+  }
+
+  void logSwitchesStepAndCount()
+  {
+    CfgStr cfg = Defaults();
+    SwpWindow dialog(&cfg);
+    QCOMPARE(Which(dialog, Shown, "", "FSte FSteLbl Cnt CntLbl"), QStringLiteral("FSte FSteLbl"));
+    QCOMPARE(W(dialog, "Cnt")->geometry(), W(dialog, "FSte")->geometry());
+
+    W<QCheckBox>(dialog, "Log")->click();
+    QCOMPARE(Which(dialog, Shown, "", "FSte FSteLbl Cnt CntLbl"), QStringLiteral("Cnt CntLbl"));
+    QCOMPARE(W<QSpinBox>(dialog, "Cnt")->value(), 200);
+    QCOMPARE(Get(cfg, "Log Points"), QStringLiteral("Log=1 Points=200"));
+
+    W<QCheckBox>(dialog, "Log")->click();
+    QCOMPARE(Which(dialog, Shown, "", "FSte FSteLbl Cnt CntLbl"), QStringLiteral("FSte FSteLbl"));
+    QCOMPARE(Get(cfg, "Log Points"), QStringLiteral("Log=0 Points=91"));
+  }
+
+  void rangeCoupling()
+  {
+    CfgStr cfg = Defaults();
+    SwpWindow dialog(&cfg);
+    // A stop below the start keeps its negative span; the box cannot show it.
+    Enter(dialog, "G1FMax", 50);
+    QCOMPARE(Get(cfg, "RFSpan RFCentre"), QStringLiteral("RFSpan=-50 RFCentre=75"));
+    QCOMPARE(Boxes(dialog, "G1FSpn"), QStringLiteral("G1FSpn=0"));
+
+    // Centre 10 and span 40; the analyzer row follows the plan at once.
+    Enter(dialog, "G1FCnt", 10);
+    Enter(dialog, "G1FSpn", 40);
+    QCOMPARE(Get(cfg, "RF0 RF1"), QStringLiteral("RF0=-10 RF1=30"));
+    QCOMPARE(Boxes(dialog, "G1FMin AnFMax"), QStringLiteral("G1FMin=0 AnFMax=30"));
+
+    // OK stores what the boxes show: start 0, centre and span as entered.
+    Ok(dialog)->click();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(Get(cfg, "RF0 RF1 RFCentre RFSpan"), QStringLiteral("RF0=0 RF1=30 RFCentre=10 RFSpan=40"));
+
+    // The LO row couples the same way.
+    CfgStr lo = Defaults("LO=24 FixedLo=0");
+    SwpWindow loDialog(&lo);
+    Enter(loDialog, "G2FMin", 1500);
+    QCOMPARE(Get(lo, "LOCentre LOSpan"), QStringLiteral("LOCentre=2250 LOSpan=1500"));
+    Enter(loDialog, "G2FSpn", 100);
+    QCOMPARE(Get(lo, "LO0 LO1"), QStringLiteral("LO0=2200 LO1=2300"));
+  }
+
+  void fractionalNumDen()
+  {
+    CfgStr cfg = Defaults("N=2.5 D=1.5");
+    SwpWindow dialog(&cfg);
+    // Num changed in its box, so its slot stored it; Den is shown as 1 without a change.
+    QCOMPARE(W<QSpinBox>(dialog, "Num")->value(), 2);
+    QCOMPARE(W<QSpinBox>(dialog, "Den")->value(), 1);
+    QCOMPARE(Get(cfg, "N D"), QStringLiteral("N=2 D=1.5"));
+    Ok(dialog)->click();
+    QCOMPARE(cfg.Denominator, 1.0);
+
+    W<QSpinBox>(dialog, "Num")->setValue(3);
+    QCOMPARE(Get(cfg, "N IF1"), QStringLiteral("N=3 IF1=3000"));
+  }
+
+  void escapeKeepsEverythingButCount()
+  {
+    CfgStr cfg = Defaults("Log=1");
+    SwpWindow dialog(&cfg);
+    dialog.show();
+    Enter(dialog, "G1FMin", 20);
+    W<QCheckBox>(dialog, "G1LSwp")->click();
+    W<QSpinBox>(dialog, "Cnt")->setValue(50);
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QCOMPARE(Get(cfg, "RF0 Levels Count Log"), QStringLiteral("RF0=20 Levels=1 Count=200 Log=1"));
+  }
+
+  void okStoresWhatIsShown()
+  {
+    CfgStr cfg = Defaults();
+    SwpWindow dialog(&cfg);
+    W<QCheckBox>(dialog, "Log")->click();
+    W<QSpinBox>(dialog, "Cnt")->setValue(11);
+    W<QDoubleSpinBox>(dialog, "G1LMin")->setValue(-12.345);
+    Enter(dialog, "AnAtt", 6.5);
+    Ok(dialog)->click();
+    // Two decimals, as shown; the plan in force is the one of the stored settings.
+    QCOMPARE(Get(cfg, "Log Count L0 Points Atten"), QStringLiteral("Log=2 Count=11 L0=-12.35 Points=11 Atten=6.5"));
+  }
+
+  void stepDoesNotReplan()
+  {
+    CfgStr cfg = Defaults();
+    SwpWindow dialog(&cfg);
+    Enter(dialog, "FSte", 100);
+    QCOMPARE(Get(cfg, "Step Points"), QStringLiteral("Step=100 Points=91"));
+  }
+
+  void refusedPlanIsShownAndBlocksOk()
+  {
+    CfgStr cfg = Defaults();
+    SwpWindow dialog(&cfg);
+    auto *status = W<QLabel>(dialog, "PlanSta");
+    QVERIFY(status->text().isEmpty() && Ok(dialog)->isEnabled());
+
+    W<QCheckBox>(dialog, "Log")->click();
+    W<QSpinBox>(dialog, "Cnt")->setValue(1);
+    QVERIFY2(status->text().contains(QStringLiteral("at least 2 points")), qPrintable(status->text()));
+    QVERIFY(!Ok(dialog)->isEnabled());
+    W<QSpinBox>(dialog, "Cnt")->setValue(3);
+    QVERIFY(status->text().isEmpty() && Ok(dialog)->isEnabled());
+
+    // A start of 0 MHz has no logarithm.
+    Enter(dialog, "G1FMin", 0);
+    QVERIFY(status->text().contains(QStringLiteral("above 0 MHz")) && !Ok(dialog)->isEnabled());
+    W<QCheckBox>(dialog, "Log")->click();
+    QVERIFY(Ok(dialog)->isEnabled());
+
+    // A linear sweep needs a step; the message comes as soon as it is entered.
+    Enter(dialog, "FSte", 0);
+    QVERIFY(status->text().contains(QStringLiteral("step is 0 MHz")) && !Ok(dialog)->isEnabled());
+    // Return in a box does not press the disabled OK either.
+    dialog.show();
+    auto *start = W<QDoubleSpinBox>(dialog, "G1FMin");
+    start->setFocus();
+    QTest::keyClick(start, Qt::Key_Return);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.result(), 0);
+  }
+
+  void decimalPointWhateverTheLocale()
+  {
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    CfgStr cfg = Defaults();
+    SwpWindow dialog(&cfg);
+    QLocale::setDefault(QLocale::c());
+    QCOMPARE(W<QDoubleSpinBox>(dialog, "G1LMin")->text(), QStringLiteral("-10.00"));
+    QCOMPARE(W<QDoubleSpinBox>(dialog, "G1FMax")->text(), QStringLiteral("1000.000000"));
+  }
 };
-
-void TestSwpWindow::noLoGenerator()
-{
-  CfgStr cfg = Defaults(0);
-  cfg.FixedLo = false;
-  cfg.FixedIf = true;
-  cfg.UpperSideband = 0;
-  SwpWindow dialog(&cfg);
-
-  QCOMPARE(dialog.windowTitle(), QStringLiteral("Sweep Parameters"));
-  QCOMPARE(dialog.size(), QSize(536, 337));
-  QVERIFY(!QPixmap(QStringLiteral(":/Vexa_common/src/qt5/images/Mixer.png")).isNull());
-  // Opening already forces the values that only make sense with an LO.
-  QVERIFY(cfg.FixedLo);
-  QVERIFY(!cfg.FixedIf);
-  QCOMPARE(cfg.UpperSideband, 1);
-  QCOMPARE(W<QLabel>(dialog, "AnForm")->text(), QStringLiteral("f(IF)=f(RF)*num/den"));
-  for (const char *name : {"G2FMin", "G2Lbl", "FxdLo", "FxdLoLbl", "FxdIf", "FxdIfLbl", "Usb", "UsbLbl", "G2LMin",
-                           "G2LoLbl", "G2LevLbl", "G2UnitLbl", "G2LoCtl"})
-    QVERIFY2(!Enabled(dialog, name), name);
-  for (const char *name : {"G2FMax", "G2FCnt", "G2FSpn"})
-    QVERIFY2(!Shown(dialog, name), name);
-  // The analyzer receives the RF frequencies themselves.
-  QCOMPARE(Box(dialog, "AnFMin"), 100.0);
-  QCOMPARE(Box(dialog, "AnFMax"), 1000.0);
-  QCOMPARE(cfg.Ana.CenterFreq, 550.0);
-  QCOMPARE(cfg.Ana.SpanFreq, 900.0);
-  for (const char *name : {"AnFMin", "AnFMax", "AnFCnt", "AnFSpn"})
-    QVERIFY2(!Enabled(dialog, name), name);
-}
-
-void TestSwpWindow::externalLo()
-{
-  CfgStr cfg = Defaults(31);
-  cfg.FixedLo = false;
-  SwpWindow dialog(&cfg);
-
-  QCOMPARE(W<QLabel>(dialog, "AnForm")->text(), QStringLiteral("f(IF)=f(RF)*num/den+-f(LO)"));
-  for (const char *name : {"G2FMin", "FxdLo", "FxdIf", "Usb"})
-    QVERIFY2(Enabled(dialog, name), name);
-  for (const char *name : {"G2FMax", "G2FCnt", "G2FSpn"})
-    QVERIFY2(Shown(dialog, name), name);
-  // Nothing is sent to an external LO, so it has no level.
-  for (const char *name : {"G2LMin", "G2LoLbl", "G2LevLbl", "G2UnitLbl"})
-    QVERIFY2(!W(dialog, name)->isEnabled(), name);
-}
-
-void TestSwpWindow::fixedIfAndFixedLo()
-{
-  CfgStr cfg = Defaults(24);
-  cfg.FixedLo = false;
-  cfg.FixedIf = false;
-  cfg.DisplayAna = true;
-  SwpWindow dialog(&cfg);
-  // Swept LO: IF = RF + LO, 100 + 1000 up to 1000 + 3000.
-  QCOMPARE(cfg.Ana.StartFreq, 1100.0);
-  QCOMPARE(cfg.Ana.StopFreq, 4000.0);
-  QVERIFY(W<QCheckBox>(dialog, "IfSw")->isChecked());
-
-  W<QSlider>(dialog, "FxdIf")->setValue(1);
-  QVERIFY(cfg.FixedIf);
-  for (const char *name : {"AnFMax", "AnFCnt", "AnFSpn"})
-    QVERIFY2(!Shown(dialog, name), name);
-  QVERIFY(Shown(dialog, "AnFMin"));
-  // The IF the record already held becomes the fixed IF.
-  QCOMPARE(cfg.Ana.StartFreq, 1100.0);
-  QCOMPARE(cfg.Ana.CenterFreq, 1100.0);
-  QCOMPARE(cfg.Ana.SpanFreq, 0.0);
-  QCOMPARE(cfg.Gen2.StopFreq, 100.0);  // abs(1100 - 1000)
-  QVERIFY(!cfg.DisplayAna);
-  QVERIFY(W<QCheckBox>(dialog, "RfSw")->isChecked());
-  QVERIFY(!W<QCheckBox>(dialog, "IfSw")->isChecked());
-  QVERIFY(!Enabled(dialog, "IfSw"));
-
-  QVERIFY(Shown(dialog, "G2FMax"));
-  W<QSlider>(dialog, "FxdLo")->setValue(1);
-  QVERIFY(cfg.FixedLo);
-  for (const char *name : {"G2FMax", "G2FCnt", "G2FSpn"})
-    QVERIFY2(!Shown(dialog, name), name);
-  QVERIFY(Shown(dialog, "G2FMin"));
-
-  W<QSlider>(dialog, "Usb")->setValue(0);
-  QCOMPARE(cfg.UpperSideband, 0);
-}
-
-void TestSwpWindow::logSwitchesStepAndCount()
-{
-  CfgStr cfg = Defaults();
-  SwpWindow dialog(&cfg);
-  QVERIFY(Shown(dialog, "FSte") && Shown(dialog, "FSteLbl"));
-  QVERIFY(!Shown(dialog, "Cnt") && !Shown(dialog, "CntLbl"));
-  QCOMPARE(W(dialog, "Cnt")->geometry(), W(dialog, "FSte")->geometry());
-
-  W<QCheckBox>(dialog, "Log")->click();
-  QCOMPARE(cfg.LogSweep, 1);
-  QVERIFY(!Shown(dialog, "FSte") && !Shown(dialog, "FSteLbl"));
-  QCOMPARE(W<QSpinBox>(dialog, "Cnt")->value(), 200);
-  QVERIFY(Shown(dialog, "Cnt") && Shown(dialog, "CntLbl"));
-  QCOMPARE(cfg.PointCount, 200);
-
-  W<QCheckBox>(dialog, "Log")->click();
-  QCOMPARE(cfg.LogSweep, 0);
-  QVERIFY(Shown(dialog, "FSte") && !Shown(dialog, "Cnt"));
-  QCOMPARE(cfg.PointCount, 91);
-}
-
-void TestSwpWindow::rangeCoupling()
-{
-  CfgStr cfg = Defaults();
-  SwpWindow dialog(&cfg);
-
-  // A stop below the start keeps its negative span; the box cannot show it.
-  Enter(dialog, "G1FMax", 50);
-  QCOMPARE(cfg.Gen1.SpanFreq, -50.0);
-  QCOMPARE(cfg.Gen1.CenterFreq, 75.0);
-  QCOMPARE(Box(dialog, "G1FSpn"), 0.0);
-
-  Enter(dialog, "G1FCnt", 10);
-  Enter(dialog, "G1FSpn", 40);
-  QCOMPARE(cfg.Gen1.StartFreq, -10.0);
-  QCOMPARE(cfg.Gen1.StopFreq, 30.0);
-  QCOMPARE(Box(dialog, "G1FMin"), 0.0);
-  // The analyzer row follows the plan at once.
-  QCOMPARE(Box(dialog, "AnFMax"), 30.0);
-
-  // OK stores what the boxes show: start 0, centre and span as entered.
-  Ok(dialog)->click();
-  QCOMPARE(dialog.result(), int(QDialog::Accepted));
-  QCOMPARE(cfg.Gen1.StartFreq, 0.0);
-  QCOMPARE(cfg.Gen1.StopFreq, 30.0);
-  QCOMPARE(cfg.Gen1.CenterFreq, 10.0);
-  QCOMPARE(cfg.Gen1.SpanFreq, 40.0);
-
-  // The LO row couples the same way.
-  CfgStr lo = Defaults(24);
-  lo.FixedLo = false;
-  SwpWindow loDialog(&lo);
-  Enter(loDialog, "G2FMin", 1500);
-  QCOMPARE(lo.Gen2.CenterFreq, 2250.0);
-  QCOMPARE(lo.Gen2.SpanFreq, 1500.0);
-  Enter(loDialog, "G2FSpn", 100);
-  QCOMPARE(lo.Gen2.StartFreq, 2200.0);
-  QCOMPARE(lo.Gen2.StopFreq, 2300.0);
-}
-
-void TestSwpWindow::fractionalNumDen()
-{
-  CfgStr cfg = Defaults();
-  cfg.Numerator = 2.5;
-  cfg.Denominator = 1.5;
-  SwpWindow dialog(&cfg);
-  QCOMPARE(W<QSpinBox>(dialog, "Num")->value(), 2);
-  QCOMPARE(cfg.Numerator, 2.0);  // the box changed, so its slot stored it
-  QCOMPARE(W<QSpinBox>(dialog, "Den")->value(), 1);
-  QCOMPARE(cfg.Denominator, 1.5);  // shown as 1 without a change
-  Ok(dialog)->click();
-  QCOMPARE(cfg.Denominator, 1.0);
-
-  W<QSpinBox>(dialog, "Num")->setValue(3);
-  QCOMPARE(cfg.Numerator, 3.0);
-  QCOMPARE(cfg.Ana.StopFreq, 3000.0);
-}
-
-void TestSwpWindow::escapeKeepsEverythingButCount()
-{
-  CfgStr cfg = Defaults();
-  cfg.LogSweep = 1;
-  SwpWindow dialog(&cfg);
-  dialog.show();
-  Enter(dialog, "G1FMin", 20);
-  W<QCheckBox>(dialog, "G1LSwp")->click();
-  W<QSpinBox>(dialog, "Cnt")->setValue(50);
-  QTest::keyClick(&dialog, Qt::Key_Escape);
-
-  QCOMPARE(dialog.result(), int(QDialog::Rejected));
-  QCOMPARE(cfg.Gen1.StartFreq, 20.0);
-  QVERIFY(cfg.LevelSweep);
-  QCOMPARE(cfg.Count, 200);
-  QCOMPARE(cfg.LogSweep, 1);
-}
-
-void TestSwpWindow::okStoresWhatIsShown()
-{
-  CfgStr cfg = Defaults();
-  SwpWindow dialog(&cfg);
-  W<QCheckBox>(dialog, "Log")->click();
-  W<QSpinBox>(dialog, "Cnt")->setValue(11);
-  W<QDoubleSpinBox>(dialog, "G1LMin")->setValue(-12.345);
-  Ok(dialog)->click();
-  QCOMPARE(cfg.LogSweep, 2);
-  QCOMPARE(cfg.Count, 11);
-  QCOMPARE(cfg.Gen1.StartLevel, -12.35);  // two decimals, as shown
-  // The plan in force is the one of the stored settings.
-  QCOMPARE(cfg.PointCount, 11);
-}
-
-void TestSwpWindow::stepAndAttenuationDoNotReplan()
-{
-  CfgStr cfg = Defaults();
-  SwpWindow dialog(&cfg);
-  Enter(dialog, "FSte", 100);
-  QCOMPARE(cfg.StepFreq, 100.0);
-  QCOMPARE(cfg.PointCount, 91);
-  Enter(dialog, "AnAtt", 6.5);
-  QCOMPARE(cfg.ExternalAttenuation, 6.5);
-}
-
-void TestSwpWindow::refusedPlanIsShownAndBlocksOk()
-{
-  CfgStr cfg = Defaults();
-  SwpWindow dialog(&cfg);
-  auto *status = W<QLabel>(dialog, "PlanSta");
-  QVERIFY(status->text().isEmpty());
-  QVERIFY(Ok(dialog)->isEnabled());
-
-  W<QCheckBox>(dialog, "Log")->click();
-  W<QSpinBox>(dialog, "Cnt")->setValue(1);
-  QVERIFY2(status->text().contains(QStringLiteral("at least 2 points")), qPrintable(status->text()));
-  QVERIFY(!Ok(dialog)->isEnabled());
-  W<QSpinBox>(dialog, "Cnt")->setValue(3);
-  QVERIFY(status->text().isEmpty());
-  QVERIFY(Ok(dialog)->isEnabled());
-
-  // A start of 0 MHz has no logarithm.
-  Enter(dialog, "G1FMin", 0);
-  QVERIFY(status->text().contains(QStringLiteral("above 0 MHz")));
-  QVERIFY(!Ok(dialog)->isEnabled());
-  W<QCheckBox>(dialog, "Log")->click();
-  QVERIFY(Ok(dialog)->isEnabled());
-
-  // A linear sweep needs a step; the message comes as soon as it is entered.
-  Enter(dialog, "FSte", 0);
-  QVERIFY(status->text().contains(QStringLiteral("step is 0 MHz")));
-  QVERIFY(!Ok(dialog)->isEnabled());
-  // Return in a box does not press the disabled OK either.
-  dialog.show();
-  auto *start = W<QDoubleSpinBox>(dialog, "G1FMin");
-  start->setFocus();
-  QTest::keyClick(start, Qt::Key_Return);
-  QVERIFY(dialog.isVisible());
-  QCOMPARE(dialog.result(), 0);
-}
-
-void TestSwpWindow::decimalPointWhateverTheLocale()
-{
-  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-  CfgStr cfg = Defaults();
-  SwpWindow dialog(&cfg);
-  QLocale::setDefault(QLocale::c());
-  QCOMPARE(W<QDoubleSpinBox>(dialog, "G1LMin")->text(), QStringLiteral("-10.00"));
-  QCOMPARE(W<QDoubleSpinBox>(dialog, "G1FMax")->text(), QStringLiteral("1000.000000"));
-}
 
 QTEST_MAIN(TestSwpWindow)
 #include "tst_swpwindow.moc"

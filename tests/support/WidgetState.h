@@ -1,0 +1,25 @@
+#pragma once
+// Finding a dialog's widgets by object name and stating what a user sees of
+// them in one line.
+#include <QComboBox>
+#include <QStringList>
+#include <QWidget>
+
+template <typename T = QWidget>
+T *W(QWidget &dialog, const QString &name)
+{
+  T *widget = dialog.findChild<T *>(name);
+  if (!widget)
+    qFatal("no widget %s", qPrintable(name));
+  return widget;
+}
+
+// Those of the widgets prefix + suffix (suffixes separated by blanks) that are
+// shown by the dialog's rules (the page itself may be another tab) or enabled,
+// e.g. "Pad Osc".
+enum State { Shown, Enabled };
+QString Which(QWidget &dialog, State state, const QString &prefix, const QString &suffixes);
+
+QStringList Entries(QWidget &dialog, const QString &comboName);
+// Chooses the entry holding value, as a user picks it from the list.
+void Choose(QWidget &dialog, const QString &comboName, int value);
