@@ -2,37 +2,33 @@
 
 #include "FakeVisa.h"
 
+#include <QPair>
+
 namespace {
 
-// The session of each viWrite in order, parallel to FakeVisa::writes().
-QList<ViSession> WriteSessions() {
-  QList<ViSession> sessions;
+// The session and text of each viWrite, in order.
+QList<QPair<ViSession, QString>> Writes() {
+  const QStringList texts = FakeVisa::writes();
+  QList<QPair<ViSession, QString>> out;
   for (const QString &line : FakeVisa::transcript())
-    if (line.startsWith("viWrite ")) sessions << line.section(' ', 1, 1).toUInt();
-  return sessions;
+    if (line.startsWith("viWrite ")) out << qMakePair(ViSession(line.section(' ', 1, 1).toUInt()), texts[out.size()]);
+  return out;
 }
 
 }  // namespace
 
-Exchange Sent() {
-  Exchange e;
-  e.writes = FakeVisa::writes();
-  for (const QString &line : FakeVisa::transcript()) e.reads += line.startsWith("viRead ") ? 1 : 0;
-  return e;
-}
-
-Exchange Transcribe(const std::function<void()> &call) {
-  FakeVisa::reset();
-  call();
-  return Sent();
-}
-
 QString CheckRows(const QList<CmdRow> &rows) {
   for (const CmdRow &row : rows) {
-    ViStatus status = VI_SUCCESS;
-    const Exchange e = Transcribe([&] { status = row.call(); });
-    if (status != VI_SUCCESS || !(e == Exchange{row.writes, row.reads}))
-      return QString("%1: status %2, %3 reads, sent %4").arg(row.name).arg(status).arg(e.reads).arg(e.writes.join("|"));
+    const QStringList want = row.sent.isEmpty() ? QStringList() : row.sent.split('|');
+    for (int type : row.types) {
+      FakeVisa::reset();
+      for (const QString &reply : row.replies.split('|', Qt::SkipEmptyParts)) FakeVisa::reply(reply);
+      const ViStatus status = row.call(type);
+      const QStringList sent = FakeVisa::writes();
+      const int reads = FakeVisa::transcript().filter(QRegExp("^viRead ")).size();
+      if (status != VI_SUCCESS || sent != want || reads != want.filter("?").size())
+        return QString("type %1: status %2, sent %3, reads %4").arg(type).arg(status).arg(sent.join('|')).arg(reads);
+    }
   }
   return QString();
 }
@@ -41,24 +37,20 @@ bool FailWriteOf(const QString &text, const std::function<void()> &run, ViStatus
                  int occurrence) {
   FakeVisa::reset();
   run();
-  const QStringList texts = FakeVisa::writes();
-  const QList<ViSession> sessions = WriteSessions();
-  int index = -1;
-  for (int i = 0, seen = 0; i < texts.size() && index < 0; ++i) {
-    if (texts[i] == text && (session == 0 || sessions[i] == session) && ++seen == occurrence) index = i;
-  }
+  const auto writes = Writes();
   FakeVisa::reset();
-  if (index < 0) return false;
-  for (int i = 0; i < index; ++i) FakeVisa::failNext("viWrite", VI_SUCCESS);
-  FakeVisa::failNext("viWrite", status);
-  return true;
+  for (int i = 0, seen = 0; i < writes.size(); ++i) {
+    if (writes[i].second != text || (session != 0 && writes[i].first != session) || ++seen < occurrence) continue;
+    for (int j = 0; j < i; ++j) FakeVisa::failNext("viWrite", VI_SUCCESS);
+    FakeVisa::failNext("viWrite", status);
+    return true;
+  }
+  return false;
 }
 
 QStringList WritesTo(ViSession session) {
-  const QStringList texts = FakeVisa::writes();
-  const QList<ViSession> sessions = WriteSessions();
   QStringList out;
-  for (int i = 0; i < texts.size(); ++i)
-    if (sessions[i] == session) out << texts[i];
+  for (const auto &write : Writes())
+    if (write.first == session) out << write.second;
   return out;
 }

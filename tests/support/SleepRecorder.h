@@ -1,15 +1,13 @@
 #pragma once
-// Records the waits of the instrument layer instead of sleeping, while it
-// lives.
+// Records the waits of the instrument layer instead of sleeping, while it lives.
+#include "instruments/Measure.h"
+
 #include <QList>
 
-class SleepRecorder {
-public:
-  SleepRecorder();
-  ~SleepRecorder();
+struct SleepRecorder {
+  SleepRecorder() { SetInstrumentSleep([this](int ms) { waits << ms; }); }
+  ~SleepRecorder() { SetInstrumentSleep({}); }
   SleepRecorder(const SleepRecorder &) = delete;
   SleepRecorder &operator=(const SleepRecorder &) = delete;
-
   QList<int> waits;  // milliseconds, in order
-  int total() const;
 };

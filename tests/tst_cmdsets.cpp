@@ -1,0 +1,403 @@
+// The command tables of the generators and analyzers and the level measurement
+// against the recording fake VISA: the exact bytes of every row, the replies
+// read, and the failures. Every test runs in the C locale and again under a
+// desktop locale with a decimal comma, which must change nothing.
+#include "support/CmdTranscript.h"
+#include "support/FakePwu.h"
+#include "support/FakeVisa.h"
+#include "support/SleepRecorder.h"
+#include "instruments/AnaCmd.h"
+#include "instruments/CmdReply.h"
+#include "instruments/GenCmd.h"
+#include "instruments/Measure.h"
+
+#include <QtTest>
+#include <clocale>
+
+namespace {
+
+constexpr ViSession kS = 1;
+using Waits = QList<int>;
+
+TypeCall Frq(double hz) { return [=](int t) { return GenSetFrq(kS, t, hz); }; }
+TypeCall Lvl(double dbm) { return [=](int t) { return GenSetLvl(kS, t, dbm); }; }
+// Succeeds when the reading succeeds with want, or fails leaving the value alone (want 7).
+TypeCall Reads(ViStatus (*f)(ViSession, int, double &), double want) {
+  return [=](int t) { double v = 7.0; const ViStatus s = f(kS, t, v); return v == want ? s : VI_ERROR_INV_SETUP; };
+}
+TypeCall ChkFrq(double hz, int want) { return [=](int t) { return GenChkFrq(kS, t, hz) == want ? 0 : -1; }; }
+TypeCall ChkLvl(double dbm, int want) { return [=](int t) { return GenChkLvl(kS, t, dbm) == want ? 0 : -1; }; }
+TypeCall NoNumber(const TypeCall &call) { return [=](int t) { return call(t) == kErrNoNumber ? 0 : -1; }; }
+// Switched on, then off.
+TypeCall OnOff(ViStatus (*f)(ViSession, int, bool)) { return [=](int t) { return f(kS, t, true) | f(kS, t, false); }; }
+TypeCall RefOsc(int external) { return [=](int t) { return SetRefOsc(kS, t, external) | SetRefOsc(kS, t, 0); }; }
+
+TypeCall Setup(bool trackingGenerator = false, const SpxStr &spx = {}, const RcxStr &rcx = {}, int autoAvg = 1) {
+  return [=](int type) {
+    DevStr ana;
+    ana.Session = kS;
+    ana.Type = type;
+    ana.TrackingGenerator = trackingGenerator;
+    ana.PwxxAutoAveraging = autoAvg;
+    ana.PwxxResolution = 2;  // not the defaults
+    ana.PwxxCount = 16;
+    SpxStr s = spx;
+    RcxStr r = rcx;
+    return AnaSetup(ana, s, r);
+  };
+}
+const SpxStr kSlow{0, 0, 0, 0, 0, 0, 0};
+const SpxStr kValues{-20.5, 1000, 3000, 100, 0, 0, 1};
+RcxStr Detector(int detector) { return {0, 0, detector, 1, true}; }
+
+const QString kZeroSpan =
+    "DET RMS\n|UNIT:POW DBM\n|DISP:WIND1:TRAC:Y:RLEV 0.000;*OPC?\n|FREQ:SPAN 0.0;*OPC?\n|BAND:RES:AUTO ON;*OPC?\n|"
+    "BAND:VID:AUTO ON;*OPC?\n|SWE:TIME:AUTO ON;*OPC?\n";
+const QString kSan = "INST SAN;*OPC?\n|";
+const QString kGain = "|INP:GAIN:STAT ON\n|DET SAMP\n";
+const QString k77 = "INP:NSEL 1\n|AMPL:RANG:AUTO ON\n|CALC:FILT:AUTO ON\n|AMPL:ATT 0.0\n|POW:UNIT DBM\n|AMPL:UNIT DBM\n";
+const QString kReceiver = "H OF\n|A:A ON\n|B:I 0H\n|B:I?\n|SPE ";
+
+constexpr double kHz = 1234567890.0;  // needs all ten digits
+constexpr double kDwellS = 0.0259;    // waited as 25 ms
+constexpr int kDwell = 25;
+
+// What a measurement gave, in one line that names the type.
+QString Outcome(int type, ViStatus status, double level, const QString &sent, const Waits &waits) {
+  QStringList ms;
+  for (int w : waits) ms << QString::number(w);
+  return QString("%1: status %2, %3 dBm, sent %4, waits %5").arg(type).arg(status).arg(level).arg(sent, ms.join(','));
+}
+QString Measured(int type, int fast = 1) {
+  SleepRecorder sleeps;
+  double level = 99.0;
+  const ViStatus status = AnaMeasure(kS, type, kHz, level, kDwellS, 0.01, fast);
+  return Outcome(type, status, level, FakeVisa::writes().join('|'), sleeps.waits);
+}
+
+}  // namespace
+
+class CmdSetsTest : public QObject {
+  Q_OBJECT
+
+private slots:
+  void initTestCase_data() {
+    QTest::addColumn<QByteArray>("locale");
+    QTest::newRow("C") << QByteArray("C");
+    QTest::newRow("decimal comma") << QByteArray("de_DE.UTF-8");
+  }
+  void initTestCase() { QVERIFY(FakeVisa::load() && FakePwu::load()); }
+  void init() {
+    QFETCH_GLOBAL(QByteArray, locale);
+    const bool comma = locale != "C";
+    if (!std::setlocale(LC_ALL, locale.constData()) || std::localeconv()->decimal_point[0] != (comma ? ',' : '.'))
+      QSKIP("No de_DE.UTF-8 locale (`locale -a`); scripts/setup generates it.");
+    QLocale::setDefault(comma ? QLocale(QLocale::German, QLocale::Germany) : QLocale::c());
+    FakeVisa::reset();
+    FakePwu::reset();
+  }
+
+  // Each check sets, reads back and compares, so its rows prove the set and the query of their types.
+  void generatorFrequencyAndLevel() {
+    const QString f6 = "FREQ 6000000000.0;*OPC?\n|FREQ?\n", l10 = "POW -10;*OPC?\n|POW?\n";
+    const QList<CmdRow> rows{
+      {{1}, ChkFrq(1234567890.0, 0), "SOUR:RFG:FREQ 1.23456789e+09;*OPC?\n|SOUR:RFG:FREQ?\n", "1234567890\n"},
+      {{1}, Frq(1e9), "SOUR:RFG:FREQ 1e+09;*OPC?\n"},
+      {{2, 3}, ChkFrq(2.5e9, 0), "SOUR:GPRF:GEN:RFS:FREQ 2.5e+09;*OPC?\n|SOUR:GPRF:GEN:RFS:FREQ?\n", "2.5E+09\n"},
+      {{4, 11, 18, 24, 26, 27, 30}, ChkFrq(1e9, 0), "FREQ 1000000000.0;*OPC?\n|FREQ?\n", "+1000000000\n"},
+      {{24}, Frq(1000000000.25), "FREQ 1000000000.2;*OPC?\n"},  // ties to even, as printf
+      {{12, 17, 29}, ChkFrq(1e9, 0), "RF 1000000000.0\n|RF?\n", "RF 1000000000.0\n"},
+      {{25, 28}, ChkFrq(1e9, 0), "SOUR2:FREQ 1000000000.0;*OPC?\n|SOUR2:FREQ?\n", "1e9\n"},
+      {{0, 31, 32, 59, 75, 81}, Frq(1e9), ""},
+      {{0, 31, 32, 59, 75, 81}, Reads(GenGetFrq, 7.0), ""},
+      {{24}, ChkFrq(6e9, -1), f6, "6000000001.0\n"},
+      {{24}, ChkFrq(6e9, 0), f6, "5999999999.5\n"},  // half rounds up
+      {{24}, ChkFrq(6e9, -1), f6, "5999999999.4\n"},
+      {{24}, ChkFrq(40e9, 0), "FREQ 40000000000.0;*OPC?\n|FREQ?\n", "4.0E+10\n"},
+      {{24}, ChkFrq(6e9, -1), f6},  // no answer
+      {{24}, NoNumber(Reads(GenGetFrq, 7.0)), "FREQ?\n", "ERROR\n"},
+      {{24}, NoNumber(Reads(GenGetFrq, 7.0)), "FREQ?\n", "\n"},
+      {{12}, NoNumber(Reads(GenGetFrq, 7.0)), "RF?\n", "RF\n"},
+      {{12}, NoNumber(Reads(GenGetFrq, 7.0)), "RF?\n", "100000000\n"},
+      {{1}, ChkLvl(-10.0, 0), "SOUR:RFG:LEV -10;*OPC?\n|SOUR:RFG:LEV?\n", "-10.0\n"},
+      {{2, 3}, ChkLvl(-10.5, 0), "SOUR:GPRF:GEN:RFS:LEV -10.5;*OPC?\n|SOUR:GPRF:GEN:RFS:LEV?\n", "-10.5\n"},
+      {{4, 5}, ChkLvl(-10.0, 0), "POW:POW -10;*OPC?\n|POW:POW?\n", "-10\n"},
+      {{6, 11, 18, 24, 26, 27, 30}, ChkLvl(-10.0, 0), l10, "-10.0\n"},
+      {{24}, Lvl(-100.12345), "POW -100.123;*OPC?\n"},
+      {{12, 17, 29}, ChkLvl(-12.5, 0), "L -12.5;*OPC?\n|L?\n", "-12.5\n"},
+      {{25, 28}, ChkLvl(-12.5, 0), "SOUR2:POW -12.5;*OPC?\n|SOUR2:POW?\n", "-12.5\n"},
+      {{33, 40, 46, 57, 58, 59, 60, 65}, ChkLvl(-10.0, 0), "SOUR:POW -10dBm;*OPC?\n|SOUR:POW?\n", "-10\n"},
+      {{53}, Lvl(-7.25), "SOUR:TG:ATT 7.25;*OPC?\n"},  // its attenuation, and no query
+      {{53}, Lvl(0.0), "SOUR:TG:ATT 0;*OPC?\n"},
+      {{0, 31, 32, 53, 61, 72, 81}, Reads(GenGetLvl, 7.0), ""},
+      {{0, 31, 32, 61, 72, 81}, Lvl(-10.0), ""},
+      {{24}, ChkLvl(-10.0, 0), l10, "-10.0004\n"},  // within a thousandth
+      {{24}, ChkLvl(-10.0, -1), l10, "-10.002\n"},
+      {{24}, ChkLvl(-10.0, -1), l10, "\n"},
+    };
+    QCOMPARE(CheckRows(rows), QString());
+    FakeVisa::reset();
+    QCOMPARE(GenChkFrq(0, 24, 1e9) + GenChkLvl(0, 24, -10.0), 0);  // not opened: passes without I/O
+    QCOMPARE(FakeVisa::transcript(), QStringList());
+    FakeVisa::failNext("viWrite", VI_ERROR_TMO);
+    QCOMPARE(GenChkFrq(kS, 24, 1e9), -1);
+    FakeVisa::failNext("viRead", VI_ERROR_TMO);  // the completion answer of the set
+    QCOMPARE(GenChkLvl(kS, 24, -10.0), -1);
+    QCOMPARE(FakeVisa::writes().size(), 2);  // no read-back after a failed set
+  }
+
+  void generatorOutputAndReference() {
+    const QList<CmdRow> rows{
+      {{1}, OnOff(GenRfOut), "INIT:RFG\n|ABORT:RFG\n"},
+      {{2, 3}, OnOff(GenRfOut), "SOUR:GPRF:GEN:STAT ON;*OPC?\n|SOUR:GPRF:GEN:STAT OFF;*OPC?\n"},
+      {{5, 9, 11, 18, 19, 24, 27}, OnOff(GenRfOut), ":OUTP ON\n|:OUTP OFF\n"},
+      {{10, 20, 23, 26, 30}, OnOff(GenRfOut), "OUTP1 ON;*OPC?\n|OUTP1 OFF;*OPC?\n"},
+      {{12, 13, 14}, OnOff(GenRfOut), "LEV:ON\n|LEV:OFF\n"},
+      {{15, 17, 29}, OnOff(GenRfOut), "L:ON\n|L:OFF\n"},
+      {{25, 28}, OnOff(GenRfOut), ":OUTP2 ON\n|:OUTP2 OFF\n"},
+      {{0, 4, 31, 59}, OnOff(GenRfOut), ""},
+      {{5, 11, 18, 24, 26, 27, 30, 33, 36, 40, 42, 47, 48, 52, 53, 54, 56, 58, 62, 65, 66}, RefOsc(1),
+       "ROSC:SOUR EXT\n|ROSC:SOUR INT\n"},
+      {{24}, RefOsc(2), "ROSC:SOUR EXT\n|ROSC:SOUR INT\n"},
+      {{46, 57}, RefOsc(1), "ROSC:SOUR EXT\n|ROSC:SOUR EXT\n|ROSC:SOUR EXT\n|ROSC:SOUR INT\n|"
+                            "ROSC:SOUR INT\n|ROSC:SOUR INT\n"},
+      {{25, 28}, RefOsc(1), "ROSC:SOUR2 EXT\n|ROSC:SOUR2 INT\n"},
+      {{32, 37}, RefOsc(1), "REFE E|REFE I"},
+      {{72}, RefOsc(1), "RFE\n|RFI\n"},
+      {{1, 2, 3, 4, 12, 29, 31, 34, 45, 49, 55, 63, 67, 68, 69, 70, 71, 73, 75, 80}, RefOsc(1), ""},
+    };
+    QCOMPARE(CheckRows(rows), QString());
+    FakeVisa::failNext("viWrite", VI_ERROR_IO);
+    QCOMPARE(GenRfOut(kS, 1, true), VI_ERROR_IO);  // a switch-on that did not go out is reported
+    FakeVisa::failNext("viWrite", VI_ERROR_IO);
+    QCOMPARE(SetRefOsc(kS, 46, 1), VI_SUCCESS);  // the last of the three counts
+  }
+
+  void analyzerSetups() {
+    const QList<CmdRow> rows{
+      {{33, 36, 40, 42, 46, 49, 50, 52, 53, 61, 62, 63, 64, 66}, Setup(), kSan + kZeroSpan},
+      {{47, 48, 51, 54, 55, 56, 57, 58, 59, 60, 65}, Setup(), kZeroSpan},
+      {{59}, Setup(true), "INST NET;*OPC?\n|" + kZeroSpan},
+      {{33}, Setup(true), kSan + "INST NET;*OPC?\n|" + kZeroSpan},
+      {{66}, Setup(true), kSan + "INST NAN;*OPC?\n|" + kZeroSpan},
+      {{53}, Setup(true), kSan + "INST NAN;*OPC?\n|" + QString(kZeroSpan).remove("BAND:VID:AUTO ON;*OPC?\n|")},
+      {{68}, Setup(), kSan + QString(kZeroSpan).remove("WIND1:")},
+      {{42, 46}, Setup(false, kSlow), kSan + kZeroSpan + kGain},
+      {{57}, Setup(false, kSlow), kZeroSpan + kGain},
+      {{59}, Setup(false, kSlow), kZeroSpan},
+      {{32, 37}, Setup(false, kValues),
+       "DET RMS\n|UNIT:POW DBM\n|LE:RE -20.500000\n|SP Z\n|B:R 1000\n|B:V 3000\n|SW:T 0.1\n"},
+      {{32}, Setup(), "DET RMS\n|UNIT:POW DBM\n|LE:RE 0.000000\n|SP Z\n"},
+      {{72}, Setup(false, kValues), "AUNITS DBM\n|RL -20.500\n|SP 0.0\n|RB 1000.0\n|VB 3000.0\n|SW 0.1\n"},
+      {{72}, Setup(), "AUNITS DBM\n|RL 0.000\n|SP 0.0\n|BA\n|VA\n|AS\n"},
+      {{34, 39}, Setup(false, {}, Detector(1)), kReceiver + "20,ON\n|DET P\n", "0\n"},
+      {{38, 44}, Setup(false, {}, Detector(1)), kReceiver + "25,ON\n|DET P\n", "0\n"},
+      {{35, 43, 45}, Setup(false, {}, Detector(1)), kReceiver + "20,ON\n|DET PEAK\n", "0\n"},
+      {{34, 45}, Setup(false, {}, Detector(0)), kReceiver + "20,ON\n|DET A\n", "0\n"},
+      {{39, 45}, Setup(false, {}, Detector(2)), kReceiver + "20,ON\n|DET Q\n", "0\n"},
+      {{41}, Setup(), "H OF\n|A:A ON\n|SPE 20,ON\n"},  // no IF bandwidth, no detector
+      {{34}, Setup(false, {}, {10, 120000, 1, 0, false}), "H OF\n|A 10\n|A?\n|B:I 120000H\n|B:I?\n|SPE 20,OFF\n|DET P\n",
+       "12\n|100000\n"},
+      {{73}, Setup(),
+       "UNIT:POW DBM\n|SENS:FUNC \"POW:AVG\"\n|SENS:AVER:COUN:AUTO ON\n|SENS:AVER:COUN:AUTO:TYPE RES\n|"
+       "SENS:AVER:COUN:AUTO:RES 2\n|SENS:AVER:TCON REP\n|INIT:CONT OFF\n"},
+      {{74}, Setup(false, {}, {}, 0),
+       "UNIT:POW DBM\n|SENS:FUNC \"POW:AVG\"\n|SENS:AVER:COUN 16\n|SENS:AVER:COUN:AUTO OFF\n|"
+       "SENS:AVER:TCON REP\n|INIT:CONT OFF\n"},
+      {{76}, Setup(), ":TRG:SOUR EXT\n|:SENS1:FUNC:OFF:ALL1\n|:SENS1 \"POW:REFL\"\n|:UNIT1:POW:REFL RL;*WAI\n"},
+      {{77}, Setup(), k77},
+      {{78, 80}, Setup(), "C1, W8, N1, Q3, U1, KF1, X3\n"},
+      {{79}, Setup(), "C1, N1, Q3, U1, KF1, X3\n"},
+      {{0}, Setup(), ""},
+      {{0}, Setup(true), "INST SAN\n"},
+      {{1, 24, 31, 67, 69, 70, 71, 81}, Setup(true), ""},
+    };
+    QCOMPARE(CheckRows(rows), QString());
+  }
+
+  void analyzerSetupFailures() {
+    const TypeCall setup = Setup();
+    FakeVisa::failNext("viWrite", VI_ERROR_TMO);  // "DET RMS\n"
+    QCOMPARE(setup(59), VI_SUCCESS);
+    QCOMPARE(FakeVisa::writes().join('|'),
+             "DET RMS\n|BAND:RES:AUTO ON;*OPC?\n|BAND:VID:AUTO ON;*OPC?\n|SWE:TIME:AUTO ON;*OPC?\n");
+    QVERIFY(FailWriteOf("DISP:WIND1:TRAC:Y:RLEV 0.000;*OPC?\n", [&] { setup(59); }));
+    QCOMPARE(setup(59), VI_SUCCESS);
+    QVERIFY(!FakeVisa::writes().contains("FREQ:SPAN 0.0;*OPC?\n"));
+    QVERIFY(FailWriteOf("BAND:RES:AUTO ON;*OPC?\n", [&] { setup(59); }));
+    QCOMPARE(setup(59), VI_SUCCESS);  // bandwidth failures are not reported
+    QVERIFY(FailWriteOf("SWE:TIME:AUTO ON;*OPC?\n", [&] { setup(59); }, VI_ERROR_TMO));
+    QCOMPARE(setup(59), VI_ERROR_TMO);  // the sweep time's status is the result
+
+    FakeVisa::reset();
+    FakeVisa::failNext("viWrite", VI_ERROR_TMO);
+    QCOMPARE(setup(34), VI_ERROR_TMO);
+    QCOMPARE(FakeVisa::writes(), QStringList{"H OF\n"});  // the first failure ends a receiver's set-up
+    FakeVisa::reset();
+    FakeVisa::reply("N/A\n");
+    QCOMPARE(setup(34), kErrNoNumber);  // the bandwidth answer holds no number
+    FakeVisa::reset();
+    QCOMPARE(AnaSetDet(kS, 34, -1) | AnaSetDet(kS, 35, 3), kErrBadSetting);
+    QCOMPARE(AnaSetDet(kS, 59, 1), VI_SUCCESS);
+    QCOMPARE(FakeVisa::writes(), QStringList());
+
+    QVERIFY(FailWriteOf("CALC:FILT:AUTO ON\n", [&] { setup(77); }));
+    QCOMPARE(setup(77), VI_ERROR_IO);
+    QCOMPARE(FakeVisa::writes(), k77.split('|').mid(0, 3));
+    FakeVisa::reset();
+    FakeVisa::failNext("viWrite", VI_ERROR_IO);
+    QCOMPARE(setup(76), VI_SUCCESS);  // its set-up statuses do not count
+    QCOMPARE(FakeVisa::writes().size(), 4);
+  }
+
+  void receiverTakesWhatItReports() {
+    DevStr ana;
+    ana.Session = kS;
+    ana.Type = 34;
+    SpxStr spx;
+    RcxStr rcx{10, 120000, 1, 0, false};
+    FakeVisa::reply("12\n");
+    FakeVisa::reply("100000\n");
+    QCOMPARE(AnaSetup(ana, spx, rcx), VI_SUCCESS);
+    QCOMPARE(qMakePair(rcx.RecAttenuation, rcx.RecIbw), qMakePair(12, 100000));
+  }
+
+  void usbSensorSetupGoesToItsDriver() {
+    const TypeCall sensor = Setup(true, {}, {}, 0);
+    QCOMPARE(sensor(75), VI_SUCCESS);
+    QCOMPARE(FakeVisa::transcript(), QStringList());  // its driver handle is no VISA session
+    QCOMPARE(FakePwu::transcript(),
+             (QStringList{"pwudrv_avg_configureAvgManual 1 1 16", "pwudrv_range_setAutoEnabled 1 1 1"}));
+    FakePwu::failNext("pwudrv_avg_configureAvgManual", VI_ERROR_IO);
+    QCOMPARE(sensor(75), VI_ERROR_IO);
+  }
+
+  // The set-ups above send the reference levels and the automatic and zero settings.
+  void analyzerSettings() {
+    const auto rbw = [](int t) { return AnaSetRbw(kS, t, 1000); };
+    const auto vbw = [](int t) { return AnaSetVbw(kS, t, 3000, false); };
+    const auto span = [](int t) { return AnaSetSpan(kS, t, 1e6); };
+    const auto swt = [](double ms) { return [=](int t) { return AnaSetSwt(kS, t, ms); }; };
+    const auto all = [=](int t) { return AnaSetRefLvl(kS, t, -10.5) | rbw(t) | vbw(t) | span(t) | swt(100)(t); };
+    const QList<int> scpi{33, 36, 40, 42, 46, 66, 68};
+    const QList<CmdRow> rows{
+      {scpi, rbw, "BAND:RES 1000.0;*OPC?\n"},
+      {scpi, vbw, "BAND:VID 3000.0;*OPC?\n"},
+      {{32, 37}, span, "SP 1000000.0\n"},
+      {scpi, span, "FREQ:SPAN 1000000.0;*OPC?\n"},
+      {scpi, swt(100), "SWE:TIME 0.1;*OPC?\n"},
+      {{34, 69, 73}, all, ""},
+      {{67}, all, "FREQ:SPAN 1000000.0;*OPC?\n|SWE:TIME 0.1;*OPC?\n"},
+      {{59}, swt(1), "SWE:TIME 0.001;*OPC?\n"},  // the list's milliseconds go out as seconds
+      {{59}, swt(10000), "SWE:TIME 10;*OPC?\n"},
+      {{72}, swt(2), "SW 0.002\n"},
+      {{33, 59, 67}, Reads(AnaGetSwt, 0.0025), "SWE:TIME?\n", "2.5E-3\n"},
+      {{72}, Reads(AnaGetSwt, 0.1), "SW?", "0.1\n"},
+      {{34}, Reads(AnaGetSwt, 7.0), ""},
+      {{33, 36, 40, 42, 46, 47, 48, 49, 50, 51, 52, 66, 68}, OnOff(AnaContSwp), "INIT:CONT ON\n|INIT:CONT OFF\n"},
+      {{72}, OnOff(AnaContSwp), "SN\n|SI\n"},
+      {{34, 67}, OnOff(AnaContSwp), ""},
+      {{33, 36, 40, 42, 46, 49, 52, 66}, OnOff(AnaDispUpd), "SYST:DISP:UPD ON\n|SYST:DISP:UPD OFF\n"},
+      {{67}, OnOff(AnaDispUpd), "DISP:TRAC ON\n|DISP:TRAC OFF\n"},
+      {{34, 47, 48, 50, 51, 68, 72}, OnOff(AnaDispUpd), ""},
+    };
+    QCOMPARE(CheckRows(rows), QString());
+  }
+
+  void levels() {
+    const QString zeroSpan = "FREQ:CENT 1234567890.0;*OPC?\n|INIT;*OPC?\n|";
+    const QString power = "POW:FREQ:CENT 1234567890.000000;*OPC?\n|CONF:SUB:POW IVAL,0,100;*OPC?\n|READ:ARR:POW?\n";
+    const QString gprf = "CONF:GPRF:MEAS:RFS:FREQ 1234567890.000000;*WAI|READ:GPRF:MEAS:POW:RMS:CURR?\n";
+    const QString twoLetter = "CF 1234567890.0;*WAI\n|SI\n|OPR8\n|*CLS\n|MLN ON\n|SI\n|PS\n|MFL?\n";
+    const struct { QList<int> types; int fast; const char *reply; QString sent; double level; Waits waits; } rows[] = {
+        {{59}, 0, "-23.25\n", zeroSpan + "CALC:MARK:FUNC:SUMM:RMS:RES?\n", -23.25, {kDwell}},
+        {{33, 36, 40, 42, 46, 59, 66, 68}, 1, "-40.5\n", zeroSpan + "CALC:MARK1:X 0.0100;*OPC?\n|CALC:MARK1:Y?\n",
+         -40.5, {kDwell}},
+        {{67}, 1, "-17.5\n", "FREQ:CENT 1234567890.0;*OPC?\n|MARK:CENT 1234567890.0;*OPC?\n|MARK:LEV?\n", -17.5,
+         {kDwell}},
+        {{32, 37}, 1, "MA 100000000,-31.5\n", "F:C 1.23456789e+09;*WAI\n|MA:PE;MA?;*WAI\n", -31.5, {kDwell}},
+        {{32}, 1, "MA 1.0E+08 -31.5\n", "F:C 1.23456789e+09;*WAI\n|MA:PE;MA?;*WAI\n", -31.5, {kDwell}},
+        {{34, 35, 38, 39, 41, 43, 44, 45}, 1, "42.7\n", "FR 1.23456789e+09;*WAI\n|LE?;*WAI\n", 42.7, {kDwell}},
+        {{69}, 1, "-10.0,-12.0,-11.0\n", power, -11.0, {}},
+        {{69}, 1, "-10.0,INV,-12.0,\n", power, -11.0, {}},  // invalid parts left out of the mean
+        {{70, 71}, 1, "0,-23.5\n", gprf, -23.5, {}},
+        {{72}, 1, "1000000.0,-23.5\n", twoLetter, -23.5, {kDwell, 1}},
+        {{72}, 1, "-30.5\n", twoLetter, -30.5, {kDwell, 1}},
+        {{73}, 1, "-5.5\n", "FREQ 1234567890.000000\n|TRIG:IMM\n|READ1?\n", -5.5, {30}},
+        {{74}, 1, "-6.5\n", "FREQ 1234567890.000000\n|INIT;*OPC?\n|FETC?\n", -6.5, {}},
+        {{76}, 1, "-7.5\n", ":TRIG;*OPC?\n|:SENS1:DATA?\n", -7.5, {100}},  // status polled every 100 ms
+        {{77}, 1, "-20.25\n", "INP:NSEL 1\n|SENS:CORR:FREF 1.234568e+03 MHZ\n|MEAS?\n", -20.25, {kDwell}},
+        {{78, 79, 80}, 1, "-3.5\n", "DF 1.23457e+09\n", -3.5, {kDwell}},
+        {{0, 1, 24, 31, 81}, 1, "", "", 0.0, {}},
+    };
+    for (const auto &row : rows) {
+      for (int type : row.types) {
+        FakeVisa::reset();
+        FakeVisa::statusByte(0);  // the status polls find their bit at the second read
+        FakeVisa::statusByte(type == 76 ? 16 : 128);
+        FakeVisa::reply(row.reply);
+        QCOMPARE(Measured(type, row.fast), Outcome(type, VI_SUCCESS, row.level, row.sent, row.waits));
+      }
+    }
+  }
+
+  void levelFailures() {
+    for (const auto &[type, reply] : {std::pair{59, "INVALID\n"}, {32, "MA\n"}, {69, "INV,NAN\n"}, {70, "0,INV\n"},
+                                      {72, "ERR\n"}, {73, "\n"}}) {
+      FakeVisa::reset();
+      FakeVisa::statusByte(128);
+      FakeVisa::reply(reply);
+      QVERIFY2(Measured(type).startsWith(QString("%1: status %2, 0 dBm").arg(type).arg(kErrNoNumber)), reply);
+    }
+    for (int type : {59, 67, 34, 73, 74, 77}) {  // the level never comes
+      FakeVisa::reset();
+      QVERIFY(Measured(type).startsWith(QString("%1: status %2, 0 dBm").arg(type).arg(VI_ERROR_TMO)));
+    }
+    // A failed tuning: no dwell, except where the table waits before it looks at the status.
+    for (int type : {59, 73, 32, 34, 78, 79, 80}) {
+      FakeVisa::reset();
+      FakeVisa::failNext("viWrite", VI_ERROR_IO);
+      const QString outcome = Measured(type);
+      QCOMPARE(outcome.section(", sent ", 0, 0), QString("%1: status %2, 0 dBm").arg(type).arg(VI_ERROR_IO));
+      QVERIFY2(!outcome.contains('|'), qPrintable(outcome));  // nothing after the failed write
+      QCOMPARE(outcome.endsWith("waits 25"), type == 32 || type == 34 || type == 79);
+    }
+  }
+
+  void statusBitThatNeverComesEndsInTimeout() {
+    SleepRecorder sleeps;
+    double level = 99.0;
+    QCOMPARE(AnaMeasure(kS, 72, kHz, level, kDwellS, 0.0, 1), VI_ERROR_TMO);  // status byte always 0
+    QCOMPARE(level, 0.0);
+    QVERIFY(!FakeVisa::writes().contains("PS\n"));
+    QCOMPARE(sleeps.waits.size(), 1 + 10000);  // the dwell, then 1 ms pauses for 10 s
+    FakeVisa::reset();
+    QCOMPARE(Measured(76), Outcome(76, VI_ERROR_TMO, 0.0, ":TRIG;*OPC?\n", QVector<int>(100, 100).toList()));
+    FakeVisa::reset();
+    FakeVisa::failNext("viReadSTB", VI_ERROR_IO);
+    QVERIFY(Measured(72).startsWith(QString("72: status %1").arg(VI_ERROR_IO)));
+    QCOMPARE(FakeVisa::transcript().filter("viReadSTB").size(), 1);
+  }
+
+  void usbSensorInWatts() {
+    FakePwu::reading(0.001);
+    QCOMPARE(Measured(75), Outcome(75, VI_SUCCESS, 0.0, "", {26}));
+    FakePwu::reading(1e-6);
+    QCOMPARE(Measured(75), Outcome(75, VI_SUCCESS, -30.0, "", {26}));
+    FakePwu::readingFails(VI_ERROR_TMO);
+    QCOMPARE(Measured(75), Outcome(75, VI_ERROR_TMO, 0.0, "", {26}));
+  }
+
+  void dwellInWholeMilliseconds() {
+    SleepRecorder sleeps;
+    double level = 0.0;
+    for (double dwell : {0.0, -1.0, 0.0009, 0.5, 2.0}) {
+      FakeVisa::reply("1\n");
+      AnaMeasure(kS, 78, kHz, level, dwell, 0.0, 1);
+    }
+    QCOMPARE(sleeps.waits, (Waits{500, 2000}));
+  }
+};
+
+QTEST_GUILESS_MAIN(CmdSetsTest)
+#include "tst_cmdsets.moc"
