@@ -18,7 +18,7 @@ long PeakKb()
   return usage.ru_maxrss;
 }
 
-CfgStr Store(int traces, int levels, int points)
+void RoundTrip(const QString &path, int traces, int levels, int points)
 {
   CfgStr cfg;
   cfg.TraceCount = traces;
@@ -27,14 +27,9 @@ CfgStr Store(int traces, int levels, int points)
   for (int i = 0; i < points; ++i)
     cfg.AnaFreqs.append(10.0 + i * 0.5);
   cfg.Traces.fill(TraceRec(levels, QVector<double>(points, -23.456)), traces);
-  return cfg;
-}
-
-void RoundTrip(const QString &path, int traces, int levels, int points)
-{
   QElapsedTimer timer;
   timer.start();
-  SaveDatFile(Store(traces, levels, points), path);
+  SaveDatFile(cfg, path);
   const qint64 saveMs = timer.restart();
   CfgStr loaded;
   const int result = LoadDatFile(loaded, path);
