@@ -190,12 +190,11 @@ private slots:
     const QVector<double> none;
     row("linear", "", "Points=91 LevelCount=1 IF1=1000", Range(100, 10, 91), QVector<double>(91, 0.0),
         Range(100, 10, 91));
-    row("stop between points", "RF1=1005", "Points=91", Range(100, 10, 91));
-    row("stop below start still climbs", "RF0=1000 RF1=100", "Points=91", Range(1000, 10, 91));
+    row("two level steps", "Levels=1", "LevelCount=2", Range(100, 10, 91));
+    row("stops between steps", "RF1=1005 Levels=1 L1=-5", "Points=91 LevelCount=1", Range(100, 10, 91));
+    row("stop below start still climbs; the most level steps", "RF0=1000 RF1=100 Levels=1 LStep=0.5 L1=-0.5",
+        "Points=91 LevelCount=20", Range(1000, 10, 91));
     row("any nonzero Log is logarithmic", "Log=2 Count=3 RF0=10 RF1=1000", "", {10, 100, 1000});
-    row("two level steps", "Levels=1", "LevelCount=2", none);
-    row("level stop between steps", "Levels=1 L1=-5", "LevelCount=1", none);
-    row("the most level steps", "Levels=1 LStep=0.5 L1=-0.5", "LevelCount=20", none);
     row("the most points; unused inputs", "RF1=200100 LStep=0 Count=0", "Points=20001", none);
     row("fixed LO, lower sideband", "LO=24 Usb=0", "IF0=900 IF1=0", none, QVector<double>(91, 1000.0),
         Range(900, -10, 91));

@@ -130,7 +130,9 @@ private slots:
              QList<int>({115200, 10, 1, 7, 28}));
   }
 
-  void trackingGeneratorDisablesBothGenerators()
+  // The tracking generator disables both generator pages; generator 2 of
+  // type None or External has nothing to address.
+  void generatorPagesWithoutAGenerator()
   {
     CfgStr cfg = Defaults("LO=24");
     DevWindow dialog(&cfg);
@@ -142,13 +144,6 @@ private slots:
         QCOMPARE(Which(dialog, Shown, prefix, kAddress), on ? QString() : QStringLiteral("Pad"));
       }
     }
-  }
-
-  void generator2NoneAndExternal()
-  {
-    CfgStr cfg = Defaults("LO=24");
-    DevWindow dialog(&cfg);
-    QCOMPARE(Which(dialog, Enabled, "G2", kGenControls), kGenControls);
     for (int type : {31, 0}) {
       Choose(dialog, "G2Typ", type);
       QCOMPARE(cfg.Gen2.Type, type);
