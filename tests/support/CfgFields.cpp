@@ -30,6 +30,22 @@ Field At(CfgStr &c, const QString &name)
   return fields.value(name);
 }
 
+QString Digits(double value) { return QString::number(value, 'g', 17); }
+
+// "first:step:last" when the values are exactly that progression, else the values.
+QString Plan(const QVector<double> &values)
+{
+  QStringList texts;
+  for (double value : values)
+    texts << Digits(value);
+  const int n = values.size();
+  const double step = n > 2 ? values[1] - values[0] : 0.0;
+  for (int i = 0; i < n && n > 2; ++i)
+    if (values[i] != values[0] + i * step)
+      return texts.join(',');
+  return n > 2 ? Digits(values[0]) + ':' + Digits(step) + ':' + Digits(values[n - 1]) : texts.join(',');
+}
+
 }  // namespace
 
 CfgStr Defaults(const QString &settings)
@@ -54,7 +70,10 @@ QString Get(CfgStr &cfg, const QString &names)
   QStringList out;
   for (QString name : names.split(' ', Qt::SkipEmptyParts)) {
     name = name.section('=', 0, 0);
-    out << name + '=' + QString::number(std::visit([](auto *p) { return double(*p); }, At(cfg, name)), 'g', 17);
+    const QMap<QString, QVector<double>> plans{{"RFs", cfg.Gen1Freqs}, {"LOs", cfg.Gen2Freqs}, {"IFs", cfg.AnaFreqs}};
+    out << name + '=' +
+               (plans.contains(name) ? Plan(plans[name])
+                                     : Digits(std::visit([](auto *p) { return double(*p); }, At(cfg, name))));
   }
   return out.join(' ');
 }

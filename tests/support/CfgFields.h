@@ -10,4 +10,6 @@
 CfgStr Defaults(const QString &settings = QString());
 void Set(CfgStr &cfg, const QString &settings);
 // names may carry values ("Points=91"); they are replaced by those of cfg.
+// RFs, LOs and IFs are the plan's frequencies, "100:10:1000" for a
+// progression exact to the last bit, else every value.
 QString Get(CfgStr &cfg, const QString &names);
