@@ -254,7 +254,10 @@ private slots:
     QVERIFY(cfg.Rcx.RecAttenuation == 20 && cfg.Rcx.RecDetector == 2);
   }
 
-  void sensorFallbackWarnsOncePerChoice()
+  // Without the sensor driver a sensor falls back to a meter, with a warning
+  // for every such choice; with it the sensor is reached over USB or, for a
+  // model that has it, LAN.
+  void powerSensorPage()
   {
     CfgStr cfg = Defaults();
     cfg.SensorDriverLoaded = false;
@@ -283,14 +286,7 @@ private slots:
     QVERIFY(W(dialog, "PwTyp")->isEnabled());
     QVERIFY(Rsc(dialog, "An").startsWith(QStringLiteral("USB::0x")));
     QVERIFY(Rsc(dialog, "An").endsWith(QStringLiteral("::0x3::100028")));
-  }
 
-  void lanSensorKeepsLan()
-  {
-    CfgStr cfg = Defaults();
-    cfg.SensorDriverLoaded = true;
-    cfg.Ana.Type = 75;
-    DevWindow dialog(&cfg);
     QCOMPARE(Entries(dialog, "AnIft"), QStringList({"USB"}));
     Choose(dialog, "PwTyp", 80);
     QVERIFY(cfg.Ana.ProductId == 80 && cfg.Ana.Interface == 4);
@@ -303,14 +299,9 @@ private slots:
     QCOMPARE(cfg.Ana.Interface, 4);
     PressOk(dialog);
     QVERIFY(cfg.PwuIndex == 0 && cfg.Ana.ProductId == 3);
-  }
 
-  void averagingFollowsAtOnce()
-  {
-    CfgStr cfg = Defaults();
-    cfg.Ana.Type = 74;
-    DevWindow dialog(&cfg);
-    // Both stored flags on: the instruments average automatically.
+    // Both stored flags on: the instruments average automatically. Resolution
+    // and Count follow the choice at once.
     QVERIFY(W<QRadioButton>(dialog, "PwAut")->isChecked());
     QCOMPARE(Which(dialog, Enabled, "Pw", "Res Cnt"), QStringLiteral("Res"));
     W<QRadioButton>(dialog, "PwMan")->click();
