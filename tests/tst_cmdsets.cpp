@@ -32,7 +32,9 @@ TypeCall NoNumber(const TypeCall &call) { return [=](int t) { return call(t) == 
 TypeCall OnOff(ViStatus (*f)(ViSession, int, bool)) { return [=](int t) { return f(kS, t, true) | f(kS, t, false); }; }
 TypeCall RefOsc(int external) { return [=](int t) { return SetRefOsc(kS, t, external) | SetRefOsc(kS, t, 0); }; }
 
-TypeCall Setup(bool trackingGenerator = false, const SpxStr &spx = {}, const RcxStr &rcx = {}, int autoAvg = 1) {
+// The receiver settings after the set-up go to taken.
+TypeCall Setup(bool trackingGenerator = false, const SpxStr &spx = {}, const RcxStr &rcx = {}, int autoAvg = 1,
+               RcxStr *taken = nullptr) {
   return [=](int type) {
     DevStr ana;
     ana.Session = kS;
@@ -43,7 +45,9 @@ TypeCall Setup(bool trackingGenerator = false, const SpxStr &spx = {}, const Rcx
     ana.PwxxCount = 16;
     SpxStr s = spx;
     RcxStr r = rcx;
-    return AnaSetup(ana, s, r);
+    const ViStatus status = AnaSetup(ana, s, r);
+    if (taken) *taken = r;
+    return status;
   };
 }
 const SpxStr kSlow{0, 0, 0, 0, 0, 0, 0};
@@ -174,6 +178,7 @@ private slots:
   }
 
   void analyzerSetups() {
+    RcxStr taken;
     const QList<CmdRow> rows{
       {{33, 36, 40, 42, 46, 49, 50, 52, 53, 61, 62, 63, 64, 66}, Setup(), kSan + kZeroSpan},
       {{47, 48, 51, 54, 55, 56, 57, 58, 59, 60, 65}, Setup(), kZeroSpan},
@@ -196,7 +201,7 @@ private slots:
       {{34, 45}, Setup(false, {}, Detector(0)), kReceiver + "20,ON\n|DET A\n", "0\n"},
       {{39, 45}, Setup(false, {}, Detector(2)), kReceiver + "20,ON\n|DET Q\n", "0\n"},
       {{41}, Setup(), "H OF\n|A:A ON\n|SPE 20,ON\n"},  // no IF bandwidth, no detector
-      {{34}, Setup(false, {}, {10, 120000, 1, 0, false}), "H OF\n|A 10\n|A?\n|B:I 120000H\n|B:I?\n|SPE 20,OFF\n|DET P\n",
+      {{34}, Setup(false, {}, {10, 120000, 1, 0, false}, 1, &taken), "H OF\n|A 10\n|A?\n|B:I 120000H\n|B:I?\n|SPE 20,OFF\n|DET P\n",
        "12\n|100000\n"},
       {{73}, Setup(),
        "UNIT:POW DBM\n|SENS:FUNC \"POW:AVG\"\n|SENS:AVER:COUN:AUTO ON\n|SENS:AVER:COUN:AUTO:TYPE RES\n|"
@@ -213,6 +218,7 @@ private slots:
       {{1, 24, 31, 67, 69, 70, 71, 81}, Setup(true), ""},
     };
     QCOMPARE(CheckRows(rows), QString());
+    QCOMPARE(qMakePair(taken.RecAttenuation, taken.RecIbw), qMakePair(12, 100000));  // what the receiver took
   }
 
   void analyzerSetupFailures() {
@@ -248,18 +254,6 @@ private slots:
     FakeVisa::failNext("viWrite", VI_ERROR_IO);
     QCOMPARE(setup(76), VI_SUCCESS);  // its set-up statuses do not count
     QCOMPARE(FakeVisa::writes().size(), 4);
-  }
-
-  void receiverTakesWhatItReports() {
-    DevStr ana;
-    ana.Session = kS;
-    ana.Type = 34;
-    SpxStr spx;
-    RcxStr rcx{10, 120000, 1, 0, false};
-    FakeVisa::reply("12\n");
-    FakeVisa::reply("100000\n");
-    QCOMPARE(AnaSetup(ana, spx, rcx), VI_SUCCESS);
-    QCOMPARE(qMakePair(rcx.RecAttenuation, rcx.RecIbw), qMakePair(12, 100000));
   }
 
   void usbSensorSetupGoesToItsDriver() {
