@@ -58,7 +58,8 @@ private slots:
         << 24
         << QStringList{"FREQ 1234567890.0;*OPC? => 1", "POW -12.5;*OPC? => 1", "FREQ?;POW? => 1234567890.00;-12.50",
                        "FREQ 50000000000.0;*OPC? => ", "POW 30 => ", "FREQ?;POW? => 1234567890.00;-12.50",
-                       "POW -10.0004;*OPC?;POW? => 1;-10.00", ":OUTP ON;:OUTP? => 1", "*RST;:OUTP?;FREQ? => 0;1000000000.00"}
+                       "POW -10.0004;*OPC?;POW? => 1;-10.00",  // 0.01 dB steps
+                       ":OUTP ON;:OUTP? => 1", "*RST;:OUTP?;FREQ? => 0;1000000000.00"}
         << QStringList{"-222,\"Data out of range\"", "-222,\"Data out of range\""};
     // Each type takes its own spelling of level and output; the others are unknown.
     QTest::newRow("type 4 level") << 4 << QStringList{"POW:POW -10;*OPC? => 1", "POW -10;*OPC? => "}
@@ -81,8 +82,8 @@ private slots:
     QFETCH(QStringList, errors);
     OneInstrument one(type);
     for (const QString &exchange : exchanges) {
-      const QString answer = exchange.section(" => ", 1);
-      QCOMPARE(one.send(exchange.section(" => ", 0, 0).toLatin1()), answer.isEmpty() ? QByteArray() : answer.toLatin1() + '\n');
+      const QByteArray answer = exchange.section(" => ", 1).toLatin1();
+      QCOMPARE(one.send(exchange.section(" => ", 0, 0).toLatin1()), answer.isEmpty() ? answer : answer + '\n');
     }
     QCOMPARE(one.instrument->errorQueue(), errors);
   }
