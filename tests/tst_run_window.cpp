@@ -1,38 +1,140 @@
-// Sweep runs driven through the main window's buttons against the recording
-// fake VISA: stored values, curves, button states and the messages a user sees.
+// The main window against the recording fake VISA: sweep runs driven through
+// its buttons (stored values, curves, button states, messages), the trace
+// plot's drawing, the data-file, print, manual and About entries, and the
+// order of closing.
 #include "app/MainWindow.h"
 #include "instruments/DevTables.h"
 #include "instruments/Measure.h"
+#include "instruments/VisaLibrary.h"
+#include "plot/LiveSeries.h"
 #include "storage/CfgFile.h"
+#include "storage/PrintSeam.h"
 #include "support/FakeVisa.h"
 #include "support/MainWindowProbe.h"
 #include "support/PromptRecorder.h"
-#include "support/SweepFixture.h"
+#include "sweep/InitErr.h"
+#include "sweep/SweepEngine.h"
+#include "sweep/SwpObserver.h"
 #include "sweep/SwpPlan.h"
+#include "sweep/TraceStore.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QSlider>
-#include <QSpinBox>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <cmath>
 #include <functional>
 #include <memory>
 #include <qwt_plot.h>
+#include <qwt_plot_canvas.h>
 #include <qwt_plot_curve.h>
 #include <qwt_symbol.h>
 
-using namespace SweepFixture;
-
 namespace {
+
+// A small bench: a generator (type 24) at GPIB0::28, an optional LO
+// generator of the same type at GPIB0::29 and a zero-span analyzer (type 59)
+// at GPIB0::20.
+constexpr int kGenType = 24;
+constexpr int kAnaType = 59;
+const QString kGen1Rsrc = QStringLiteral("GPIB0::28::INSTR");
+const QString kGen2Rsrc = QStringLiteral("GPIB0::29::INSTR");
+const QString kAnaRsrc = QStringLiteral("GPIB0::20::INSTR");
+
+void Gpib(DevStr &dev, int type, int address)
+{
+  dev.Type = type;
+  dev.Interface = 0;
+  dev.GpibAddress = address;
+  dev.Session = 0;
+}
+
+// `points` points from 100 MHz in 10 MHz steps at -10 dBm, no LO generator,
+// the plan computed and one empty trace record.
+void Settings(CfgStr &cfg, int points)
+{
+  Gpib(cfg.Gen1, kGenType, 28);
+  Gpib(cfg.Gen2, 0, 29);
+  Gpib(cfg.Ana, kAnaType, 20);
+  cfg.Gen1.StartFreq = 100.0;
+  cfg.Gen1.StopFreq = 100.0 + 10.0 * (points - 1);
+  cfg.Gen1.StartLevel = cfg.Gen1.StopLevel = -10.0;
+  cfg.Gen1.StepLevel = cfg.StepFreq = 10.0;
+  cfg.Spx.Fast = 1;
+  CalcSwpLst(cfg);
+  cfg.TraceCount = 1;
+  AllocTrc(cfg);
+}
+
+// Adds the LO generator from 1000 MHz, fixed or stepping with the RF.
+void WithLo(CfgStr &cfg, bool fixedLo)
+{
+  Gpib(cfg.Gen2, kGenType, 29);
+  cfg.Gen2.StartFreq = 1000.0;
+  cfg.Gen2.StopFreq = 1000.0 + (cfg.Gen1.StopFreq - cfg.Gen1.StartFreq);
+  cfg.Gen2.StartLevel = cfg.Gen2.StopLevel = 7.0;
+  cfg.FixedLo = fixedLo;
+  CalcSwpLst(cfg);
+  AllocTrc(cfg);
+}
+
+// The read-backs the preparation of a run asks for: the generators' level and
+// frequency extremes and the analyzer's sweep time.
+void ScriptPrep(const CfgStr &cfg, double sweepTimeS = 0.05)
+{
+  for (const DevStr *gen : {&cfg.Gen1, &cfg.Gen2}) {
+    if ((gen == &cfg.Gen1 && cfg.Ana.TrackingGenerator) || gen->Type == 0)
+      continue;
+    const QString rsrc = gen == &cfg.Gen1 ? kGen1Rsrc : kGen2Rsrc;
+    if (cfg.LevelSweep)
+      FakeVisa::replyFor(rsrc, QString::number(gen->StopLevel) + '\n');
+    FakeVisa::replyFor(rsrc, QString::number(gen->StartLevel) + '\n');
+    for (double mhz : {gen->StopFreq, gen->StartFreq})
+      FakeVisa::replyFor(rsrc, QString::number(mhz * 1e6, 'f', 1) + '\n');
+  }
+  FakeVisa::replyFor(kAnaRsrc, QString::number(sweepTimeS) + '\n');
+}
+
+void ScriptReadings(double dbm, int count)
+{
+  for (int i = 0; i < count; ++i)
+    FakeVisa::replyFor(kAnaRsrc, QString::number(dbm) + '\n');
+}
+
+// The commands written after the last sweep-time query: the measuring and the end of the run.
+QStringList RunWrites()
+{
+  const QStringList writes = FakeVisa::writes();
+  for (int i = writes.size() - 1; i >= 0; --i) {
+    if (writes.at(i).startsWith(QLatin1String("SWE:TIME?")))
+      return writes.mid(i + 1);
+  }
+  return {};
+}
+
+const QStringList kEndOfRun{":OUTP OFF\n", "SYST:DISP:UPD ON\n", "INIT:CONT ON\n"};
+
+QStringList WritesTo(ViSession session)
+{
+  const QString prefix = QStringLiteral("viWrite %1 ").arg(session);
+  QStringList lines;
+  for (const QString &line : FakeVisa::transcript().filter(QRegularExpression('^' + prefix)))
+    lines << line.mid(prefix.size());
+  return lines;
+}
 
 QString DefaultCfgPath()
 {
@@ -63,21 +165,59 @@ int Measured(const QVector<double> &row)
   return int(std::count_if(row.cbegin(), row.cend(), [](double v) { return !std::isnan(v); }));
 }
 
+QVector<QPointF> Points(const QwtPlotCurve *curve)
+{
+  QVector<QPointF> points;
+  for (size_t i = 0; i < curve->dataSize(); ++i)
+    points << curve->sample(i);
+  return points;
+}
+
 QVector<double> CurveY(const QwtPlotCurve *curve)
 {
   QVector<double> y;
-  for (size_t i = 0; i < curve->dataSize(); ++i)
-    y << curve->sample(i).y();
+  for (const QPointF &p : Points(curve))
+    y << p.y();
   return y;
 }
+
+QByteArray EightTraces()
+{
+  QByteArray text = "Repetition  Count: 8\nLevel Sweep Count: 1\nMeasurement Count: 2\n";
+  for (const char *freq : {"100.000000", "200.000000"}) {
+    text += freq;
+    for (int t = 0; t < 8; ++t)
+      text += " -" + QByteArray::number(10 + t) + ".500";
+    text += '\n';
+  }
+  return text;
+}
+
+QByteArray ReadAll(const QString &path)
+{
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class CountingPlot : public QwtPlot {
+public:
+  int replots = 0;
+  void replot() override
+  {
+    ++replots;
+    QwtPlot::replot();
+  }
+};
 
 }  // namespace
 
 class TestRunWindow : public QObject {
   Q_OBJECT
 
+public slots:
+  void opened(const QUrl &url) { openedUrls << url; }
+
 private slots:
-  void initTestCase();
   void init();
   void cleanup();
   void startThenRepeats();
@@ -91,6 +231,12 @@ private slots:
   void swapWarnings();
   void limitsRefusedBeforeRun();
   void deviceLabels();
+  void closesInstrumentsThenWritesConfiguration();
+  void seriesBoundsAndGaps();
+  void growingCurvePaintsOnlyTheNewSegment();
+  void loadedTracesAreASeries();
+  void refusedLoadAndSaves();
+  void pictureManualAndAbout();
 
 private:
   template <class T>
@@ -102,24 +248,28 @@ private:
     return w;
   }
   void click(const char *name) { widget<QPushButton>(name)->click(); }
+  void trigger(const char *name) { widget<QAction>(name)->trigger(); }
   // The run controls that are enabled, in the order of the form.
   QString buttons();
+  // "title: text" of every message shown.
+  QStringList shown();
   QVector<double> curveY(int slot, int level) { return CurveY(probe->curves().curve(slot, level)); }
   // One run of the current settings, every reading `dbm`.
   void script(double dbm);
   void start(int points, double dbm);
   void repeat(double dbm);
+  // Visible trace curves (the normalization curve has 3 x 3 symbols).
+  QList<QwtPlotCurve *> traceCurves();
+  UserPrompt::FileHandler answer(const QString &path);
+  void load(const QByteArray &content);
 
   std::unique_ptr<PromptRecorder> prompts;
   std::unique_ptr<MainWindow> window;
   std::unique_ptr<MainWindowProbe> probe;
+  QTemporaryDir dir;
+  QStringList asked;  // caption and filter of the last file dialog
+  QList<QUrl> openedUrls;
 };
-
-void TestRunWindow::initTestCase()
-{
-  QVERIFY(FakeVisa::load());
-  SetInstrumentSleep([](int) {});
-}
 
 void TestRunWindow::init()
 {
@@ -129,7 +279,7 @@ void TestRunWindow::init()
   window.reset(new MainWindow);
   probe.reset(new MainWindowProbe(*window));
   window->show();
-  prompts->messages.clear();
+  QVERIFY(prompts->messages.isEmpty());  // the fake is a complete VISA library
 }
 
 void TestRunWindow::cleanup()
@@ -137,7 +287,9 @@ void TestRunWindow::cleanup()
   probe.reset();
   window.reset();
   prompts.reset();
-  QFile::remove(DefaultCfgPath());
+  UserPrompt::setOpenFileHandler(nullptr);
+  UserPrompt::setSaveFileHandler(nullptr);
+  PrintSeam::setPrinterChooser(nullptr);
 }
 
 QString TestRunWindow::buttons()
@@ -148,6 +300,14 @@ QString TestRunWindow::buttons()
       enabled << QString::fromLatin1(name);
   }
   return enabled.join(QLatin1Char(' '));
+}
+
+QStringList TestRunWindow::shown()
+{
+  QStringList lines;
+  for (const UserPrompt::Message &m : prompts->messages)
+    lines << m.title + QStringLiteral(": ") + m.text;
+  return lines;
 }
 
 void TestRunWindow::script(double dbm)
@@ -169,18 +329,45 @@ void TestRunWindow::repeat(double dbm)
   click("Repeat");
 }
 
+QList<QwtPlotCurve *> TestRunWindow::traceCurves()
+{
+  QList<QwtPlotCurve *> curves;
+  for (QwtPlotItem *item : widget<QwtPlot>("plt")->itemList(QwtPlotItem::Rtti_PlotCurve)) {
+    auto *curve = static_cast<QwtPlotCurve *>(item);
+    if (curve->isVisible() && curve->symbol() && curve->symbol()->size() == QSize(5, 5))
+      curves << curve;
+  }
+  return curves;
+}
+
+UserPrompt::FileHandler TestRunWindow::answer(const QString &path)
+{
+  return [this, path](const QString &caption, const QString &, const QString &filter) {
+    asked = QStringList{caption, filter};
+    return path;
+  };
+}
+
+void TestRunWindow::load(const QByteArray &content)
+{
+  const QString path = dir.filePath("load.dat");
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+  file.close();
+  UserPrompt::setOpenFileHandler(answer(path));
+  trigger("actionLoad_Data");
+}
+
 void TestRunWindow::startThenRepeats()
 {
   CfgStr &cfg = probe->cfg();
   QCOMPARE(cfg.PointCount, 91);  // the default settings
-  QAction *open = window->findChild<QAction *>(QStringLiteral("actionOpen"));
-  QString during;
+  QString during, status;
   bool lockedDuring = false;
-  QString status;
   DuringRun look([&] {
     during = buttons();
-    lockedDuring = !open->isEnabled() && !widget<QPushButton>("Devices")->isEnabled() &&
-                   !widget<QPushButton>("Sweep")->isEnabled();
+    lockedDuring = !widget<QAction>("actionOpen")->isEnabled() && !widget<QAction>("actionLoad_Data")->isEnabled() &&
+                   !widget<QPushButton>("Devices")->isEnabled() && !widget<QPushButton>("Sweep")->isEnabled();
     status = window->statusBar()->currentMessage();
     return true;
   });
@@ -190,7 +377,7 @@ void TestRunWindow::startThenRepeats()
   QVERIFY(lockedDuring);
   QVERIFY2(QRegularExpression(QStringLiteral("^Level step 1 of 1, point 1 of 91, \\d+:\\d\\d left$")).match(status).hasMatch(),
            qPrintable(status));
-  QVERIFY(open->isEnabled() && widget<QPushButton>("Devices")->isEnabled());
+  QVERIFY(widget<QAction>("actionOpen")->isEnabled() && widget<QPushButton>("Devices")->isEnabled());
   QVERIFY(window->statusBar()->currentMessage().isEmpty());
   QCOMPARE(buttons(), QStringLiteral("Start Repeat Normalize NIdx AbsRel"));
   QCOMPARE(cfg.TraceCount, 1);
@@ -209,11 +396,10 @@ void TestRunWindow::startThenRepeats()
     colours << probe->curves().curve(probe->traceIdx(), 0)->symbol()->brush().color();
   }
   QCOMPARE(colours, QList<QColor>({Qt::red, Qt::blue, Qt::green, Qt::yellow, Qt::cyan, Qt::black, Qt::red}));
-  QCOMPARE(cfg.ColourIdx, 1);
   QCOMPARE(cfg.TraceCount, 8);
   QCOMPARE(cfg.Traces[7][0][90], -23.0);
   QCOMPARE(curveY(3, 0), QVector<double>(91, -19.0));
-  QCOMPARE(prompts->messages.size(), 0);
+  QVERIFY(prompts->messages.isEmpty());
 }
 
 void TestRunWindow::stopTakesEffectAtNextPoint()
@@ -238,10 +424,9 @@ void TestRunWindow::stopTakesEffectAtNextPoint()
   QCOMPARE(FakeVisa::writes().filter(QStringLiteral("SWE:TIME?")).size(), 1);
   QCOMPARE(int(probe->curves().curve(0, 0)->dataSize()), 5);
   QCOMPARE(RunWrites().filter(QStringLiteral("CALC:MARK1:Y?")).size(), 5);
-  QCOMPARE(RunWrites().last(), QStringLiteral("INIT:CONT ON\n"));
-  QVERIFY(RunWrites().contains(QStringLiteral(":OUTP OFF\n")));
+  QCOMPARE(RunWrites().mid(RunWrites().size() - 3), kEndOfRun);
   QCOMPARE(buttons(), QStringLiteral("Start Repeat Normalize NIdx AbsRel"));
-  QCOMPARE(prompts->messages.size(), 0);
+  QVERIFY(prompts->messages.isEmpty());
 }
 
 void TestRunWindow::continuousPassesReuseRecord()
@@ -266,7 +451,6 @@ void TestRunWindow::continuousPassesReuseRecord()
   QCOMPARE(probe->cfg().Traces[1][0], QVector<double>({-18.0, -18.0, -18.0}));
   QVERIFY(swpTime->value() < 50.0);
   QVERIFY(!probe->curves().curve(0, 0)->isVisible());
-  QVERIFY(probe->curves().curve(1, 0)->isVisible());
   QCOMPARE(curveY(1, 0), QVector<double>({-18.0, -18.0, -18.0}));
   QCOMPARE(RunWrites().filter(QStringLiteral("CALC:MARK1:Y?")).size(), 9);
 }
@@ -274,10 +458,7 @@ void TestRunWindow::continuousPassesReuseRecord()
 void TestRunWindow::closingStopsRun()
 {
   widget<QCheckBox>("RunCont")->setChecked(true);
-  DuringRun closeSoon([&] {
-    window->close();
-    return true;
-  });
+  DuringRun closeSoon([&] { return window->close(); });
   start(3, -16.0);
   QCOMPARE(RunWrites().filter(QStringLiteral("CALC:MARK1:Y?")).size(), 3);
   QCOMPARE(RunWrites().last(), QStringLiteral("INIT:CONT ON\n"));
@@ -287,23 +468,20 @@ void TestRunWindow::errorsShownWithTitles()
 {
   FakeVisa::failOpen(kAnaRsrc);
   start(3, -16.0);
-  QCOMPARE(prompts->messages.size(), 1);
+  QCOMPARE(shown(), QStringList{"Analyzer   (IF): Initialization Error."});
   QCOMPARE(prompts->messages[0].kind, UserPrompt::Kind::Warning);
-  QCOMPARE(prompts->messages[0].title, QStringLiteral("Analyzer   (IF)"));
-  QCOMPARE(prompts->messages[0].text, QStringLiteral("Initialization Error."));
   QCOMPARE(Measured(probe->cfg().Traces[0][0]), 0);
   QCOMPARE(buttons(), QStringLiteral("Start Repeat Normalize NIdx"));
 
   FakeVisa::reset();
+  prompts->messages.clear();
   auto *swpTime = widget<QDoubleSpinBox>("SwpTime");
   swpTime->setValue(50.0);
   Settings(probe->cfg(), 10);
   ScriptPrep(probe->cfg());
   ScriptReadings(-16.0, 4);
   click("Start");
-  QCOMPARE(prompts->messages.size(), 2);
-  QCOMPARE(prompts->messages[1].title, QStringLiteral("Analyzer (IF)"));
-  QCOMPARE(prompts->messages[1].text, QStringLiteral("Power Measurement Error."));
+  QCOMPARE(shown(), QStringList{"Analyzer (IF): Power Measurement Error."});
   QCOMPARE(Measured(probe->cfg().Traces[0][0]), 4);
   QCOMPARE(int(probe->curves().curve(0, 0)->dataSize()), 4);
   QCOMPARE(swpTime->value(), 50.0);
@@ -321,11 +499,10 @@ void TestRunWindow::normalizationBothModes()
   QCOMPARE(cfg.TraceCount, 1);
   QCOMPARE(probe->traceIdx(), -1);
   QCOMPARE(buttons(), QStringLiteral("Start Repeat"));
-  auto *headline = widget<QLabel>("TMsg");
-  QCOMPARE(headline->text(), QStringLiteral("Normalized"));
-  QVERIFY(headline->isVisibleTo(window.get()));
+  QCOMPARE(widget<QLabel>("TMsg")->text(), QStringLiteral("Normalized"));
+  QVERIFY(widget<QLabel>("TMsg")->isVisibleTo(window.get()));
   QCOMPARE(CurveY(probe->normCurve()), QVector<double>({-10.0, -10.0, -10.0}));
-  QVERIFY(window->findChild<QwtPlot *>()->axisEnabled(QwtPlot::yRight));
+  QVERIFY(widget<QwtPlot>("plt")->axisEnabled(QwtPlot::yRight));
   QVERIFY(!probe->curves().curve(0, 0)->isVisible());
 
   repeat(-16.0);  // receiver side: the unchanged device now reads the start level
@@ -362,7 +539,7 @@ void TestRunWindow::relativeDisplay()
   QCOMPARE(curveY(1, 0), QVector<double>(3, -7.0));
   QCOMPARE(curveY(2, 1), QVector<double>(3, -8.0));
   QCOMPARE(widget<QLabel>("TMsg")->text(), QStringLiteral("Conversion Loss (Ref.Level -10.00 dBm)"));
-  QCOMPARE(window->findChild<QwtPlot *>()->axisTitle(QwtPlot::yLeft).text(), QStringLiteral("Rel. Level / dB"));
+  QCOMPARE(widget<QwtPlot>("plt")->axisTitle(QwtPlot::yLeft).text(), QStringLiteral("Rel. Level / dB"));
   QCOMPARE(buttons(), QStringLiteral("Start AbsRel"));
   QCOMPARE(cfg.Traces[0][1], QVector<double>(3, -6.0));
 
@@ -376,7 +553,6 @@ void TestRunWindow::relativeDisplay()
   script(-16.0);
   click("Start");
   QCOMPARE(absRel->value(), 0);
-  QCOMPARE(probe->relDisplay(), 0);
   QCOMPARE(curveY(0, 0), QVector<double>(3, -16.0));
 }
 
@@ -387,7 +563,6 @@ void TestRunWindow::deleteLastTrace()
   click("Del");
   QVERIFY(!probe->curves().curve(1, 0)->isVisible());
   QVERIFY(probe->curves().curve(0, 0)->isVisible());
-  QCOMPARE(probe->cfg().ColourIdx, 0);
   QCOMPARE(probe->cfg().Traces.size(), 1);
   QCOMPARE(probe->traceIdx(), 0);
   QVERIFY(!widget<QPushButton>("Del")->isEnabled());
@@ -401,8 +576,7 @@ void TestRunWindow::swapWarnings()
   widget<QCheckBox>("SwpFrq")->click();  // off: the fields give the range
   prompts->messages.clear();
   auto *fmin = widget<QDoubleSpinBox>("FMin");
-  auto *fmax = widget<QDoubleSpinBox>("FMax");
-  fmax->setValue(100.0);
+  widget<QDoubleSpinBox>("FMax")->setValue(100.0);
   fmin->setValue(500.0);
   emit fmin->editingFinished();
   auto *lmin = widget<QDoubleSpinBox>("LMin");
@@ -411,23 +585,13 @@ void TestRunWindow::swapWarnings()
   emit lmax->editingFinished();
   lmin->setValue(20.0);
   emit lmin->editingFinished();
-  CfgStr &cfg = probe->cfg();
-  cfg.Gen2.Type = kGenType;
-  cfg.UpperSideband = 0;
-  cfg.Gen2.StartFreq = 1000.0;
-  cfg.Gen2.StopFreq = 3000.0;
-  widget<QCheckBox>("SwpFrq")->click();
-
-  QCOMPARE(prompts->messages.size(), 3);
-  QCOMPARE(prompts->messages[0].title, QStringLiteral("fmin=500 > fmax=100"));
-  QCOMPARE(prompts->messages[0].text, QStringLiteral("Swapping fmin with fmax."));
-  QCOMPARE(prompts->messages[1].title, QStringLiteral("olmin=20 > olmax=10"));
-  QCOMPARE(prompts->messages[1].text, QStringLiteral("Swapping olmin with olmax."));
-  QCOMPARE(prompts->messages[2].title, QStringLiteral("fmin=-900 > fmax=-2000"));
+  widget<QCheckBox>("SwpFrq")->click();  // on again: the range of the trace frequencies
+  QCOMPARE(shown(), (QStringList{"fmin=500 > fmax=100: Swapping fmin with fmax.",
+                                 "olmin=20 > olmax=10: Swapping olmin with olmax."}));
   QCOMPARE(lmin->value(), 10.0);
   QCOMPARE(lmax->value(), 20.0);
-  QCOMPARE(cfg.DispStartFreq, -2000.0);
-  QCOMPARE(cfg.DispStopFreq, -900.0);
+  QCOMPARE(probe->cfg().DispStartFreq, 100.0);
+  QCOMPARE(probe->cfg().DispStopFreq, 1000.0);
 }
 
 void TestRunWindow::limitsRefusedBeforeRun()
@@ -470,9 +634,7 @@ void TestRunWindow::deviceLabels()
   WithLo(cfg, true);
   script(-16.0);
   click("Start");
-  QCOMPARE(widget<QLabel>("Gen1Lbl")->text(), QStringLiteral("Generator1 (RF)"));
   QCOMPARE(widget<QLabel>("Gen2Lbl")->text(), QStringLiteral("Generator2 (LO)"));
-  QCOMPARE(widget<QLabel>("AnaLbl")->text(), QStringLiteral("Analyzer (IF)"));
   QCOMPARE(widget<QLineEdit>("Ana")->text(), QString::fromLatin1(DevTypeTable[kAnaType]));
 
   cfg.Gen2.Type = 0;
@@ -484,5 +646,328 @@ void TestRunWindow::deviceLabels()
   QCOMPARE(widget<QLineEdit>("Gen1")->text(), QString::fromLatin1(DevTypeTable[kAnaType]));
 }
 
-QTEST_MAIN(TestRunWindow)
+void TestRunWindow::closesInstrumentsThenWritesConfiguration()
+{
+  CfgStr &cfg = probe->cfg();
+  cfg.Gen2.Type = cfg.Gen1.Type;
+  DevStr *devices[] = {&cfg.Gen1, &cfg.Gen2, &cfg.Ana};
+  for (int i = 0; i < 3; ++i) {
+    ViSession rm = VI_NULL;
+    visa::openDefaultRM(rm);
+    visa::open(rm, QStringLiteral("GPIB0::%1::INSTR").arg(28 - i), 0, devices[i]->Session);
+  }
+  const int before = FakeVisa::transcript().size();
+  probe.reset();
+  window.reset();
+  QCOMPARE(FakeVisa::transcript().mid(before).filter(QRegularExpression(QStringLiteral("^viClose "))),
+           (QStringList{"viClose 1", "viClose 1000", "viClose 2", "viClose 1001", "viClose 3", "viClose 1002"}));
+  QCOMPARE(QSettings(DefaultCfgPath(), QSettings::IniFormat).allKeys().size(), 115);
+}
+
+void TestRunWindow::seriesBoundsAndGaps()
+{
+  const QVector<double> x{100.0, 110.0, 120.0, 130.0};
+  LiveSeries series;
+  QVERIFY(series.boundingRect().width() < 0.0);  // empty: nothing for the autoscaler
+  series.setRow(x, {-10.0, kUnmeasured, -12.0, kUnmeasured}, 4, 0.0);
+  QCOMPARE(int(series.size()), 2);
+  QCOMPARE(series.sample(1), QPointF(120.0, -12.0));
+  QCOMPARE(series.boundingRect(), QRectF(QPointF(100.0, -12.0), QPointF(120.0, -10.0)));
+  series.append(140.0, -30.0);
+  QCOMPARE(series.boundingRect(), QRectF(QPointF(100.0, -30.0), QPointF(140.0, -10.0)));
+  // A row is taken with the display offset subtracted.
+  series.setRow(x, {-16.0, -16.0}, 2, -10.0);
+  QCOMPARE(series.sample(0), QPointF(100.0, -6.0));
+  QVERIFY(series.holdsPrefix(x, {-16.0, -16.0, -1.0}, 2, -10.0));
+  QVERIFY(!series.holdsPrefix(x, {-16.0, -17.0, -1.0}, 2, -10.0));
+}
+
+void TestRunWindow::growingCurvePaintsOnlyTheNewSegment()
+{
+  CountingPlot plot;
+  plot.setAutoReplot(true);
+  plot.setAxisScale(QwtPlot::xBottom, 100.0, 130.0);
+  plot.setAxisScale(QwtPlot::yLeft, -50.0, 0.0);
+  plot.resize(400, 300);
+  plot.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&plot));
+  plot.canvas()->repaint();
+  auto *curves = new TraceCurveTable(&plot);
+  const QVector<double> x{100.0, 110.0, 120.0, 130.0}, row{-10.0, -30.0, -12.0, -40.0};
+  curves->showCurve(0, 0, 0);
+  curves->showCurve(1, 0, 1);
+  QCoreApplication::processEvents();  // the canvas repaints its backing store
+  const auto canvasImage = [&] { return qobject_cast<QwtPlotCanvas *>(plot.canvas())->backingStore()->toImage(); };
+  const QImage before = canvasImage();
+  int replots = plot.replots;
+  for (int count = 1; count <= 4; ++count)
+    curves->growRow(0, 0, x, row, count);
+  QCOMPARE(plot.replots, replots);
+  QVERIFY(canvasImage() != before);
+  curves->setRow(1, 0, x, row, 4);
+  QCOMPARE(Points(curves->curve(0, 0)), Points(curves->curve(1, 0)));
+  // Outside a fixed scale the point is clipped, not a reason to replot.
+  replots = plot.replots;
+  curves->growRow(0, 0, x + QVector<double>{500.0}, row + QVector<double>{-90.0}, 5);
+  QCOMPARE(plot.replots, replots);
+  // A new pass over the same curve starts again at its first point; a row
+  // shorter than asked for is read only as far as it goes.
+  curves->growRow(0, 0, x, {-30.0}, 1);
+  QCOMPARE(Points(curves->curve(0, 0)), QVector<QPointF>({QPointF(100.0, -30.0)}));
+  curves->setRow(0, 0, x, {-1.0, -2.0}, 4);
+  QCOMPARE(int(curves->curve(0, 0)->dataSize()), 2);
+  QVERIFY(!curves->showCurve(kMaxTraces, 0, 0));  // beyond the table
+  // An autoscaled axis grows by one replot.
+  plot.setAxisAutoScale(QwtPlot::yLeft, true);
+  curves->growRow(0, 0, x, {-20.0}, 1);
+  plot.replot();
+  const double upper = plot.axisScaleDiv(QwtPlot::yLeft).upperBound();
+  replots = plot.replots;
+  curves->growRow(0, 0, x, {-20.0, upper + 50.0}, 2);
+  QCOMPARE(plot.replots, replots + 1);
+  QVERIFY(plot.axisScaleDiv(QwtPlot::yLeft).upperBound() >= upper + 50.0);
+}
+
+void TestRunWindow::loadedTracesAreASeries()
+{
+  load(EightTraces());
+  QCOMPARE(asked, (QStringList{"Open File", "Solvane Files (*.dat);;All Files (*.*)"}));
+  QVERIFY(prompts->messages.isEmpty());
+  QList<QColor> colours;
+  for (QwtPlotCurve *curve : traceCurves())
+    colours << curve->symbol()->brush().color();
+  QCOMPARE(colours, (QList<QColor>{Qt::black, Qt::red, Qt::blue, Qt::green, Qt::yellow, Qt::cyan, Qt::black, Qt::red}));
+  QCOMPARE(traceCurves()[7]->sample(1), QPointF(200.0, -17.5));
+  QCOMPARE(buttons(), QStringLiteral("Start Normalize Del NIdx AbsRel"));
+
+  // Delete Last Trace removes the newest loaded trace; Abs/Rel redraws the rest.
+  click("Del");
+  QCOMPARE(traceCurves().size(), 7);
+  widget<QSlider>("AbsRel")->setValue(1);
+  QCOMPARE(traceCurves()[6]->sample(1).y(), -16.5 + 10.0);  // default start level -10 dBm
+}
+
+void TestRunWindow::refusedLoadAndSaves()
+{
+  UserPrompt::setSaveFileHandler(answer(dir.filePath("none.dat")));
+  trigger("actionSave_Data");
+  QCOMPARE(shown(), QStringList{"Fehler: SaveDatFile -1\n\nNo trace has been measured or loaded yet."});
+  QVERIFY(!QFile::exists(dir.filePath("none.dat")));
+
+  load(EightTraces());
+  prompts->messages.clear();
+  load("Repetition  Count: 1\nLevel Sweep Count: 1\nMeasurement Count: 5\n1 2\n");
+  QCOMPARE(prompts->messages.size(), 1);
+  QCOMPARE(prompts->messages[0].kind, UserPrompt::Kind::Critical);
+  QVERIFY(shown()[0].startsWith("Fehler: LoadDatFile -1\n\n"));
+  QCOMPARE(traceCurves().size(), 8);
+
+  UserPrompt::setSaveFileHandler(answer(dir.filePath("back.dat")));
+  trigger("actionSave_Data");
+  QCOMPARE(asked, (QStringList{"Save File", "Solvane Files (*.dat);;Kestrova Data (*.fda);;All Files (*.*)"}));
+  QCOMPARE(ReadAll(dir.filePath("back.dat")), EightTraces());
+  UserPrompt::setSaveFileHandler(answer(dir.filePath("norm.txt")));
+  trigger("actionSave_Normalization");
+  QCOMPARE(asked, (QStringList{"Save File", "Files (*.*)"}));
+  QVERIFY(ReadAll(dir.filePath("norm.txt")).startsWith("100.000000 -0.500 "));
+  QCOMPARE(prompts->messages.size(), 1);
+}
+
+void TestRunWindow::pictureManualAndAbout()
+{
+  bool chooserAsked = false;
+  PrintSeam::setPrinterChooser([&chooserAsked](QPrinter &, QWidget *) { return !(chooserAsked = true); });
+  trigger("actionPrint_Graph");
+  QVERIFY(chooserAsked);
+  trigger("actionGraph_to_Clipboard");
+  QCOMPARE(QApplication::clipboard()->pixmap().size(), window->size());
+
+  const QString manual = QCoreApplication::applicationDirPath() + "/Solvane.pdf";
+  QVERIFY2(ReadAll(manual).startsWith("%PDF-"), "the build renders docs/Manual.md to Solvane.pdf");
+  QDesktopServices::setUrlHandler("file", this, "opened");
+  trigger("actionContents");
+  QDesktopServices::unsetUrlHandler("file");
+  QCOMPARE(openedUrls, QList<QUrl>{QUrl::fromLocalFile(manual)});
+
+  QString title;
+  QTimer::singleShot(0, [&title] {
+    if (QWidget *about = QApplication::activeModalWidget()) {
+      title = about->windowTitle();
+      about->close();
+    }
+  });
+  trigger("actionAbout");
+  QCOMPARE(title, QString("Information about Solvane64"));
+}
+
+// The sweep engine on its own, with an observer that records what it is told.
+namespace {
+
+class Recorder : public SwpObserver {
+public:
+  QStringList events;
+  std::function<void()> atPassEnd = [] {};
+
+  bool continuous() override { return false; }
+  bool stopRequested() override { return false; }
+  void passStarted(bool continuous) override { events << QStringLiteral("pass %1").arg(continuous); }
+  void levelStarted(int level) override { events << QStringLiteral("level %1").arg(level); }
+  void pointMeasured(int level, int point) override { events << QStringLiteral("point %1 %2").arg(level).arg(point); }
+  void levelDone(int level) override { events << QStringLiteral("levelDone %1").arg(level); }
+  void passDone(double seconds) override
+  {
+    events << (seconds >= 0.0 ? "passDone" : "negative time");
+    atPassEnd();
+  }
+};
+
+QStringList MeasureCommands(const char *hz, const char *marker)
+{
+  return {QStringLiteral("FREQ:CENT %1;*OPC?\n").arg(QLatin1String(hz)), QStringLiteral("INIT;*OPC?\n"),
+          QStringLiteral("CALC:MARK1:X %1;*OPC?\n").arg(QLatin1String(marker)), QStringLiteral("CALC:MARK1:Y?\n")};
+}
+
+}  // namespace
+
+class TestSweepEngine : public QObject {
+  Q_OBJECT
+
+private slots:
+  void init() { fresh(3); }
+  void commandsOfARun();
+  void loGeneratorModes();
+  void trackingGeneratorAsSource();
+  void refusalsAndCorrections();
+
+private:
+  SwpResult run(bool normActive = false) { return SweepEngine(cfg, rec).run(normActive); }
+  void fresh(int points)
+  {
+    FakeVisa::reset();
+    cfg = CfgStr();
+    rec = Recorder();
+    Settings(cfg, points);
+  }
+
+  CfgStr cfg;
+  Recorder rec;
+};
+
+void TestSweepEngine::commandsOfARun()
+{
+  ScriptPrep(cfg, 0.25);
+  ScriptReadings(-16.5, 3);
+  QCOMPARE(int(run().outcome), int(SwpOutcome::Completed));
+  QStringList expected{"POW -10;*OPC?\n"};
+  for (const char *hz : {"100000000.0", "110000000.0", "120000000.0"})
+    expected << QStringLiteral("FREQ %1;*OPC?\n").arg(QLatin1String(hz)) << MeasureCommands(hz, "0.2500");
+  QCOMPARE(RunWrites(), expected + kEndOfRun);
+  QCOMPARE(cfg.Traces[0][0], QVector<double>({-16.5, -16.5, -16.5}));
+  QCOMPARE(rec.events, QStringList({"pass 0", "level 0", "point 0 0", "point 0 1", "point 0 2", "passDone"}));
+
+  // Without a sweep time the marker sits at the start of the trace.
+  fresh(3);
+  for (const char *reply : {"-10\n", "120000000.0\n", "100000000.0\n"})
+    FakeVisa::replyFor(kGen1Rsrc, QString::fromLatin1(reply));
+  FakeVisa::timeoutFor(kAnaRsrc);
+  ScriptReadings(-16.0, 3);
+  QCOMPARE(int(run().outcome), int(SwpOutcome::Completed));
+  QCOMPARE(RunWrites().mid(2, 4), MeasureCommands("100000000.0", "0.0000"));
+}
+
+void TestSweepEngine::loGeneratorModes()
+{
+  // Fixed LO with two level steps: one LO command per level step.
+  WithLo(cfg, true);
+  cfg.LevelSweep = true;
+  cfg.Gen1.StopLevel = 0.0;
+  QVERIFY(CalcSwpLst(cfg));
+  AllocTrc(cfg);
+  ScriptPrep(cfg);
+  ScriptReadings(-16.0, 6);
+  QCOMPARE(int(run().outcome), int(SwpOutcome::Completed));
+  // Sessions are numbered in the order opened: generator 1, generator 2, analyzer.
+  const QStringList lo = WritesTo(2);
+  QCOMPARE(lo.mid(lo.indexOf("\"ROSC:SOUR INT\\n\"") + 1),
+           QStringList({"\"FREQ 1000000000.0;*OPC?\\n\"", "\"FREQ 1000000000.0;*OPC?\\n\""}));
+  QCOMPARE(WritesTo(1).filter("POW 0;").size(), 2);  // proven, then level step 1
+  QCOMPARE(cfg.Traces[0][1], QVector<double>({-16.0, -16.0, -16.0}));
+
+  // LO stepping with the RF: one LO command per point, the IF is RF + LO.
+  fresh(3);
+  WithLo(cfg, false);
+  ScriptPrep(cfg);
+  ScriptReadings(-16.0, 3);
+  run();
+  QCOMPARE(WritesTo(2).mid(WritesTo(2).size() - 3),
+           QStringList({"\"FREQ 1000000000.0;*OPC?\\n\"", "\"FREQ 1010000000.0;*OPC?\\n\"",
+                        "\"FREQ 1020000000.0;*OPC?\\n\""}));
+  QVERIFY(WritesTo(3).contains("\"FREQ:CENT 1120000000.0;*OPC?\\n\""));
+}
+
+void TestSweepEngine::trackingGeneratorAsSource()
+{
+  cfg.Ana.TrackingGenerator = true;
+  ScriptPrep(cfg);
+  ScriptReadings(-16.0, 3);
+  QCOMPARE(int(run().outcome), int(SwpOutcome::Completed));
+  QVERIFY(FakeVisa::transcript().filter(kGen1Rsrc).isEmpty());
+  QCOMPARE(RunWrites().first(), QStringLiteral("SOUR:POW -10dBm;*OPC?\n"));
+  QCOMPARE(RunWrites().size(), 1 + 3 * 4 + 2);  // no frequency to a generator, no RF switched
+  QCOMPARE(cfg.Traces[0][0], QVector<double>({-16.0, -16.0, -16.0}));
+}
+
+void TestSweepEngine::refusalsAndCorrections()
+{
+  // A record or reference of another shape than the plan is never written;
+  // the prepared instruments are put back.
+  cfg.Traces[0][0].resize(2);
+  ScriptPrep(cfg);
+  QCOMPARE(int(run().outcome), int(SwpOutcome::StoreMismatch));
+  QVERIFY(FakeVisa::writes().filter("FREQ:CENT").isEmpty());
+  QCOMPARE(FakeVisa::writes().mid(FakeVisa::writes().size() - 3), kEndOfRun);
+  fresh(3);
+  cfg.NormData.clear();
+  ScriptPrep(cfg);
+  QCOMPARE(int(run(true).outcome), int(SwpOutcome::StoreMismatch));
+
+  fresh(3);
+  cfg.ExternalAttenuation = 10.0;
+  ScriptPrep(cfg);
+  ScriptReadings(-16.0, 3);
+  run();
+  QCOMPARE(cfg.Traces[0][0], QVector<double>({-6.0, -6.0, -6.0}));
+
+  // Switching the RF off fails: the other instruments still go to local.
+  fresh(3);
+  ScriptPrep(cfg);
+  ScriptReadings(-16.0, 3);
+  rec.atPassEnd = [] { FakeVisa::failNext(QStringLiteral("viWrite"), VI_ERROR_TMO); };
+  const SwpResult ended = run();
+  QCOMPARE(int(ended.outcome), int(SwpOutcome::EndFailed));
+  QCOMPARE(int(ended.endDevice), int(SwpDevice::Gen1));
+  QCOMPARE(RunWrites().mid(RunWrites().size() - 2), kEndOfRun.mid(1));
+
+  // Stages without a text of their own.
+  for (int code : {-7, -14, -18, -20, 3})
+    QCOMPARE(QString::fromLatin1(InitErrFor(code).title) + InitErrFor(code).text, QStringLiteral("UnknownUnknown Error."));
+  QCOMPARE(QString::fromLatin1(InitErrFor(-13).title) + InitErrFor(-13).text, QStringLiteral("Generator2 (LO)RF ON Error."));
+}
+
+// HOME and the data folder point into a temporary folder, so the user's own
+// configuration is never touched.
+int main(int argc, char *argv[])
+{
+  QTemporaryDir home;
+  qputenv("HOME", home.path().toLocal8Bit());
+  qputenv("XDG_DATA_HOME", (home.path() + "/share").toLocal8Bit());
+  QApplication app(argc, argv);
+  if (!FakeVisa::load())
+    qFatal("the fake VISA library does not load");
+  SetInstrumentSleep([](int) {});
+  TestSweepEngine engine;
+  TestRunWindow window;
+  return QTest::qExec(&engine, argc, argv) | QTest::qExec(&window, argc, argv);
+}
+
 #include "tst_run_window.moc"
