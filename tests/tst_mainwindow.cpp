@@ -112,18 +112,10 @@ void TestMainWindow::formAtStart()
     QVERIFY2(!QPixmap(QStringLiteral(":/Vexa_common/src/qt5/images/") + image).isNull(), image);
   QCOMPARE(Widget<QwtPlot>(window, "plt")->geometry(), QRect(110, 10, 661, 441));
   QVERIFY(Widget<QWidget>(window, "TMsg")->isHidden());
-  struct Button {
-    const char *name, *toolTip;
-    bool enabled;
-  };
-  for (const Button &b : {Button{"Devices", "Device Parameters", true}, Button{"Sweep", "Sweep Parameters", true},
-                          Button{"Start", "Start", true}, Button{"Repeat", "Repeat", false},
-                          Button{"Normalize", "Normalize", false}, Button{"Stop", "Stop", false},
-                          Button{"Del", "Delete Last Trace", false}, Button{"Quit", "", true}}) {
-    QCOMPARE(Widget<QPushButton>(window, b.name)->toolTip(), QString::fromLatin1(b.toolTip));
-    QVERIFY2(Widget<QPushButton>(window, b.name)->isEnabled() == b.enabled, b.name);
-  }
-  for (const char *disabled : {"Gen1", "Gen2", "Ana", "NIdx", "AbsRel", "SwpTime"})
+  for (const char *enabled : {"Devices", "Sweep", "Start", "Quit"})
+    QVERIFY2(Widget<QPushButton>(window, enabled)->isEnabled(), enabled);
+  QCOMPARE(Widget<QPushButton>(window, "Del")->toolTip(), QStringLiteral("Delete Last Trace"));
+  for (const char *disabled : {"Repeat", "Normalize", "Stop", "Del", "Gen1", "Gen2", "Ana", "NIdx", "AbsRel", "SwpTime"})
     QVERIFY2(!Widget<QWidget>(window, disabled)->isEnabled(), disabled);
   QCOMPARE(Widget<QComboBox>(window, "NrmGen")->currentText(), QStringLiteral("Receiver"));
   QVERIFY(!Widget<QCheckBox>(window, "RunCont")->isChecked());
