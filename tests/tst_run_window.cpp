@@ -214,26 +214,466 @@ public slots:
   void opened(const QUrl &url) { openedUrls << url; }
 
 private slots:
-  void init();
-  void cleanup();
-  void startThenRepeats();
-  void stopTakesEffectAtNextPoint();
-  void continuousPassesReuseRecord();
-  void closingStopsRun();
-  void errorsShownWithTitles();
-  void normalizationBothModes();
-  void relativeDisplay();
-  void deleteLastTrace();
-  void swapWarnings();
-  void limitsRefusedBeforeRun();
-  void deviceLabels();
-  void closesInstrumentsThenWritesConfiguration();
-  void seriesBoundsAndGaps();
-  void growingCurvePaintsOnlyTheNewSegment();
-  void loadedTracesAreASeries();
-  void refusedLoadAndSaves();
-  void pictureManualAndAbout();
+  void init()
+  {
+    QFile::remove(DefaultCfgPath());
+    FakeVisa::reset();
+    prompts.reset(new PromptRecorder);
+    window.reset(new MainWindow);
+    probe.reset(new MainWindowProbe(*window));
+    window->show();
+    QVERIFY(prompts->messages.isEmpty());  // the fake is a complete VISA library
+  }
 
+  void cleanup()
+  {
+    probe.reset();
+    window.reset();
+    prompts.reset();
+    UserPrompt::setOpenFileHandler(nullptr);
+    UserPrompt::setSaveFileHandler(nullptr);
+    PrintSeam::setPrinterChooser(nullptr);
+  }
+
+  void startThenRepeats()
+  {
+    CfgStr &cfg = probe->cfg();
+    QCOMPARE(cfg.PointCount, 91);  // the default settings
+    QString during, status;
+    bool lockedDuring = false;
+    const auto look = DuringRun([&] {
+      during = buttons();
+      lockedDuring = !widget<QAction>("actionOpen")->isEnabled() && !widget<QAction>("actionLoad_Data")->isEnabled() &&
+                     !widget<QPushButton>("Devices")->isEnabled() && !widget<QPushButton>("Sweep")->isEnabled();
+      status = window->statusBar()->currentMessage();
+      return true;
+    });
+    script(-16.0);
+    click("Start");
+    QCOMPARE(during, QStringLiteral("Stop"));
+    QVERIFY(lockedDuring);
+    QVERIFY2(QRegularExpression(QStringLiteral("^Level step 1 of 1, point 1 of 91, \\d+:\\d\\d left$")).match(status).hasMatch(),
+             qPrintable(status));
+    QVERIFY(widget<QAction>("actionOpen")->isEnabled() && widget<QPushButton>("Devices")->isEnabled());
+    QVERIFY(window->statusBar()->currentMessage().isEmpty());
+    QCOMPARE(buttons(), QStringLiteral("Start Repeat Normalize NIdx AbsRel"));
+    QCOMPARE(cfg.TraceCount, 1);
+    QCOMPARE(Measured(cfg.Traces[0][0]), 91);
+    QCOMPARE(probe->traceIdx(), 0);
+    QwtPlotCurve *curve = probe->curves().curve(0, 0);
+    QCOMPARE(int(curve->dataSize()), 91);
+    QCOMPARE(curve->sample(90), QPointF(1000.0, -16.0));
+    QCOMPARE(curve->symbol()->brush().color(), QColor(Qt::black));
+
+    QList<QColor> colours;
+    for (int i = 0; i < 7; ++i) {
+      repeat(-17.0 - i);
+      QCOMPARE(buttons(), QStringLiteral("Start Repeat Del NIdx AbsRel"));
+      colours << probe->curves().curve(probe->traceIdx(), 0)->symbol()->brush().color();
+    }
+    QCOMPARE(colours, QList<QColor>({Qt::red, Qt::blue, Qt::green, Qt::yellow, Qt::cyan, Qt::black, Qt::red}));
+    QCOMPARE(cfg.TraceCount, 8);
+    QCOMPARE(cfg.Traces[7][0][90], -23.0);
+    QCOMPARE(curveY(3, 0), QVector<double>(91, -19.0));
+    QVERIFY(prompts->messages.isEmpty());
+  }
+
+  void stopTakesEffectAtNextPoint()
+  {
+    QString afterStop;
+    const auto stopAtFive = DuringRun([&] {
+      if (Measured(probe->cfg().Traces[0][0]) < 5)
+        return false;
+      click("Stop");
+      afterStop = buttons();
+      // Enabled again by Stop, but the run is still finishing: ignored.
+      click("Start");
+      click("Normalize");
+      click("Repeat");
+      return true;
+    });
+    start(91, -16.0);
+    QCOMPARE(afterStop, QStringLiteral("Start Repeat Normalize NIdx"));
+    QCOMPARE(Measured(probe->cfg().Traces[0][0]), 5);
+    QCOMPARE(probe->cfg().TraceCount, 1);
+    QVERIFY(!probe->normActive());
+    QCOMPARE(FakeVisa::writes().filter(QStringLiteral("SWE:TIME?")).size(), 1);
+    QCOMPARE(int(probe->curves().curve(0, 0)->dataSize()), 5);
+    QCOMPARE(RunWrites().filter(QStringLiteral("CALC:MARK1:Y?")).size(), 5);
+    QCOMPARE(RunWrites().mid(RunWrites().size() - 3), kEndOfRun);
+    QCOMPARE(buttons(), QStringLiteral("Start Repeat Normalize NIdx AbsRel"));
+    QVERIFY(prompts->messages.isEmpty());
+  }
+
+  void continuousPassesReuseRecord()
+  {
+    start(3, -16.0);
+    widget<QCheckBox>("RunCont")->setChecked(true);
+    ScriptPrep(probe->cfg());
+    for (double dbm : {-16.0, -17.0, -18.0})
+      ScriptReadings(dbm, 3);
+    int passes = 0;
+    const auto stopAfterThree = DuringRun([&] {
+      if (++passes < 3)
+        return false;
+      click("Stop");
+      return true;
+    });
+    auto *swpTime = widget<QDoubleSpinBox>("SwpTime");
+    swpTime->setValue(50.0);
+    click("Repeat");
+    QCOMPARE(passes, 3);
+    QCOMPARE(probe->cfg().TraceCount, 2);
+    QCOMPARE(probe->cfg().Traces[1][0], QVector<double>({-18.0, -18.0, -18.0}));
+    QVERIFY(swpTime->value() < 50.0);
+    QVERIFY(!probe->curves().curve(0, 0)->isVisible());
+    QCOMPARE(curveY(1, 0), QVector<double>({-18.0, -18.0, -18.0}));
+    QCOMPARE(RunWrites().filter(QStringLiteral("CALC:MARK1:Y?")).size(), 9);
+  }
+
+  void closingStopsRun()
+  {
+    widget<QCheckBox>("RunCont")->setChecked(true);
+    const auto closeSoon = DuringRun([&] { return window->close(); });
+    start(3, -16.0);
+    QCOMPARE(RunWrites().filter(QStringLiteral("CALC:MARK1:Y?")).size(), 3);
+    QCOMPARE(RunWrites().last(), QStringLiteral("INIT:CONT ON\n"));
+  }
+
+  void errorsShownWithTitles()
+  {
+    FakeVisa::failOpen(kAnaRsrc);
+    start(3, -16.0);
+    QCOMPARE(shown(), QStringList{"Analyzer   (IF): Initialization Error."});
+    QCOMPARE(prompts->messages[0].kind, UserPrompt::Kind::Warning);
+    QCOMPARE(Measured(probe->cfg().Traces[0][0]), 0);
+    QCOMPARE(buttons(), QStringLiteral("Start Repeat Normalize NIdx"));
+
+    FakeVisa::reset();
+    prompts->messages.clear();
+    auto *swpTime = widget<QDoubleSpinBox>("SwpTime");
+    swpTime->setValue(50.0);
+    Settings(probe->cfg(), 10);
+    ScriptPrep(probe->cfg());
+    ScriptReadings(-16.0, 4);
+    click("Start");
+    QCOMPARE(shown(), QStringList{"Analyzer (IF): Power Measurement Error."});
+    QCOMPARE(Measured(probe->cfg().Traces[0][0]), 4);
+    QCOMPARE(int(probe->curves().curve(0, 0)->dataSize()), 4);
+    QCOMPARE(swpTime->value(), 50.0);
+    QVERIFY(!RunWrites().contains(QStringLiteral(":OUTP OFF\n")));
+    QVERIFY(!widget<QSlider>("AbsRel")->isEnabled());
+  }
+
+  void normalizationBothModes()
+  {
+    start(3, -16.0);
+    click("Normalize");
+    CfgStr &cfg = probe->cfg();
+    QVERIFY(probe->normActive());
+    QCOMPARE(cfg.NormData, QVector<double>({-6.0, -6.0, -6.0}));
+    QCOMPARE(cfg.TraceCount, 1);
+    QCOMPARE(probe->traceIdx(), -1);
+    QCOMPARE(buttons(), QStringLiteral("Start Repeat"));
+    QCOMPARE(widget<QLabel>("TMsg")->text(), QStringLiteral("Normalized"));
+    QVERIFY(widget<QLabel>("TMsg")->isVisibleTo(window.get()));
+    QCOMPARE(CurveY(probe->normCurve()), QVector<double>({-10.0, -10.0, -10.0}));
+    QVERIFY(widget<QwtPlot>("plt")->axisEnabled(QwtPlot::yRight));
+    QVERIFY(!probe->curves().curve(0, 0)->isVisible());
+
+    repeat(-16.0);  // receiver side: the unchanged device now reads the start level
+    QCOMPARE(cfg.TraceCount, 2);
+    QCOMPARE(cfg.Traces[1][0], QVector<double>({-10.0, -10.0, -10.0}));
+    QCOMPARE(probe->traceIdx(), 0);
+    QCOMPARE(curveY(0, 0), QVector<double>({-10.0, -10.0, -10.0}));
+    QCOMPARE(RunWrites().filter(QStringLiteral("POW ")).size(), 1);
+
+    widget<QComboBox>("NrmGen")->setCurrentIndex(1);
+    repeat(-10.0);  // generator side: the source is raised by the loss
+    QCOMPARE(RunWrites().filter(QStringLiteral("POW -4;*OPC?")).size(), 3);
+    QCOMPARE(cfg.Traces[2][0], QVector<double>({-10.0, -10.0, -10.0}));
+  }
+
+  void relativeDisplay()
+  {
+    CfgStr &cfg = probe->cfg();
+    Settings(cfg, 3);
+    cfg.LevelSweep = true;
+    cfg.Gen1.StopLevel = 0.0;
+    QVERIFY(CalcSwpLst(cfg));
+    ScriptPrep(cfg);
+    ScriptReadings(-16.0, 3);
+    ScriptReadings(-6.0, 3);  // the 0 dBm step
+    click("Start");
+    repeat(-17.0);
+    repeat(-18.0);
+    auto *absRel = widget<QSlider>("AbsRel");
+    absRel->setValue(1);
+    QCOMPARE(probe->relDisplay(), 1);
+    QCOMPARE(curveY(0, 0), QVector<double>(3, -6.0));
+    QCOMPARE(curveY(0, 1), QVector<double>(3, 4.0));
+    QCOMPARE(curveY(2, 1), QVector<double>(3, -8.0));
+    QCOMPARE(widget<QLabel>("TMsg")->text(), QStringLiteral("Conversion Loss (Ref.Level -10.00 dBm)"));
+    QCOMPARE(widget<QwtPlot>("plt")->axisTitle(QwtPlot::yLeft).text(), QStringLiteral("Rel. Level / dB"));
+    QCOMPARE(buttons(), QStringLiteral("Start AbsRel"));
+    QCOMPARE(cfg.Traces[0][1], QVector<double>(3, -6.0));
+
+    absRel->setValue(0);
+    QCOMPARE(curveY(2, 0), QVector<double>(3, -18.0));
+    QCOMPARE(buttons(), QStringLiteral("Start Repeat Normalize AbsRel"));
+    QCOMPARE(widget<QLabel>("TMsg")->text(), QString());
+
+    // A run returns the switch to absolute levels before it measures.
+    absRel->setValue(1);
+    script(-16.0);
+    click("Start");
+    QCOMPARE(absRel->value(), 0);
+    QCOMPARE(curveY(0, 0), QVector<double>(3, -16.0));
+  }
+
+  void deleteLastTrace()
+  {
+    start(3, -16.0);
+    repeat(-17.0);
+    click("Del");
+    QVERIFY(!probe->curves().curve(1, 0)->isVisible());
+    QVERIFY(probe->curves().curve(0, 0)->isVisible());
+    QCOMPARE(probe->cfg().Traces.size(), 1);
+    QCOMPARE(probe->traceIdx(), 0);
+    QVERIFY(!widget<QPushButton>("Del")->isEnabled());
+    repeat(-19.0);  // slot 1 again, in the second colour
+    QCOMPARE(probe->curves().curve(1, 0)->symbol()->brush().color(), QColor(Qt::red));
+    QCOMPARE(curveY(1, 0), QVector<double>(3, -19.0));
+  }
+
+  void swapWarnings()
+  {
+    widget<QCheckBox>("SwpFrq")->click();  // off: the fields give the range
+    prompts->messages.clear();
+    auto *fmin = widget<QDoubleSpinBox>("FMin");
+    widget<QDoubleSpinBox>("FMax")->setValue(100.0);
+    fmin->setValue(500.0);
+    emit fmin->editingFinished();
+    auto *lmin = widget<QDoubleSpinBox>("LMin");
+    auto *lmax = widget<QDoubleSpinBox>("LMax");
+    lmax->setValue(10.0);
+    emit lmax->editingFinished();
+    lmin->setValue(20.0);
+    emit lmin->editingFinished();
+    widget<QCheckBox>("SwpFrq")->click();  // on again: the range of the trace frequencies
+    QCOMPARE(shown(), (QStringList{"fmin=500 > fmax=100: Swapping fmin with fmax.",
+                                   "olmin=20 > olmax=10: Swapping olmin with olmax."}));
+    QCOMPARE(lmin->value(), 10.0);
+    QCOMPARE(lmax->value(), 20.0);
+    QCOMPARE(probe->cfg().DispStartFreq, 100.0);
+    QCOMPARE(probe->cfg().DispStopFreq, 1000.0);
+  }
+
+  void limitsRefusedBeforeRun()
+  {
+    start(3, -16.0);
+    for (int i = 1; i < kMaxTraces; ++i)
+      repeat(-16.0);
+    click("Repeat");
+    QCOMPARE(prompts->messages.size(), 1);
+    QCOMPARE(prompts->messages[0].title, QStringLiteral("Repeat"));
+    QVERIFY(prompts->messages[0].text.startsWith(QStringLiteral("All 20 trace slots are in use.")));
+    QCOMPARE(probe->cfg().TraceCount, kMaxTraces);
+
+    // The sweep dialog changed the plan: the series cannot grow.
+    CfgStr &cfg = probe->cfg();
+    script(-16.0);
+    click("Start");
+    cfg.StepFreq = 5.0;
+    QVERIFY(CalcSwpLst(cfg));
+    click("Repeat");
+    QCOMPARE(prompts->messages.size(), 2);
+    QVERIFY(prompts->messages[1].text.startsWith(QStringLiteral("The sweep settings have changed")));
+    QCOMPARE(cfg.TraceCount, 1);
+
+    // More level steps than the curve table holds: nothing runs.
+    const int runs = FakeVisa::writes().filter(QStringLiteral("SWE:TIME?")).size();
+    cfg.LevelSweep = true;
+    cfg.Gen1.StopLevel = 20.0;
+    cfg.Gen1.StepLevel = 1.0;
+    click("Start");
+    QCOMPARE(prompts->messages.size(), 3);
+    QCOMPARE(prompts->messages[2].title, QStringLiteral("Sweep"));
+    QCOMPARE(FakeVisa::writes().filter(QStringLiteral("SWE:TIME?")).size(), runs);
+    QCOMPARE(cfg.Traces[0][0].size(), 3);
+  }
+
+  void deviceLabels()
+  {
+    CfgStr &cfg = probe->cfg();
+    WithLo(cfg, true);
+    script(-16.0);
+    click("Start");
+    QCOMPARE(widget<QLabel>("Gen2Lbl")->text(), QStringLiteral("Generator2 (LO)"));
+    QCOMPARE(widget<QLineEdit>("Ana")->text(), QString::fromLatin1(DevTypeTable[kAnaType]));
+
+    cfg.Gen2.Type = 0;
+    cfg.Ana.TrackingGenerator = true;
+    QVERIFY(CalcSwpLst(cfg));
+    script(-16.0);
+    click("Start");
+    QCOMPARE(widget<QLabel>("Gen1Lbl")->text(), QStringLiteral("Generator1"));
+    QCOMPARE(widget<QLineEdit>("Gen1")->text(), QString::fromLatin1(DevTypeTable[kAnaType]));
+  }
+
+  void closesInstrumentsThenWritesConfiguration()
+  {
+    CfgStr &cfg = probe->cfg();
+    cfg.Gen2.Type = cfg.Gen1.Type;
+    DevStr *devices[] = {&cfg.Gen1, &cfg.Gen2, &cfg.Ana};
+    for (int i = 0; i < 3; ++i) {
+      ViSession rm = VI_NULL;
+      visa::openDefaultRM(rm);
+      visa::open(rm, QStringLiteral("GPIB0::%1::INSTR").arg(28 - i), 0, devices[i]->Session);
+    }
+    const int before = FakeVisa::transcript().size();
+    probe.reset();
+    window.reset();
+    QCOMPARE(FakeVisa::transcript().mid(before).filter(QRegularExpression(QStringLiteral("^viClose "))),
+             (QStringList{"viClose 1", "viClose 1000", "viClose 2", "viClose 1001", "viClose 3", "viClose 1002"}));
+    QCOMPARE(QSettings(DefaultCfgPath(), QSettings::IniFormat).allKeys().size(), 115);
+  }
+
+  void seriesBoundsAndGaps()
+  {
+    const QVector<double> x{100.0, 110.0, 120.0, 130.0};
+    LiveSeries series;
+    QVERIFY(series.boundingRect().width() < 0.0);  // empty: nothing for the autoscaler
+    series.setRow(x, {-10.0, kUnmeasured, -12.0, kUnmeasured}, 4, 0.0);
+    QCOMPARE(int(series.size()), 2);
+    QCOMPARE(series.sample(1), QPointF(120.0, -12.0));
+    QCOMPARE(series.boundingRect(), QRectF(QPointF(100.0, -12.0), QPointF(120.0, -10.0)));
+    series.append(140.0, -30.0);
+    QCOMPARE(series.boundingRect(), QRectF(QPointF(100.0, -30.0), QPointF(140.0, -10.0)));
+    // A row is taken with the display offset subtracted.
+    series.setRow(x, {-16.0, -16.0}, 2, -10.0);
+    QCOMPARE(series.sample(0), QPointF(100.0, -6.0));
+    QVERIFY(series.holdsPrefix(x, {-16.0, -16.0, -1.0}, 2, -10.0));
+    QVERIFY(!series.holdsPrefix(x, {-16.0, -17.0, -1.0}, 2, -10.0));
+  }
+
+  void growingCurvePaintsOnlyTheNewSegment()
+  {
+    CountingPlot plot;
+    plot.setAutoReplot(true);
+    plot.setAxisScale(QwtPlot::xBottom, 100.0, 130.0);
+    plot.setAxisScale(QwtPlot::yLeft, -50.0, 0.0);
+    plot.resize(400, 300);
+    plot.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&plot));
+    plot.canvas()->repaint();
+    auto *curves = new TraceCurveTable(&plot);
+    const QVector<double> x{100.0, 110.0, 120.0, 130.0}, row{-10.0, -30.0, -12.0, -40.0};
+    curves->showCurve(0, 0, 0);
+    curves->showCurve(1, 0, 1);
+    QCoreApplication::processEvents();  // the canvas repaints its backing store
+    const auto canvasImage = [&] { return qobject_cast<QwtPlotCanvas *>(plot.canvas())->backingStore()->toImage(); };
+    const QImage before = canvasImage();
+    int replots = plot.replots;
+    for (int count = 1; count <= 4; ++count)
+      curves->growRow(0, 0, x, row, count);
+    QCOMPARE(plot.replots, replots);
+    QVERIFY(canvasImage() != before);
+    curves->setRow(1, 0, x, row, 4);
+    QCOMPARE(Points(curves->curve(0, 0)), Points(curves->curve(1, 0)));
+    // Outside a fixed scale the point is clipped, not a reason to replot.
+    replots = plot.replots;
+    curves->growRow(0, 0, x + QVector<double>{500.0}, row + QVector<double>{-90.0}, 5);
+    QCOMPARE(plot.replots, replots);
+    // A new pass over the same curve starts again at its first point; a row
+    // shorter than asked for is read only as far as it goes.
+    curves->growRow(0, 0, x, {-30.0}, 1);
+    QCOMPARE(Points(curves->curve(0, 0)), QVector<QPointF>({QPointF(100.0, -30.0)}));
+    curves->setRow(0, 0, x, {-1.0, -2.0}, 4);
+    QCOMPARE(int(curves->curve(0, 0)->dataSize()), 2);
+    QVERIFY(!curves->showCurve(kMaxTraces, 0, 0));  // beyond the table
+    // An autoscaled axis grows by one replot.
+    plot.setAxisAutoScale(QwtPlot::yLeft, true);
+    curves->growRow(0, 0, x, {-20.0}, 1);
+    plot.replot();
+    const double upper = plot.axisScaleDiv(QwtPlot::yLeft).upperBound();
+    replots = plot.replots;
+    curves->growRow(0, 0, x, {-20.0, upper + 50.0}, 2);
+    QCOMPARE(plot.replots, replots + 1);
+    QVERIFY(plot.axisScaleDiv(QwtPlot::yLeft).upperBound() >= upper + 50.0);
+  }
+
+  void loadedTracesAreASeries()
+  {
+    load(EightTraces());
+    QCOMPARE(asked, (QStringList{"Open File", "Solvane Files (*.dat);;All Files (*.*)"}));
+    QVERIFY(prompts->messages.isEmpty());
+    QList<QColor> colours;
+    for (QwtPlotCurve *curve : traceCurves())
+      colours << curve->symbol()->brush().color();
+    QCOMPARE(colours, (QList<QColor>{Qt::black, Qt::red, Qt::blue, Qt::green, Qt::yellow, Qt::cyan, Qt::black, Qt::red}));
+    QCOMPARE(traceCurves()[7]->sample(1), QPointF(200.0, -17.5));
+    QCOMPARE(buttons(), QStringLiteral("Start Normalize Del NIdx AbsRel"));
+
+    // Delete Last Trace removes the newest loaded trace; Abs/Rel redraws the rest.
+    click("Del");
+    QCOMPARE(traceCurves().size(), 7);
+    widget<QSlider>("AbsRel")->setValue(1);
+    QCOMPARE(traceCurves()[6]->sample(1).y(), -16.5 + 10.0);  // default start level -10 dBm
+  }
+
+  void refusedLoadAndSaves()
+  {
+    UserPrompt::setSaveFileHandler(answer(dir.filePath("none.dat")));
+    trigger("actionSave_Data");
+    QCOMPARE(shown(), QStringList{"Fehler: SaveDatFile -1\n\nNo trace has been measured or loaded yet."});
+    QVERIFY(!QFile::exists(dir.filePath("none.dat")));
+
+    load(EightTraces());
+    prompts->messages.clear();
+    load("Repetition  Count: 1\nLevel Sweep Count: 1\nMeasurement Count: 5\n1 2\n");
+    QCOMPARE(prompts->messages.size(), 1);
+    QCOMPARE(prompts->messages[0].kind, UserPrompt::Kind::Critical);
+    QVERIFY(shown()[0].startsWith("Fehler: LoadDatFile -1\n\n"));
+    QCOMPARE(traceCurves().size(), 8);
+
+    UserPrompt::setSaveFileHandler(answer(dir.filePath("back.dat")));
+    trigger("actionSave_Data");
+    QCOMPARE(asked, (QStringList{"Save File", "Solvane Files (*.dat);;Kestrova Data (*.fda);;All Files (*.*)"}));
+    QCOMPARE(ReadAll(dir.filePath("back.dat")), EightTraces());
+    UserPrompt::setSaveFileHandler(answer(dir.filePath("norm.txt")));
+    trigger("actionSave_Normalization");
+    QCOMPARE(asked, (QStringList{"Save File", "Files (*.*)"}));
+    QVERIFY(ReadAll(dir.filePath("norm.txt")).startsWith("100.000000 -0.500 "));
+    QCOMPARE(prompts->messages.size(), 1);
+  }
+
+  void pictureManualAndAbout()
+  {
+    bool chooserAsked = false;
+    PrintSeam::setPrinterChooser([&chooserAsked](QPrinter &, QWidget *) { return !(chooserAsked = true); });
+    trigger("actionPrint_Graph");
+    QVERIFY(chooserAsked);
+    trigger("actionGraph_to_Clipboard");
+    QCOMPARE(QApplication::clipboard()->pixmap().size(), window->size());
+
+    const QString manual = QCoreApplication::applicationDirPath() + "/Solvane.pdf";
+    QVERIFY2(ReadAll(manual).startsWith("%PDF-"), "the build renders docs/Manual.md to Solvane.pdf");
+    QDesktopServices::setUrlHandler("file", this, "opened");
+    trigger("actionContents");
+    QDesktopServices::unsetUrlHandler("file");
+    QCOMPARE(openedUrls, QList<QUrl>{QUrl::fromLocalFile(manual)});
+
+    QString title;
+    QTimer::singleShot(0, [&title] {
+      if (QWidget *about = QApplication::activeModalWidget()) {
+        title = about->windowTitle();
+        about->close();
+      }
+    });
+    trigger("actionAbout");
+    QCOMPARE(title, QString("Information about Solvane64"));
+  }
 private:
   template <class T>
   T *widget(const char *name)
@@ -306,467 +746,6 @@ private:
   QList<QUrl> openedUrls;
 };
 
-void TestRunWindow::init()
-{
-  QFile::remove(DefaultCfgPath());
-  FakeVisa::reset();
-  prompts.reset(new PromptRecorder);
-  window.reset(new MainWindow);
-  probe.reset(new MainWindowProbe(*window));
-  window->show();
-  QVERIFY(prompts->messages.isEmpty());  // the fake is a complete VISA library
-}
-
-void TestRunWindow::cleanup()
-{
-  probe.reset();
-  window.reset();
-  prompts.reset();
-  UserPrompt::setOpenFileHandler(nullptr);
-  UserPrompt::setSaveFileHandler(nullptr);
-  PrintSeam::setPrinterChooser(nullptr);
-}
-
-void TestRunWindow::startThenRepeats()
-{
-  CfgStr &cfg = probe->cfg();
-  QCOMPARE(cfg.PointCount, 91);  // the default settings
-  QString during, status;
-  bool lockedDuring = false;
-  const auto look = DuringRun([&] {
-    during = buttons();
-    lockedDuring = !widget<QAction>("actionOpen")->isEnabled() && !widget<QAction>("actionLoad_Data")->isEnabled() &&
-                   !widget<QPushButton>("Devices")->isEnabled() && !widget<QPushButton>("Sweep")->isEnabled();
-    status = window->statusBar()->currentMessage();
-    return true;
-  });
-  script(-16.0);
-  click("Start");
-  QCOMPARE(during, QStringLiteral("Stop"));
-  QVERIFY(lockedDuring);
-  QVERIFY2(QRegularExpression(QStringLiteral("^Level step 1 of 1, point 1 of 91, \\d+:\\d\\d left$")).match(status).hasMatch(),
-           qPrintable(status));
-  QVERIFY(widget<QAction>("actionOpen")->isEnabled() && widget<QPushButton>("Devices")->isEnabled());
-  QVERIFY(window->statusBar()->currentMessage().isEmpty());
-  QCOMPARE(buttons(), QStringLiteral("Start Repeat Normalize NIdx AbsRel"));
-  QCOMPARE(cfg.TraceCount, 1);
-  QCOMPARE(Measured(cfg.Traces[0][0]), 91);
-  QCOMPARE(probe->traceIdx(), 0);
-  QwtPlotCurve *curve = probe->curves().curve(0, 0);
-  QCOMPARE(int(curve->dataSize()), 91);
-  QCOMPARE(curve->sample(90), QPointF(1000.0, -16.0));
-  QCOMPARE(curve->symbol()->brush().color(), QColor(Qt::black));
-
-  QList<QColor> colours;
-  for (int i = 0; i < 7; ++i) {
-    repeat(-17.0 - i);
-    QCOMPARE(buttons(), QStringLiteral("Start Repeat Del NIdx AbsRel"));
-    colours << probe->curves().curve(probe->traceIdx(), 0)->symbol()->brush().color();
-  }
-  QCOMPARE(colours, QList<QColor>({Qt::red, Qt::blue, Qt::green, Qt::yellow, Qt::cyan, Qt::black, Qt::red}));
-  QCOMPARE(cfg.TraceCount, 8);
-  QCOMPARE(cfg.Traces[7][0][90], -23.0);
-  QCOMPARE(curveY(3, 0), QVector<double>(91, -19.0));
-  QVERIFY(prompts->messages.isEmpty());
-}
-
-void TestRunWindow::stopTakesEffectAtNextPoint()
-{
-  QString afterStop;
-  const auto stopAtFive = DuringRun([&] {
-    if (Measured(probe->cfg().Traces[0][0]) < 5)
-      return false;
-    click("Stop");
-    afterStop = buttons();
-    // Enabled again by Stop, but the run is still finishing: ignored.
-    click("Start");
-    click("Normalize");
-    click("Repeat");
-    return true;
-  });
-  start(91, -16.0);
-  QCOMPARE(afterStop, QStringLiteral("Start Repeat Normalize NIdx"));
-  QCOMPARE(Measured(probe->cfg().Traces[0][0]), 5);
-  QCOMPARE(probe->cfg().TraceCount, 1);
-  QVERIFY(!probe->normActive());
-  QCOMPARE(FakeVisa::writes().filter(QStringLiteral("SWE:TIME?")).size(), 1);
-  QCOMPARE(int(probe->curves().curve(0, 0)->dataSize()), 5);
-  QCOMPARE(RunWrites().filter(QStringLiteral("CALC:MARK1:Y?")).size(), 5);
-  QCOMPARE(RunWrites().mid(RunWrites().size() - 3), kEndOfRun);
-  QCOMPARE(buttons(), QStringLiteral("Start Repeat Normalize NIdx AbsRel"));
-  QVERIFY(prompts->messages.isEmpty());
-}
-
-void TestRunWindow::continuousPassesReuseRecord()
-{
-  start(3, -16.0);
-  widget<QCheckBox>("RunCont")->setChecked(true);
-  ScriptPrep(probe->cfg());
-  for (double dbm : {-16.0, -17.0, -18.0})
-    ScriptReadings(dbm, 3);
-  int passes = 0;
-  const auto stopAfterThree = DuringRun([&] {
-    if (++passes < 3)
-      return false;
-    click("Stop");
-    return true;
-  });
-  auto *swpTime = widget<QDoubleSpinBox>("SwpTime");
-  swpTime->setValue(50.0);
-  click("Repeat");
-  QCOMPARE(passes, 3);
-  QCOMPARE(probe->cfg().TraceCount, 2);
-  QCOMPARE(probe->cfg().Traces[1][0], QVector<double>({-18.0, -18.0, -18.0}));
-  QVERIFY(swpTime->value() < 50.0);
-  QVERIFY(!probe->curves().curve(0, 0)->isVisible());
-  QCOMPARE(curveY(1, 0), QVector<double>({-18.0, -18.0, -18.0}));
-  QCOMPARE(RunWrites().filter(QStringLiteral("CALC:MARK1:Y?")).size(), 9);
-}
-
-void TestRunWindow::closingStopsRun()
-{
-  widget<QCheckBox>("RunCont")->setChecked(true);
-  const auto closeSoon = DuringRun([&] { return window->close(); });
-  start(3, -16.0);
-  QCOMPARE(RunWrites().filter(QStringLiteral("CALC:MARK1:Y?")).size(), 3);
-  QCOMPARE(RunWrites().last(), QStringLiteral("INIT:CONT ON\n"));
-}
-
-void TestRunWindow::errorsShownWithTitles()
-{
-  FakeVisa::failOpen(kAnaRsrc);
-  start(3, -16.0);
-  QCOMPARE(shown(), QStringList{"Analyzer   (IF): Initialization Error."});
-  QCOMPARE(prompts->messages[0].kind, UserPrompt::Kind::Warning);
-  QCOMPARE(Measured(probe->cfg().Traces[0][0]), 0);
-  QCOMPARE(buttons(), QStringLiteral("Start Repeat Normalize NIdx"));
-
-  FakeVisa::reset();
-  prompts->messages.clear();
-  auto *swpTime = widget<QDoubleSpinBox>("SwpTime");
-  swpTime->setValue(50.0);
-  Settings(probe->cfg(), 10);
-  ScriptPrep(probe->cfg());
-  ScriptReadings(-16.0, 4);
-  click("Start");
-  QCOMPARE(shown(), QStringList{"Analyzer (IF): Power Measurement Error."});
-  QCOMPARE(Measured(probe->cfg().Traces[0][0]), 4);
-  QCOMPARE(int(probe->curves().curve(0, 0)->dataSize()), 4);
-  QCOMPARE(swpTime->value(), 50.0);
-  QVERIFY(!RunWrites().contains(QStringLiteral(":OUTP OFF\n")));
-  QVERIFY(!widget<QSlider>("AbsRel")->isEnabled());
-}
-
-void TestRunWindow::normalizationBothModes()
-{
-  start(3, -16.0);
-  click("Normalize");
-  CfgStr &cfg = probe->cfg();
-  QVERIFY(probe->normActive());
-  QCOMPARE(cfg.NormData, QVector<double>({-6.0, -6.0, -6.0}));
-  QCOMPARE(cfg.TraceCount, 1);
-  QCOMPARE(probe->traceIdx(), -1);
-  QCOMPARE(buttons(), QStringLiteral("Start Repeat"));
-  QCOMPARE(widget<QLabel>("TMsg")->text(), QStringLiteral("Normalized"));
-  QVERIFY(widget<QLabel>("TMsg")->isVisibleTo(window.get()));
-  QCOMPARE(CurveY(probe->normCurve()), QVector<double>({-10.0, -10.0, -10.0}));
-  QVERIFY(widget<QwtPlot>("plt")->axisEnabled(QwtPlot::yRight));
-  QVERIFY(!probe->curves().curve(0, 0)->isVisible());
-
-  repeat(-16.0);  // receiver side: the unchanged device now reads the start level
-  QCOMPARE(cfg.TraceCount, 2);
-  QCOMPARE(cfg.Traces[1][0], QVector<double>({-10.0, -10.0, -10.0}));
-  QCOMPARE(probe->traceIdx(), 0);
-  QCOMPARE(curveY(0, 0), QVector<double>({-10.0, -10.0, -10.0}));
-  QCOMPARE(RunWrites().filter(QStringLiteral("POW ")).size(), 1);
-
-  widget<QComboBox>("NrmGen")->setCurrentIndex(1);
-  repeat(-10.0);  // generator side: the source is raised by the loss
-  QCOMPARE(RunWrites().filter(QStringLiteral("POW -4;*OPC?")).size(), 3);
-  QCOMPARE(cfg.Traces[2][0], QVector<double>({-10.0, -10.0, -10.0}));
-}
-
-void TestRunWindow::relativeDisplay()
-{
-  CfgStr &cfg = probe->cfg();
-  Settings(cfg, 3);
-  cfg.LevelSweep = true;
-  cfg.Gen1.StopLevel = 0.0;
-  QVERIFY(CalcSwpLst(cfg));
-  ScriptPrep(cfg);
-  ScriptReadings(-16.0, 3);
-  ScriptReadings(-6.0, 3);  // the 0 dBm step
-  click("Start");
-  repeat(-17.0);
-  repeat(-18.0);
-  auto *absRel = widget<QSlider>("AbsRel");
-  absRel->setValue(1);
-  QCOMPARE(probe->relDisplay(), 1);
-  QCOMPARE(curveY(0, 0), QVector<double>(3, -6.0));
-  QCOMPARE(curveY(0, 1), QVector<double>(3, 4.0));
-  QCOMPARE(curveY(2, 1), QVector<double>(3, -8.0));
-  QCOMPARE(widget<QLabel>("TMsg")->text(), QStringLiteral("Conversion Loss (Ref.Level -10.00 dBm)"));
-  QCOMPARE(widget<QwtPlot>("plt")->axisTitle(QwtPlot::yLeft).text(), QStringLiteral("Rel. Level / dB"));
-  QCOMPARE(buttons(), QStringLiteral("Start AbsRel"));
-  QCOMPARE(cfg.Traces[0][1], QVector<double>(3, -6.0));
-
-  absRel->setValue(0);
-  QCOMPARE(curveY(2, 0), QVector<double>(3, -18.0));
-  QCOMPARE(buttons(), QStringLiteral("Start Repeat Normalize AbsRel"));
-  QCOMPARE(widget<QLabel>("TMsg")->text(), QString());
-
-  // A run returns the switch to absolute levels before it measures.
-  absRel->setValue(1);
-  script(-16.0);
-  click("Start");
-  QCOMPARE(absRel->value(), 0);
-  QCOMPARE(curveY(0, 0), QVector<double>(3, -16.0));
-}
-
-void TestRunWindow::deleteLastTrace()
-{
-  start(3, -16.0);
-  repeat(-17.0);
-  click("Del");
-  QVERIFY(!probe->curves().curve(1, 0)->isVisible());
-  QVERIFY(probe->curves().curve(0, 0)->isVisible());
-  QCOMPARE(probe->cfg().Traces.size(), 1);
-  QCOMPARE(probe->traceIdx(), 0);
-  QVERIFY(!widget<QPushButton>("Del")->isEnabled());
-  repeat(-19.0);  // slot 1 again, in the second colour
-  QCOMPARE(probe->curves().curve(1, 0)->symbol()->brush().color(), QColor(Qt::red));
-  QCOMPARE(curveY(1, 0), QVector<double>(3, -19.0));
-}
-
-void TestRunWindow::swapWarnings()
-{
-  widget<QCheckBox>("SwpFrq")->click();  // off: the fields give the range
-  prompts->messages.clear();
-  auto *fmin = widget<QDoubleSpinBox>("FMin");
-  widget<QDoubleSpinBox>("FMax")->setValue(100.0);
-  fmin->setValue(500.0);
-  emit fmin->editingFinished();
-  auto *lmin = widget<QDoubleSpinBox>("LMin");
-  auto *lmax = widget<QDoubleSpinBox>("LMax");
-  lmax->setValue(10.0);
-  emit lmax->editingFinished();
-  lmin->setValue(20.0);
-  emit lmin->editingFinished();
-  widget<QCheckBox>("SwpFrq")->click();  // on again: the range of the trace frequencies
-  QCOMPARE(shown(), (QStringList{"fmin=500 > fmax=100: Swapping fmin with fmax.",
-                                 "olmin=20 > olmax=10: Swapping olmin with olmax."}));
-  QCOMPARE(lmin->value(), 10.0);
-  QCOMPARE(lmax->value(), 20.0);
-  QCOMPARE(probe->cfg().DispStartFreq, 100.0);
-  QCOMPARE(probe->cfg().DispStopFreq, 1000.0);
-}
-
-void TestRunWindow::limitsRefusedBeforeRun()
-{
-  start(3, -16.0);
-  for (int i = 1; i < kMaxTraces; ++i)
-    repeat(-16.0);
-  click("Repeat");
-  QCOMPARE(prompts->messages.size(), 1);
-  QCOMPARE(prompts->messages[0].title, QStringLiteral("Repeat"));
-  QVERIFY(prompts->messages[0].text.startsWith(QStringLiteral("All 20 trace slots are in use.")));
-  QCOMPARE(probe->cfg().TraceCount, kMaxTraces);
-
-  // The sweep dialog changed the plan: the series cannot grow.
-  CfgStr &cfg = probe->cfg();
-  script(-16.0);
-  click("Start");
-  cfg.StepFreq = 5.0;
-  QVERIFY(CalcSwpLst(cfg));
-  click("Repeat");
-  QCOMPARE(prompts->messages.size(), 2);
-  QVERIFY(prompts->messages[1].text.startsWith(QStringLiteral("The sweep settings have changed")));
-  QCOMPARE(cfg.TraceCount, 1);
-
-  // More level steps than the curve table holds: nothing runs.
-  const int runs = FakeVisa::writes().filter(QStringLiteral("SWE:TIME?")).size();
-  cfg.LevelSweep = true;
-  cfg.Gen1.StopLevel = 20.0;
-  cfg.Gen1.StepLevel = 1.0;
-  click("Start");
-  QCOMPARE(prompts->messages.size(), 3);
-  QCOMPARE(prompts->messages[2].title, QStringLiteral("Sweep"));
-  QCOMPARE(FakeVisa::writes().filter(QStringLiteral("SWE:TIME?")).size(), runs);
-  QCOMPARE(cfg.Traces[0][0].size(), 3);
-}
-
-void TestRunWindow::deviceLabels()
-{
-  CfgStr &cfg = probe->cfg();
-  WithLo(cfg, true);
-  script(-16.0);
-  click("Start");
-  QCOMPARE(widget<QLabel>("Gen2Lbl")->text(), QStringLiteral("Generator2 (LO)"));
-  QCOMPARE(widget<QLineEdit>("Ana")->text(), QString::fromLatin1(DevTypeTable[kAnaType]));
-
-  cfg.Gen2.Type = 0;
-  cfg.Ana.TrackingGenerator = true;
-  QVERIFY(CalcSwpLst(cfg));
-  script(-16.0);
-  click("Start");
-  QCOMPARE(widget<QLabel>("Gen1Lbl")->text(), QStringLiteral("Generator1"));
-  QCOMPARE(widget<QLineEdit>("Gen1")->text(), QString::fromLatin1(DevTypeTable[kAnaType]));
-}
-
-void TestRunWindow::closesInstrumentsThenWritesConfiguration()
-{
-  CfgStr &cfg = probe->cfg();
-  cfg.Gen2.Type = cfg.Gen1.Type;
-  DevStr *devices[] = {&cfg.Gen1, &cfg.Gen2, &cfg.Ana};
-  for (int i = 0; i < 3; ++i) {
-    ViSession rm = VI_NULL;
-    visa::openDefaultRM(rm);
-    visa::open(rm, QStringLiteral("GPIB0::%1::INSTR").arg(28 - i), 0, devices[i]->Session);
-  }
-  const int before = FakeVisa::transcript().size();
-  probe.reset();
-  window.reset();
-  QCOMPARE(FakeVisa::transcript().mid(before).filter(QRegularExpression(QStringLiteral("^viClose "))),
-           (QStringList{"viClose 1", "viClose 1000", "viClose 2", "viClose 1001", "viClose 3", "viClose 1002"}));
-  QCOMPARE(QSettings(DefaultCfgPath(), QSettings::IniFormat).allKeys().size(), 115);
-}
-
-void TestRunWindow::seriesBoundsAndGaps()
-{
-  const QVector<double> x{100.0, 110.0, 120.0, 130.0};
-  LiveSeries series;
-  QVERIFY(series.boundingRect().width() < 0.0);  // empty: nothing for the autoscaler
-  series.setRow(x, {-10.0, kUnmeasured, -12.0, kUnmeasured}, 4, 0.0);
-  QCOMPARE(int(series.size()), 2);
-  QCOMPARE(series.sample(1), QPointF(120.0, -12.0));
-  QCOMPARE(series.boundingRect(), QRectF(QPointF(100.0, -12.0), QPointF(120.0, -10.0)));
-  series.append(140.0, -30.0);
-  QCOMPARE(series.boundingRect(), QRectF(QPointF(100.0, -30.0), QPointF(140.0, -10.0)));
-  // A row is taken with the display offset subtracted.
-  series.setRow(x, {-16.0, -16.0}, 2, -10.0);
-  QCOMPARE(series.sample(0), QPointF(100.0, -6.0));
-  QVERIFY(series.holdsPrefix(x, {-16.0, -16.0, -1.0}, 2, -10.0));
-  QVERIFY(!series.holdsPrefix(x, {-16.0, -17.0, -1.0}, 2, -10.0));
-}
-
-void TestRunWindow::growingCurvePaintsOnlyTheNewSegment()
-{
-  CountingPlot plot;
-  plot.setAutoReplot(true);
-  plot.setAxisScale(QwtPlot::xBottom, 100.0, 130.0);
-  plot.setAxisScale(QwtPlot::yLeft, -50.0, 0.0);
-  plot.resize(400, 300);
-  plot.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&plot));
-  plot.canvas()->repaint();
-  auto *curves = new TraceCurveTable(&plot);
-  const QVector<double> x{100.0, 110.0, 120.0, 130.0}, row{-10.0, -30.0, -12.0, -40.0};
-  curves->showCurve(0, 0, 0);
-  curves->showCurve(1, 0, 1);
-  QCoreApplication::processEvents();  // the canvas repaints its backing store
-  const auto canvasImage = [&] { return qobject_cast<QwtPlotCanvas *>(plot.canvas())->backingStore()->toImage(); };
-  const QImage before = canvasImage();
-  int replots = plot.replots;
-  for (int count = 1; count <= 4; ++count)
-    curves->growRow(0, 0, x, row, count);
-  QCOMPARE(plot.replots, replots);
-  QVERIFY(canvasImage() != before);
-  curves->setRow(1, 0, x, row, 4);
-  QCOMPARE(Points(curves->curve(0, 0)), Points(curves->curve(1, 0)));
-  // Outside a fixed scale the point is clipped, not a reason to replot.
-  replots = plot.replots;
-  curves->growRow(0, 0, x + QVector<double>{500.0}, row + QVector<double>{-90.0}, 5);
-  QCOMPARE(plot.replots, replots);
-  // A new pass over the same curve starts again at its first point; a row
-  // shorter than asked for is read only as far as it goes.
-  curves->growRow(0, 0, x, {-30.0}, 1);
-  QCOMPARE(Points(curves->curve(0, 0)), QVector<QPointF>({QPointF(100.0, -30.0)}));
-  curves->setRow(0, 0, x, {-1.0, -2.0}, 4);
-  QCOMPARE(int(curves->curve(0, 0)->dataSize()), 2);
-  QVERIFY(!curves->showCurve(kMaxTraces, 0, 0));  // beyond the table
-  // An autoscaled axis grows by one replot.
-  plot.setAxisAutoScale(QwtPlot::yLeft, true);
-  curves->growRow(0, 0, x, {-20.0}, 1);
-  plot.replot();
-  const double upper = plot.axisScaleDiv(QwtPlot::yLeft).upperBound();
-  replots = plot.replots;
-  curves->growRow(0, 0, x, {-20.0, upper + 50.0}, 2);
-  QCOMPARE(plot.replots, replots + 1);
-  QVERIFY(plot.axisScaleDiv(QwtPlot::yLeft).upperBound() >= upper + 50.0);
-}
-
-void TestRunWindow::loadedTracesAreASeries()
-{
-  load(EightTraces());
-  QCOMPARE(asked, (QStringList{"Open File", "Solvane Files (*.dat);;All Files (*.*)"}));
-  QVERIFY(prompts->messages.isEmpty());
-  QList<QColor> colours;
-  for (QwtPlotCurve *curve : traceCurves())
-    colours << curve->symbol()->brush().color();
-  QCOMPARE(colours, (QList<QColor>{Qt::black, Qt::red, Qt::blue, Qt::green, Qt::yellow, Qt::cyan, Qt::black, Qt::red}));
-  QCOMPARE(traceCurves()[7]->sample(1), QPointF(200.0, -17.5));
-  QCOMPARE(buttons(), QStringLiteral("Start Normalize Del NIdx AbsRel"));
-
-  // Delete Last Trace removes the newest loaded trace; Abs/Rel redraws the rest.
-  click("Del");
-  QCOMPARE(traceCurves().size(), 7);
-  widget<QSlider>("AbsRel")->setValue(1);
-  QCOMPARE(traceCurves()[6]->sample(1).y(), -16.5 + 10.0);  // default start level -10 dBm
-}
-
-void TestRunWindow::refusedLoadAndSaves()
-{
-  UserPrompt::setSaveFileHandler(answer(dir.filePath("none.dat")));
-  trigger("actionSave_Data");
-  QCOMPARE(shown(), QStringList{"Fehler: SaveDatFile -1\n\nNo trace has been measured or loaded yet."});
-  QVERIFY(!QFile::exists(dir.filePath("none.dat")));
-
-  load(EightTraces());
-  prompts->messages.clear();
-  load("Repetition  Count: 1\nLevel Sweep Count: 1\nMeasurement Count: 5\n1 2\n");
-  QCOMPARE(prompts->messages.size(), 1);
-  QCOMPARE(prompts->messages[0].kind, UserPrompt::Kind::Critical);
-  QVERIFY(shown()[0].startsWith("Fehler: LoadDatFile -1\n\n"));
-  QCOMPARE(traceCurves().size(), 8);
-
-  UserPrompt::setSaveFileHandler(answer(dir.filePath("back.dat")));
-  trigger("actionSave_Data");
-  QCOMPARE(asked, (QStringList{"Save File", "Solvane Files (*.dat);;Kestrova Data (*.fda);;All Files (*.*)"}));
-  QCOMPARE(ReadAll(dir.filePath("back.dat")), EightTraces());
-  UserPrompt::setSaveFileHandler(answer(dir.filePath("norm.txt")));
-  trigger("actionSave_Normalization");
-  QCOMPARE(asked, (QStringList{"Save File", "Files (*.*)"}));
-  QVERIFY(ReadAll(dir.filePath("norm.txt")).startsWith("100.000000 -0.500 "));
-  QCOMPARE(prompts->messages.size(), 1);
-}
-
-void TestRunWindow::pictureManualAndAbout()
-{
-  bool chooserAsked = false;
-  PrintSeam::setPrinterChooser([&chooserAsked](QPrinter &, QWidget *) { return !(chooserAsked = true); });
-  trigger("actionPrint_Graph");
-  QVERIFY(chooserAsked);
-  trigger("actionGraph_to_Clipboard");
-  QCOMPARE(QApplication::clipboard()->pixmap().size(), window->size());
-
-  const QString manual = QCoreApplication::applicationDirPath() + "/Solvane.pdf";
-  QVERIFY2(ReadAll(manual).startsWith("%PDF-"), "the build renders docs/Manual.md to Solvane.pdf");
-  QDesktopServices::setUrlHandler("file", this, "opened");
-  trigger("actionContents");
-  QDesktopServices::unsetUrlHandler("file");
-  QCOMPARE(openedUrls, QList<QUrl>{QUrl::fromLocalFile(manual)});
-
-  QString title;
-  QTimer::singleShot(0, [&title] {
-    if (QWidget *about = QApplication::activeModalWidget()) {
-      title = about->windowTitle();
-      about->close();
-    }
-  });
-  trigger("actionAbout");
-  QCOMPARE(title, QString("Information about Solvane64"));
-}
-
 // The sweep engine on its own, with an observer that records what it is told.
 namespace {
 
@@ -801,11 +780,106 @@ class TestSweepEngine : public QObject {
 
 private slots:
   void init() { fresh(3); }
-  void commandsOfARun();
-  void loGeneratorModes();
-  void trackingGeneratorAsSource();
-  void refusalsAndCorrections();
+  void commandsOfARun()
+  {
+    ScriptPrep(cfg, 0.25);
+    ScriptReadings(-16.5, 3);
+    QCOMPARE(int(run().outcome), int(SwpOutcome::Completed));
+    QStringList expected{"POW -10;*OPC?\n"};
+    for (const char *hz : {"100000000.0", "110000000.0", "120000000.0"})
+      expected << QStringLiteral("FREQ %1;*OPC?\n").arg(QLatin1String(hz)) << MeasureCommands(hz, "0.2500");
+    QCOMPARE(RunWrites(), expected + kEndOfRun);
+    QCOMPARE(cfg.Traces[0][0], QVector<double>({-16.5, -16.5, -16.5}));
+    QCOMPARE(rec.events, QStringList({"pass 0", "level 0", "point 0 0", "point 0 1", "point 0 2", "passDone"}));
 
+    // Without a sweep time the marker sits at the start of the trace.
+    fresh(3);
+    for (const char *reply : {"-10\n", "120000000.0\n", "100000000.0\n"})
+      FakeVisa::replyFor(kGen1Rsrc, QString::fromLatin1(reply));
+    FakeVisa::timeoutFor(kAnaRsrc);
+    ScriptReadings(-16.0, 3);
+    QCOMPARE(int(run().outcome), int(SwpOutcome::Completed));
+    QCOMPARE(RunWrites().mid(2, 4), MeasureCommands("100000000.0", "0.0000"));
+  }
+
+  void loGeneratorModes()
+  {
+    // Fixed LO with two level steps: one LO command per level step.
+    WithLo(cfg, true);
+    cfg.LevelSweep = true;
+    cfg.Gen1.StopLevel = 0.0;
+    QVERIFY(CalcSwpLst(cfg));
+    AllocTrc(cfg);
+    ScriptPrep(cfg);
+    ScriptReadings(-16.0, 6);
+    QCOMPARE(int(run().outcome), int(SwpOutcome::Completed));
+    // Sessions are numbered in the order opened: generator 1, generator 2, analyzer.
+    const QStringList lo = WritesTo(2);
+    QCOMPARE(lo.mid(lo.indexOf("\"ROSC:SOUR INT\\n\"") + 1),
+             QStringList({"\"FREQ 1000000000.0;*OPC?\\n\"", "\"FREQ 1000000000.0;*OPC?\\n\""}));
+    QCOMPARE(WritesTo(1).filter("POW 0;").size(), 2);  // proven, then level step 1
+    QCOMPARE(cfg.Traces[0][1], QVector<double>({-16.0, -16.0, -16.0}));
+
+    // LO stepping with the RF: one LO command per point, the IF is RF + LO.
+    fresh(3);
+    WithLo(cfg, false);
+    ScriptPrep(cfg);
+    ScriptReadings(-16.0, 3);
+    run();
+    QCOMPARE(WritesTo(2).mid(WritesTo(2).size() - 3),
+             QStringList({"\"FREQ 1000000000.0;*OPC?\\n\"", "\"FREQ 1010000000.0;*OPC?\\n\"",
+                          "\"FREQ 1020000000.0;*OPC?\\n\""}));
+    QVERIFY(WritesTo(3).contains("\"FREQ:CENT 1120000000.0;*OPC?\\n\""));
+  }
+
+  void trackingGeneratorAsSource()
+  {
+    cfg.Ana.TrackingGenerator = true;
+    ScriptPrep(cfg);
+    ScriptReadings(-16.0, 3);
+    QCOMPARE(int(run().outcome), int(SwpOutcome::Completed));
+    QVERIFY(FakeVisa::transcript().filter(kGen1Rsrc).isEmpty());
+    QCOMPARE(RunWrites().first(), QStringLiteral("SOUR:POW -10dBm;*OPC?\n"));
+    QCOMPARE(RunWrites().size(), 1 + 3 * 4 + 2);  // no frequency to a generator, no RF switched
+    QCOMPARE(cfg.Traces[0][0], QVector<double>({-16.0, -16.0, -16.0}));
+  }
+
+  void refusalsAndCorrections()
+  {
+    // A record or reference of another shape than the plan is never written;
+    // the prepared instruments are put back.
+    cfg.Traces[0][0].resize(2);
+    ScriptPrep(cfg);
+    QCOMPARE(int(run().outcome), int(SwpOutcome::StoreMismatch));
+    QVERIFY(FakeVisa::writes().filter("FREQ:CENT").isEmpty());
+    QCOMPARE(FakeVisa::writes().mid(FakeVisa::writes().size() - 3), kEndOfRun);
+    fresh(3);
+    cfg.NormData.clear();
+    ScriptPrep(cfg);
+    QCOMPARE(int(run(true).outcome), int(SwpOutcome::StoreMismatch));
+
+    fresh(3);
+    cfg.ExternalAttenuation = 10.0;
+    ScriptPrep(cfg);
+    ScriptReadings(-16.0, 3);
+    run();
+    QCOMPARE(cfg.Traces[0][0], QVector<double>({-6.0, -6.0, -6.0}));
+
+    // Switching the RF off fails: the other instruments still go to local.
+    fresh(3);
+    ScriptPrep(cfg);
+    ScriptReadings(-16.0, 3);
+    rec.atPassEnd = [] { FakeVisa::failNext(QStringLiteral("viWrite"), VI_ERROR_TMO); };
+    const SwpResult ended = run();
+    QCOMPARE(int(ended.outcome), int(SwpOutcome::EndFailed));
+    QCOMPARE(int(ended.endDevice), int(SwpDevice::Gen1));
+    QCOMPARE(RunWrites().mid(RunWrites().size() - 2), kEndOfRun.mid(1));
+
+    // Stages without a text of their own.
+    for (int code : {-7, -14, -18, -20, 3})
+      QCOMPARE(QString::fromLatin1(InitErrFor(code).title) + InitErrFor(code).text, QStringLiteral("UnknownUnknown Error."));
+    QCOMPARE(QString::fromLatin1(InitErrFor(-13).title) + InitErrFor(-13).text, QStringLiteral("Generator2 (LO)RF ON Error."));
+  }
 private:
   SwpResult run(bool normActive = false) { return SweepEngine(cfg, rec).run(normActive); }
   void fresh(int points)
@@ -819,107 +893,6 @@ private:
   CfgStr cfg;
   Recorder rec;
 };
-
-void TestSweepEngine::commandsOfARun()
-{
-  ScriptPrep(cfg, 0.25);
-  ScriptReadings(-16.5, 3);
-  QCOMPARE(int(run().outcome), int(SwpOutcome::Completed));
-  QStringList expected{"POW -10;*OPC?\n"};
-  for (const char *hz : {"100000000.0", "110000000.0", "120000000.0"})
-    expected << QStringLiteral("FREQ %1;*OPC?\n").arg(QLatin1String(hz)) << MeasureCommands(hz, "0.2500");
-  QCOMPARE(RunWrites(), expected + kEndOfRun);
-  QCOMPARE(cfg.Traces[0][0], QVector<double>({-16.5, -16.5, -16.5}));
-  QCOMPARE(rec.events, QStringList({"pass 0", "level 0", "point 0 0", "point 0 1", "point 0 2", "passDone"}));
-
-  // Without a sweep time the marker sits at the start of the trace.
-  fresh(3);
-  for (const char *reply : {"-10\n", "120000000.0\n", "100000000.0\n"})
-    FakeVisa::replyFor(kGen1Rsrc, QString::fromLatin1(reply));
-  FakeVisa::timeoutFor(kAnaRsrc);
-  ScriptReadings(-16.0, 3);
-  QCOMPARE(int(run().outcome), int(SwpOutcome::Completed));
-  QCOMPARE(RunWrites().mid(2, 4), MeasureCommands("100000000.0", "0.0000"));
-}
-
-void TestSweepEngine::loGeneratorModes()
-{
-  // Fixed LO with two level steps: one LO command per level step.
-  WithLo(cfg, true);
-  cfg.LevelSweep = true;
-  cfg.Gen1.StopLevel = 0.0;
-  QVERIFY(CalcSwpLst(cfg));
-  AllocTrc(cfg);
-  ScriptPrep(cfg);
-  ScriptReadings(-16.0, 6);
-  QCOMPARE(int(run().outcome), int(SwpOutcome::Completed));
-  // Sessions are numbered in the order opened: generator 1, generator 2, analyzer.
-  const QStringList lo = WritesTo(2);
-  QCOMPARE(lo.mid(lo.indexOf("\"ROSC:SOUR INT\\n\"") + 1),
-           QStringList({"\"FREQ 1000000000.0;*OPC?\\n\"", "\"FREQ 1000000000.0;*OPC?\\n\""}));
-  QCOMPARE(WritesTo(1).filter("POW 0;").size(), 2);  // proven, then level step 1
-  QCOMPARE(cfg.Traces[0][1], QVector<double>({-16.0, -16.0, -16.0}));
-
-  // LO stepping with the RF: one LO command per point, the IF is RF + LO.
-  fresh(3);
-  WithLo(cfg, false);
-  ScriptPrep(cfg);
-  ScriptReadings(-16.0, 3);
-  run();
-  QCOMPARE(WritesTo(2).mid(WritesTo(2).size() - 3),
-           QStringList({"\"FREQ 1000000000.0;*OPC?\\n\"", "\"FREQ 1010000000.0;*OPC?\\n\"",
-                        "\"FREQ 1020000000.0;*OPC?\\n\""}));
-  QVERIFY(WritesTo(3).contains("\"FREQ:CENT 1120000000.0;*OPC?\\n\""));
-}
-
-void TestSweepEngine::trackingGeneratorAsSource()
-{
-  cfg.Ana.TrackingGenerator = true;
-  ScriptPrep(cfg);
-  ScriptReadings(-16.0, 3);
-  QCOMPARE(int(run().outcome), int(SwpOutcome::Completed));
-  QVERIFY(FakeVisa::transcript().filter(kGen1Rsrc).isEmpty());
-  QCOMPARE(RunWrites().first(), QStringLiteral("SOUR:POW -10dBm;*OPC?\n"));
-  QCOMPARE(RunWrites().size(), 1 + 3 * 4 + 2);  // no frequency to a generator, no RF switched
-  QCOMPARE(cfg.Traces[0][0], QVector<double>({-16.0, -16.0, -16.0}));
-}
-
-void TestSweepEngine::refusalsAndCorrections()
-{
-  // A record or reference of another shape than the plan is never written;
-  // the prepared instruments are put back.
-  cfg.Traces[0][0].resize(2);
-  ScriptPrep(cfg);
-  QCOMPARE(int(run().outcome), int(SwpOutcome::StoreMismatch));
-  QVERIFY(FakeVisa::writes().filter("FREQ:CENT").isEmpty());
-  QCOMPARE(FakeVisa::writes().mid(FakeVisa::writes().size() - 3), kEndOfRun);
-  fresh(3);
-  cfg.NormData.clear();
-  ScriptPrep(cfg);
-  QCOMPARE(int(run(true).outcome), int(SwpOutcome::StoreMismatch));
-
-  fresh(3);
-  cfg.ExternalAttenuation = 10.0;
-  ScriptPrep(cfg);
-  ScriptReadings(-16.0, 3);
-  run();
-  QCOMPARE(cfg.Traces[0][0], QVector<double>({-6.0, -6.0, -6.0}));
-
-  // Switching the RF off fails: the other instruments still go to local.
-  fresh(3);
-  ScriptPrep(cfg);
-  ScriptReadings(-16.0, 3);
-  rec.atPassEnd = [] { FakeVisa::failNext(QStringLiteral("viWrite"), VI_ERROR_TMO); };
-  const SwpResult ended = run();
-  QCOMPARE(int(ended.outcome), int(SwpOutcome::EndFailed));
-  QCOMPARE(int(ended.endDevice), int(SwpDevice::Gen1));
-  QCOMPARE(RunWrites().mid(RunWrites().size() - 2), kEndOfRun.mid(1));
-
-  // Stages without a text of their own.
-  for (int code : {-7, -14, -18, -20, 3})
-    QCOMPARE(QString::fromLatin1(InitErrFor(code).title) + InitErrFor(code).text, QStringLiteral("UnknownUnknown Error."));
-  QCOMPARE(QString::fromLatin1(InitErrFor(-13).title) + InitErrFor(-13).text, QStringLiteral("Generator2 (LO)RF ON Error."));
-}
 
 // HOME and the data folder point into a temporary folder, so the user's own
 // configuration is never touched.
