@@ -450,23 +450,17 @@ private slots:
   {
     widget<QCheckBox>("SwpFrq")->click();  // off: the fields give the range
     prompts->messages.clear();
-    auto *fmin = widget<QDoubleSpinBox>("FMin");
     widget<QDoubleSpinBox>("FMax")->setValue(100.0);
-    fmin->setValue(500.0);
-    emit fmin->editingFinished();
-    auto *lmin = widget<QDoubleSpinBox>("LMin");
-    auto *lmax = widget<QDoubleSpinBox>("LMax");
-    lmax->setValue(10.0);
-    emit lmax->editingFinished();
-    lmin->setValue(20.0);
-    emit lmin->editingFinished();
+    const QPair<const char *, double> fields[] = {{"FMin", 500.0}, {"LMax", 10.0}, {"LMin", 20.0}};
+    for (const auto &field : fields) {
+      widget<QDoubleSpinBox>(field.first)->setValue(field.second);
+      emit widget<QDoubleSpinBox>(field.first)->editingFinished();
+    }
     widget<QCheckBox>("SwpFrq")->click();  // on again: the range of the trace frequencies
     QCOMPARE(shown(), (QStringList{"fmin=500 > fmax=100: Swapping fmin with fmax.",
                                    "olmin=20 > olmax=10: Swapping olmin with olmax."}));
-    QCOMPARE(lmin->value(), 10.0);
-    QCOMPARE(lmax->value(), 20.0);
-    QCOMPARE(probe->cfg().DispStartFreq, 100.0);
-    QCOMPARE(probe->cfg().DispStopFreq, 1000.0);
+    QCOMPARE(QPointF(widget<QDoubleSpinBox>("LMin")->value(), widget<QDoubleSpinBox>("LMax")->value()), QPointF(10, 20));
+    QCOMPARE(QPointF(probe->cfg().DispStartFreq, probe->cfg().DispStopFreq), QPointF(100, 1000));
   }
 
   void limitsRefusedBeforeRun()
