@@ -7,10 +7,10 @@
 #include "instruments/Measure.h"
 #include "instruments/VisaLibrary.h"
 #include "plot/LiveSeries.h"
+#include "plot/TraceCurveTable.h"
 #include "storage/CfgFile.h"
 #include "storage/PrintSeam.h"
 #include "support/FakeVisa.h"
-#include "support/MainWindowProbe.h"
 #include "support/PromptRecorder.h"
 #include "sweep/InitErr.h"
 #include "sweep/SweepEngine.h"
@@ -42,6 +42,21 @@
 #include <qwt_plot_canvas.h>
 #include <qwt_plot_curve.h>
 #include <qwt_symbol.h>
+
+// Looks into the main window's record, run state and curves.
+class MainWindowProbe {
+public:
+  explicit MainWindowProbe(MainWindow &window) : w(window) {}
+  CfgStr &cfg() { return w.Cfg; }
+  int traceIdx() const { return w.TraceIdx; }
+  int relDisplay() const { return w.RelDisplay; }
+  bool normActive() const { return w.NormActive; }
+  TraceCurveTable &curves() { return w.Curves(); }
+  QwtPlotCurve *normCurve() const { return w.NormCurve; }
+
+private:
+  MainWindow &w;
+};
 
 namespace {
 
