@@ -4,23 +4,7 @@
 #include "storage/CfgFile.h"
 #include "support/PromptRecorder.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDialog>
-#include <QDoubleSpinBox>
-#include <QFile>
-#include <QLibraryInfo>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPixmap>
-#include <QPushButton>
-#include <QScreen>
-#include <QSettings>
-#include <QTemporaryDir>
-#include <QTimer>
+#include <QtWidgets>
 #include <QtTest>
 #include <memory>
 #include <qwt_plot.h>

@@ -18,22 +18,7 @@
 #include "sweep/SwpPlan.h"
 #include "sweep/TraceStore.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QClipboard>
-#include <QComboBox>
-#include <QDesktopServices>
-#include <QDoubleSpinBox>
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSettings>
-#include <QSlider>
-#include <QStatusBar>
-#include <QTemporaryDir>
-#include <QTimer>
+#include <QtWidgets>
 #include <QtTest>
 #include <cmath>
 #include <functional>
