@@ -286,6 +286,7 @@ private slots:
       QVERIFY2(QFile::exists(path), entry);
     }
   }
+
 private:
   QStringList titles() const
   {

@@ -668,6 +668,7 @@ private slots:
     trigger("actionAbout");
     QCOMPARE(title, QString("Information about Solvane64"));
   }
+
 private:
   template <class T>
   T *widget(const char *name)
@@ -874,6 +875,7 @@ private slots:
       QCOMPARE(QString::fromLatin1(InitErrFor(code).title) + InitErrFor(code).text, QStringLiteral("UnknownUnknown Error."));
     QCOMPARE(QString::fromLatin1(InitErrFor(-13).title) + InitErrFor(-13).text, QStringLiteral("Generator2 (LO)RF ON Error."));
   }
+
 private:
   SwpResult run(bool normActive = false) { return SweepEngine(cfg, rec).run(normActive); }
   void fresh(int points)
