@@ -9,15 +9,18 @@
 
 namespace {
 
-DevStr sensor()
+DevStr sensor(ViSession session = 0)
 {
   DevStr ana;
   ana.Type = 75;
   ana.Interface = 4;
   ana.ProductId = 0x2f;
   ana.SerialNo = 1234;
+  ana.Session = session;
   return ana;
 }
+
+const QString kInit = "pwudrv_init \"USB::0x1209::0x2f::1234\" 0 ";
 
 }  // namespace
 
@@ -27,6 +30,7 @@ class TstPwu : public QObject {
   QList<int> sleeps_;
 
  private slots:
+  // Runs before the driver is loaded in this process.
   void missingOrIncompleteDriver()
   {
     QVERIFY(!PwuLoad(FakePwu::folder() + "no-such-folder/"));
@@ -53,30 +57,24 @@ class TstPwu : public QObject {
     sleeps_.clear();
   }
 
-  void openIdentifiesEveryTime()
+  // The sensor always opens through its USB form, identifies every time, and
+  // a second open closes the first session.
+  void openTwice()
   {
     DevStr ana = sensor();
-    ana.Interface = 0;  // the sensor is always opened through its USB form
+    ana.Interface = 0;
     ana.Reset = true;
     FakePwu::setRevision("1.2.3");
     QCOMPARE(DevOpen(ana), VI_SUCCESS);
     QCOMPARE(ana.Session, 1u);
     QCOMPARE(ana.Idn, QString("Kestrova PWUx, 1.2.3"));
-    QCOMPARE(FakePwu::transcript(), QStringList({"pwudrv_init \"USB::0x1209::0x2f::1234\" 0 1 -> 1",
-                                                 "pwudrv_revision_query 1 -> \"1.2.3\""}));
-    QCOMPARE(FakeVisa::transcript(), QStringList());
-  }
-
-  void secondOpenClosesTheFirst()
-  {
-    DevStr ana = sensor();
-    QCOMPARE(DevOpen(ana), VI_SUCCESS);
+    ana.Reset = false;
     QCOMPARE(DevOpen(ana), VI_SUCCESS);
     QCOMPARE(ana.Session, 2u);
-    QCOMPARE(FakePwu::transcript(),
-             QStringList({"pwudrv_init \"USB::0x1209::0x2f::1234\" 0 0 -> 1", "pwudrv_revision_query 1 -> \"1.0.0\"",
-                          "pwudrv_close 1", "pwudrv_init \"USB::0x1209::0x2f::1234\" 0 0 -> 2",
-                          "pwudrv_revision_query 2 -> \"1.0.0\""}));
+    QCOMPARE(FakePwu::transcript(), QStringList({kInit + "1 -> 1", "pwudrv_revision_query 1 -> \"1.2.3\"",
+                                                 "pwudrv_close 1", kInit + "0 -> 2",
+                                                 "pwudrv_revision_query 2 -> \"1.2.3\""}));
+    QCOMPARE(FakeVisa::transcript(), QStringList());
   }
 
   void openFailures()
@@ -95,8 +93,7 @@ class TstPwu : public QObject {
 
   void setupAveraging()
   {
-    DevStr ana = sensor();
-    ana.Session = 4;
+    DevStr ana = sensor(4);
     ana.PwxxResolution = 2;
     ana.PwxxCount = 64;
     QCOMPARE(PwuSetup(ana), VI_SUCCESS);
@@ -110,41 +107,34 @@ class TstPwu : public QObject {
                           "pwudrv_avg_configureAvgManual 4 1 64 -> -7"}));
   }
 
+  // No power has no level: the run must report a failed measurement rather
+  // than draw or save minus infinity.
   void readings_data()
   {
     QTest::addColumn<double>("watts");
     QTest::addColumn<QString>("logged");
+    QTest::addColumn<int>("status");
     QTest::addColumn<double>("dbm");
-    QTest::newRow("1 mW") << 0.001 << "0.001" << 0.0;
-    QTest::newRow("1 uW") << 0.000001 << "0.000001" << -30.0;
-    QTest::newRow("2 W") << 2.0 << "2" << 33.010299956639813;
+    QTest::newRow("1 mW") << 0.001 << "0.001" << 0 << 0.0;
+    QTest::newRow("1 uW") << 0.000001 << "0.000001" << 0 << -30.0;
+    QTest::newRow("2 W") << 2.0 << "2" << 0 << 33.010299956639813;
+    QTest::newRow("zero") << 0.0 << "0" << kPwuNoReading << 7.0;
+    QTest::newRow("negative") << -0.000001 << "-0.000001" << kPwuNoReading << 7.0;
   }
 
   void readings()
   {
     QFETCH(double, watts);
     QFETCH(QString, logged);
+    QFETCH(int, status);
     QFETCH(double, dbm);
     FakePwu::reading(watts);
-    double level = 99.0;
-    QCOMPARE(PwuMeasure(1, 2.4e9, 0.25, level), VI_SUCCESS);
+    double level = 7.0;
+    QCOMPARE(PwuMeasure(1, 2.4e9, 0.25, level), status);
     QVERIFY(qAbs(level - dbm) < 1e-9);
     QCOMPARE(sleeps_, QList<int>({250}));
-    QCOMPARE(FakePwu::transcript(),
-             QStringList({"pwudrv_chan_setCorrectionFrequency 1 1 2400000000",
-                          "pwudrv_meass_readMeasurement 1 1 10000 -> " + logged}));
-  }
-
-  // No power has no level: the run must report a failed measurement rather
-  // than draw or save minus infinity.
-  void noPowerIsAFailure()
-  {
-    for (double watts : {0.0, -0.000001}) {
-      FakePwu::reading(watts);
-      double level = 7.0;
-      QCOMPARE(PwuMeasure(1, 1e9, 0.0, level), kPwuNoReading);
-      QCOMPARE(level, 7.0);
-    }
+    QCOMPARE(FakePwu::transcript(), QStringList({"pwudrv_chan_setCorrectionFrequency 1 1 2400000000",
+                                                 "pwudrv_meass_readMeasurement 1 1 10000 -> " + logged}));
   }
 
   void measurementFailures()

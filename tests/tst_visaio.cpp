@@ -1,11 +1,71 @@
-// Resource strings, and the write, query and number-read operations on which
-// every command set is built.
+// The VISA session layer as exact transcripts of the calls that reach the
+// recording fake library: resource strings, write, query and number reads,
+// and the open, local control and close of instruments.
 #include "support/FakeVisa.h"
 #include "instruments/Visa.h"
 
 #include <QtTest>
 
 #include <clocale>
+
+Q_DECLARE_METATYPE(DevStr)
+
+namespace {
+
+enum Setup { Reset = 1, Idn = 2, SerialLine = 4 };
+
+DevStr device(int type, int interface, int address = 20, int setup = 0)
+{
+  DevStr dev;
+  dev.Type = type;
+  dev.Interface = interface;
+  dev.GpibAddress = address;
+  dev.IpAddress = "192.168.0.7";
+  dev.Reset = setup & Reset;
+  dev.QueryIdn = setup & Idn;
+  if (setup & SerialLine) {
+    dev.SerialPort = 1;
+    dev.Baudrate = 9600;
+    dev.DataBits = 7;
+    dev.Parity = 2;
+    dev.StopBits = 20;
+    dev.FlowControl = 3;
+  }
+  return dev;
+}
+
+QStringList configure(int session)
+{
+  return QStringList({"viSetAttribute %1 VI_ATTR_TMO_VALUE 10000", "viSetBuf %1 3 4000",
+                      "viSetAttribute %1 VI_ATTR_WR_BUF_OPER_MODE 1", "viSetAttribute %1 VI_ATTR_RD_BUF_OPER_MODE 1"})
+      .replaceInStrings("%1", QString::number(session));
+}
+
+// The transcript of an ordinary open of resource as session 1, configured.
+QStringList opened(const QString &resource)
+{
+  return QStringList({"viOpenDefaultRM -> 1000", "viOpen 1000 \"" + resource + "\" 0 5000 -> 1"}) + configure(1);
+}
+
+// The probe of a radio tester's primary address, where the secondary-address
+// queries 1..queries answer "RF_NMeas", or "RF_NSig" at the last when found.
+QStringList probe(int queries, bool found)
+{
+  FakeVisa::replyFor("GPIB0::20::0::INSTR", "Tester,1,2\n");
+  QStringList lines = {"viOpenDefaultRM -> 1000", "viOpen 1000 \"GPIB0::20::0::INSTR\" 0 10000 -> 1",
+                       "viWrite 1 \"*IDN?\\n\"", "viRead 1 20000 -> \"Tester,1,2\\n\""};
+  for (int n = 1; n <= queries; ++n) {
+    const QString function = found && n == queries ? "RF_NSig" : "RF_NMeas";
+    FakeVisa::replyFor("GPIB0::20::0::INSTR", "\"" + function + "\"\n");
+    lines << QString("viWrite 1 \"SYST:REM:ADDR:SEC? %1\\n\"").arg(n)
+          << "viRead 1 20000 -> \"\\\"" + function + "\\\"\\n\"";
+  }
+  return lines << "viWrite 1 \"SYST:GTRM:COMP OFF\\n\"" << "viClose 1" << "viClose 1000"
+               << "viOpenDefaultRM -> 1001"
+               << QString("viOpen 1001 \"GPIB0::20::%1::INSTR\" 0 0 -> 2").arg(found ? queries : 30);
+}
+
+}  // namespace
 
 class TstVisaIo : public QObject {
   Q_OBJECT
@@ -35,10 +95,7 @@ class TstVisaIo : public QObject {
     QFETCH(int, interface);
     QFETCH(int, type);
     QFETCH(QString, expected);
-    DevStr dev;
-    dev.Interface = interface;
-    dev.Type = type;
-    dev.GpibAddress = 20;
+    DevStr dev = device(type, interface);
     dev.SerialPort = 2;
     dev.IpAddress = "192.168.0.1";
     dev.ProductId = 0x1AB;
@@ -49,26 +106,21 @@ class TstVisaIo : public QObject {
     QCOMPARE(FakeVisa::transcript(), QStringList());
   }
 
-  void writeSendsEveryByte()
+  void writeAndQuery()
   {
     QCOMPARE(VisaWrite(4, "REFE E"), VI_SUCCESS);
     QCOMPARE(VisaWrite(4, "FREQ 1.5;*OPC?\n"), VI_SUCCESS);
-    QCOMPARE(FakeVisa::transcript(),
-             QStringList({"viWrite 4 \"REFE E\"", "viWrite 4 \"FREQ 1.5;*OPC?\\n\""}));
-    QCOMPARE(FakeVisa::writes(), QStringList({"REFE E", "FREQ 1.5;*OPC?\n"}));
-  }
-
-  void queryKeepsTerminator()
-  {
     FakeVisa::reply("Maker,Model,123,1.0\n");
     QString reply = "old";
     QCOMPARE(VisaQuery(2, "*IDN?\n", reply), VI_SUCCESS);
     QCOMPARE(reply, QString("Maker,Model,123,1.0\n"));
     QCOMPARE(FakeVisa::transcript(),
-             QStringList({"viWrite 2 \"*IDN?\\n\"", "viRead 2 20000 -> \"Maker,Model,123,1.0\\n\""}));
+             QStringList({"viWrite 4 \"REFE E\"", "viWrite 4 \"FREQ 1.5;*OPC?\\n\"", "viWrite 2 \"*IDN?\\n\"",
+                          "viRead 2 20000 -> \"Maker,Model,123,1.0\\n\""}));
+    QCOMPARE(FakeVisa::writes(), QStringList({"REFE E", "FREQ 1.5;*OPC?\n", "*IDN?\n"}));
   }
 
-  void failedQueryLeavesReplyAndValue()
+  void failedExchangesLeaveReplyAndValue()
   {
     QString reply = "old";
     double value = 7.0;
@@ -80,6 +132,9 @@ class TstVisaIo : public QObject {
     QCOMPARE(value, 7.0);
     QCOMPARE(count, 7);
     QCOMPARE(FakeVisa::transcript().at(1), QString("viRead 2 20000 -> VI_ERROR_TMO"));
+    QCOMPARE(VisaReadNum(1, value), VI_ERROR_TMO);
+    QCOMPARE(value, 0.0);
+    QCOMPARE(FakeVisa::transcript().last(), QString("viRead 1 100 -> VI_ERROR_TMO"));
 
     FakeVisa::reset();
     FakeVisa::failNext("viWrite", VI_ERROR_IO);
@@ -114,9 +169,8 @@ class TstVisaIo : public QObject {
     QFETCH(int, integer);
     double value = -1.0;
     int count = -1;
-    FakeVisa::reply(reply);
-    FakeVisa::reply(reply);
-    FakeVisa::reply(reply);
+    for (int i = 0; i < 3; ++i)
+      FakeVisa::reply(reply);
     QCOMPARE(VisaQueryNum(1, "X?\n", value), VI_SUCCESS);
     QCOMPARE(value, number);
     QCOMPARE(VisaQueryInt(1, "X?\n", count), VI_SUCCESS);
@@ -129,8 +183,7 @@ class TstVisaIo : public QObject {
   // The reply is read with a decimal point whatever the user's locale.
   void numbersIgnoreLocale()
   {
-    const char *previous = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
-    if (!previous)
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
       QSKIP("the German locale is not installed (scripts/setup installs it)");
     FakeVisa::reply("2.5\n");
     double value = 0.0;
@@ -139,46 +192,21 @@ class TstVisaIo : public QObject {
     QCOMPARE(value, 2.5);
   }
 
-  void numberReadTakesHundredBytes()
+  // Number reads take 100 bytes, queries 20000; the rest stays queued.
+  void repliesLongerThanTheBuffer()
   {
-    const QString longReply = QString("1.25,") + QString(200, '9') + "\n";
-    FakeVisa::reply(longReply);
+    FakeVisa::reply(QString("1.25,") + QString(200, '9') + "\n");
     double value = 0.0;
     QCOMPARE(VisaQueryNum(1, "TRAC?\n", value), VI_SUCCESS_MAX_CNT);
     QCOMPARE(value, 1.25);
-    QCOMPARE(FakeVisa::transcript().at(1),
-             "viRead 1 100 -> \"1.25," + QString(95, '9') + "\" VI_SUCCESS_MAX_CNT");
-    // The rest stays in the output queue for the next read.
-    QString rest;
-    QCOMPARE(VisaQuery(1, "X?\n", rest), VI_SUCCESS);
-    QCOMPARE(rest, QString(105, '9') + "\n");
-  }
-
-  void queryReplyLongerThanBuffer()
-  {
-    FakeVisa::reply(QString(20010, 'A'));
+    QCOMPARE(FakeVisa::transcript().at(1), "viRead 1 100 -> \"1.25," + QString(95, '9') + "\" VI_SUCCESS_MAX_CNT");
     QString reply;
+    QCOMPARE(VisaQuery(1, "X?\n", reply), VI_SUCCESS);
+    QCOMPARE(reply, QString(105, '9') + "\n");
+
+    FakeVisa::reply(QString(20010, 'A'));
     QCOMPARE(VisaQuery(1, "TRAC?\n", reply), VI_SUCCESS_MAX_CNT);
     QCOMPARE(reply, QString(20000, 'A'));
-  }
-
-  void readNumberFailureGivesZero()
-  {
-    double value = 5.0;
-    FakeVisa::timeout();
-    QCOMPARE(VisaReadNum(1, value), VI_ERROR_TMO);
-    QCOMPARE(value, 0.0);
-    QCOMPARE(FakeVisa::transcript(), QStringList({"viRead 1 100 -> VI_ERROR_TMO"}));
-  }
-
-  void statusByte()
-  {
-    FakeVisa::statusByte(0x10);
-    ViUInt16 stb = 0;
-    QCOMPARE(VisaReadStb(1, stb), VI_SUCCESS);
-    QCOMPARE(stb, ViUInt16(0x10));
-    QCOMPARE(VisaReadStb(0, stb), VI_ERROR_INV_OBJECT);
-    QCOMPARE(FakeVisa::transcript(), QStringList({"viReadSTB 1 -> 16", "viReadSTB 0 -> VI_ERROR_INV_OBJECT"}));
   }
 
   // The fake's own rules on which every command test relies.
@@ -194,9 +222,7 @@ class TstVisaIo : public QObject {
     QCOMPARE(reply, QString("any\n"));
     QCOMPARE(VisaQuery(2, "A?\n", reply), VI_SUCCESS);
     QCOMPARE(reply, QString("two\n"));
-    DevStr dev;
-    dev.Type = 24;
-    dev.GpibAddress = 9;
+    DevStr dev = device(24, 0, 9);
     QCOMPARE(DevOpen(dev), VI_SUCCESS);
     QCOMPARE(VisaQuery(dev.Session, "A?\n", reply), VI_SUCCESS);
     QCOMPARE(reply, QString("nine\n"));
@@ -205,6 +231,244 @@ class TstVisaIo : public QObject {
     QCOMPARE(VisaQuery(1, "*OPC?\n", reply), VI_SUCCESS);
     QCOMPARE(reply, QString("0\n"));
     QCOMPARE(VisaWrite(0, "X\n"), VI_ERROR_INV_OBJECT);
+
+    FakeVisa::reset();
+    FakeVisa::statusByte(0x10);
+    ViUInt16 stb = 0;
+    QCOMPARE(VisaReadStb(1, stb), VI_SUCCESS);
+    QCOMPARE(stb, ViUInt16(0x10));
+    QCOMPARE(VisaReadStb(0, stb), VI_ERROR_INV_OBJECT);
+    QCOMPARE(FakeVisa::transcript(), QStringList({"viReadSTB 1 -> 16", "viReadSTB 0 -> VI_ERROR_INV_OBJECT"}));
+  }
+
+  void openTranscripts_data()
+  {
+    QTest::addColumn<DevStr>("dev");
+    QTest::addColumn<QString>("failing");  // function whose next call returns failStatus
+    QTest::addColumn<int>("failStatus");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QStringList>("transcript");
+    const QString idn = "viRead 1 20000 -> \"Maker,GEN,1,2\\n\"";
+    const QString rst = "viWrite 1 \"*RST\\n\"", local = "viGpibControlREN 1 6";
+    QTest::newRow("ordinary") << device(24, 0, 28, Reset | Idn) << "" << 0 << 0
+                              << opened("GPIB0::28::INSTR") + QStringList({rst, "viWrite 1 \"*IDN?\\n\"", idn, local});
+    QTest::newRow("LAN, no identification")
+        << device(40, 3) << "" << 0 << 0 << opened("TCPIP::192.168.0.7::INSTR") + QStringList({"viWrite 1 \"&GTL\\n\""});
+    for (int type : {78, 79, 80})
+      QTest::newRow(qPrintable(QString("power meter %1").arg(type)))
+          << device(type, 0, 13, Reset | Idn) << "" << 0 << 0
+          << opened("GPIB0::13::INSTR") + QStringList({QString("viWrite 1 \"W%1\\n\"").arg(type == 79 ? 3 : 4),
+                                                       "viWrite 1 \"ZV\\n\"", idn, local});
+    QTest::newRow("power meter, no identification: stays remote")
+        << device(80, 0, 13) << "" << 0 << 0 << opened("GPIB0::13::INSTR") + QStringList({"viWrite 1 \"W4\\n\""});
+    QTest::newRow("power meter 79: mode fails") << device(79, 0, 13, Idn) << "viWrite" << VI_ERROR_IO << VI_ERROR_IO
+                                                << opened("GPIB0::13::INSTR") + QStringList({"viWrite 1 \"W3\\n\" -> VI_ERROR_IO"});
+    QTest::newRow("power meter 78: mode failure ignored")
+        << device(78, 0, 13) << "viWrite" << VI_ERROR_IO << 0
+        << opened("GPIB0::13::INSTR") + QStringList({"viWrite 1 \"W4\\n\" -> VI_ERROR_IO"});
+    QTest::newRow("receiver: terminator first")
+        << device(32, 1, 7) << "" << 0 << 0
+        << QStringList({"viOpenDefaultRM -> 1000", "viOpen 1000 \"GPIB1::7::INSTR\" 0 5000 -> 1", "viWrite 1 \"TER E\\n\""}) +
+               configure(1) + QStringList({"viGpibControlREN 1 6"});
+    QTest::newRow("serial, flow control 3 as 4")
+        << device(18, 2, 20, SerialLine) << "" << 0 << 0
+        << opened("ASRL2::INSTR") + QStringList({"MAX_QUEUE_LENGTH 50", "SEND_END_EN 1", "TMO_VALUE 6000", "TERMCHAR 10",
+                                                  "TERMCHAR_EN 0", "IO_PROT 1", "SUPPRESS_END_EN 0", "ASRL_BAUD 9600",
+                                                  "ASRL_DATA_BITS 7", "ASRL_PARITY 2", "ASRL_STOP_BITS 20",
+                                                  "ASRL_FLOW_CNTRL 4", "ASRL_END_IN 2", "ASRL_END_OUT 0",
+                                                  "ASRL_XON_CHAR 17", "ASRL_XOFF_CHAR 19"})
+                                        .replaceInStrings(QRegularExpression("^"), "viSetAttribute 1 VI_ATTR_");
+    QTest::newRow("serial type on LAN") << device(18, 3, 20, SerialLine) << "" << 0 << 0
+                                        << opened("TCPIP::192.168.0.7::INSTR") + QStringList({"viWrite 1 \"&GTL\\n\""});
+    QTest::newRow("other type on the serial line") << device(24, 2, 20, SerialLine) << "" << 0 << 0 << opened("ASRL2::INSTR");
+    QTest::newRow("open fails: not configured")
+        << device(24, 0, 20, Reset) << "viOpen" << VI_ERROR_RSRC_NFOUND << VI_ERROR_RSRC_NFOUND
+        << QStringList({"viOpenDefaultRM -> 1000", "viOpen 1000 \"GPIB0::20::INSTR\" 0 5000 -> VI_ERROR_RSRC_NFOUND"});
+    QTest::newRow("open warning counts as success")
+        << device(24, 0) << "viOpen" << VI_WARN_CONFIG_NLOADED << 0
+        << opened("GPIB0::20::INSTR").replaceInStrings(QRegularExpression("-> 1$"), "-> 1 VI_WARN_CONFIG_NLOADED") + QStringList({local});
+    QTest::newRow("configuration stops at first failure")
+        << device(24, 0) << "viSetBuf" << VI_ERROR_IO << VI_ERROR_IO << opened("GPIB0::20::INSTR").mid(0, 4).replaceInStrings("4000", "4000 -> VI_ERROR_IO");
+    QTest::newRow("failed reset skips identification")
+        << device(24, 0, 20, Reset | Idn) << "viWrite" << VI_ERROR_TMO << VI_ERROR_TMO
+        << opened("GPIB0::20::INSTR") + QStringList({"viWrite 1 \"*RST\\n\" -> VI_ERROR_TMO", local});
+  }
+
+  void openTranscripts()
+  {
+    QFETCH(DevStr, dev);
+    QFETCH(QString, failing);
+    QFETCH(int, failStatus);
+    QFETCH(int, status);
+    QFETCH(QStringList, transcript);
+    if (!failing.isEmpty())
+      FakeVisa::failNext(failing, failStatus);
+    FakeVisa::reply("Maker,GEN,1,2\n");
+    dev.Idn = "old";
+    QCOMPARE(DevOpen(dev), status);
+    QCOMPARE(FakeVisa::transcript(), transcript);
+    QCOMPARE(dev.Session, status < 0 && failing == "viOpen" ? 0u : 1u);
+    QCOMPARE(dev.Idn, transcript.join('\n').contains("Maker") ? QString("Maker,GEN,1,2\n") : QString("old"));
+  }
+
+  // Configured twice and reset twice: as a whole by DevOpenSec, then as every
+  // instrument by DevOpen.
+  void radioTesterFoundAtSeven()
+  {
+    const QStringList expected = probe(7, true) + configure(2) +
+                                 QStringList({"viWrite 2 \"*RST;*OPC?\\n\"", "viRead 2 20000 -> \"1\\n\"",
+                                              "viWrite 2 \"*CLS\\n\"", "viWrite 2 \"OUTP RF2\\n\""}) +
+                                 configure(2) + QStringList({"viWrite 2 \"*RST\\n\"", "viGpibControlREN 2 6"});
+    DevStr gen = device(1, 0, 20, Reset);
+    gen.RfPort = 1;
+    QCOMPARE(DevOpen(gen), VI_SUCCESS);
+    QCOMPARE(gen.Session, 2u);
+    QCOMPARE(gen.VisaResourceString, QString("GPIB0::20::0::INSTR"));
+    QCOMPARE(gen.Idn, QString("Tester,1,2\n"));
+    QCOMPARE(FakeVisa::transcript(), expected);
+  }
+
+  void radioTesterNotFoundOpensThirty()
+  {
+    const QStringList expected = probe(29, false) + configure(2) +
+                                 QStringList({"viWrite 2 \"*CLS\\n\"", "viWrite 2 \"INP RF4\\n\""}) + configure(2) +
+                                 QStringList({"viGpibControlREN 2 6"});
+    DevStr ana = device(69, 0);
+    ana.RfPort = 2;
+    QCOMPARE(DevOpen(ana), VI_SUCCESS);
+    QCOMPARE(FakeVisa::transcript(), expected);
+  }
+
+  void radioTesterFailures()
+  {
+    DevStr gen = device(1, 2);
+    FakeVisa::failOpen("ASRL1::0::INSTR", VI_ERROR_RSRC_NFOUND);
+    QCOMPARE(DevOpen(gen), VI_ERROR_RSRC_NFOUND);
+    QCOMPARE(FakeVisa::transcript(),
+             QStringList({"viOpenDefaultRM -> 1000", "viOpen 1000 \"ASRL1::0::INSTR\" 0 10000 -> VI_ERROR_RSRC_NFOUND",
+                          "viClose 1000"}));
+
+    // A failure after the probe reports 1, and the session is not configured again.
+    FakeVisa::reset();
+    FakeVisa::reply("id\n");
+    FakeVisa::failOpen("GPIB0::20::30::INSTR", VI_ERROR_RSRC_NFOUND);
+    gen = device(1, 0);
+    QCOMPARE(DevOpen(gen), 1);
+    QVERIFY(FakeVisa::transcript().last().startsWith("viOpen 1001 \"GPIB0::20::30::INSTR\" 0 0 ->"));
+
+    // Other interfaces have no secondary addresses.
+    gen = device(1, 3);
+    QVERIFY(DevOpenSec(gen) < 0);
+  }
+
+  void radioTesterRouting_data()
+  {
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("rfPort");
+    QTest::addColumn<int>("rtcNo");
+    QTest::addColumn<QStringList>("writes");
+    const QStringList generator = {"*CLS\n", "SOUR:GPRF:GEN:STAT OFF\n", "SOUR:GPRF:GEN:LIST OFF\n", "SOUR:GPRF:GEN:BBM CW\n"};
+    QTest::newRow("2 RF1O") << 2 << 1 << 1
+                            << generator + QStringList({"ROUT:GPRF:GEN1:SCEN:SAL RF1O, TX1\n", "SOUR:GPRF:GEN1:STAT ON;*OPC?\n"});
+    QTest::newRow("2 RF3C") << 2 << 3 << 1
+                            << generator + QStringList({"ROUT:GPRF:GEN2:SCEN:SAL RF3C, TX2\n", "SOUR:GPRF:GEN2:STAT ON;*OPC?\n"});
+    QTest::newRow("3 unit 1 RF1") << 3 << 1 << 1
+                                  << generator + QStringList({"ROUT:GPRF:GEN:SCEN:SAL R111,TX11\n", "SOUR:GPRF:GEN:STAT ON;*OPC?\n"});
+    QTest::newRow("3 unit 2 AUX") << 3 << 0 << 2
+                                  << generator + QStringList({"ROUT:GPRF:GEN:SCEN:SAL R210,TX21\n", "SOUR:GPRF:GEN:STAT ON;*OPC?\n"});
+    QTest::newRow("70 measurement") << 70 << 2 << 1 << QStringList({"*CLS\n", "ROUT:GPRF:MEAS:SCEN:SAL RF3C, RX2\n"});
+    QTest::newRow("71 measurement") << 71 << 3 << 2 << QStringList({"ROUT:GPRF:MEAS:SCEN:SAL R24, RX2\n"});
+  }
+
+  void radioTesterRouting()
+  {
+    QFETCH(int, type);
+    QFETCH(int, rfPort);
+    QFETCH(int, rtcNo);
+    QFETCH(QStringList, writes);
+    DevStr dev = device(type, 0);
+    dev.RfPort = rfPort;
+    dev.RtcNo = rtcNo;
+    QCOMPARE(DevOpen(dev), VI_SUCCESS);
+    QCOMPARE(FakeVisa::writes(), writes);
+    QCOMPARE(FakeVisa::transcript().last(), QString("viGpibControlREN 1 6"));
+  }
+
+  void routingStopsAtFailureAndRefusesUnknownConnector()
+  {
+    DevStr gen = device(2, 0);
+    FakeVisa::failNext("viWrite", VI_SUCCESS);
+    FakeVisa::failNext("viWrite", VI_ERROR_TMO);
+    QCOMPARE(DevOpen(gen), VI_ERROR_TMO);
+    QCOMPARE(FakeVisa::writes(), QStringList({"*CLS\n", "SOUR:GPRF:GEN:STAT OFF\n"}));
+
+    FakeVisa::reset();
+    gen.RfPort = 6;
+    QCOMPARE(DevOpen(gen), VI_ERROR_INV_SETUP);
+    QVERIFY(!FakeVisa::writes().join("").contains("ROUT"));
+  }
+
+  // "None" and "External" are never opened or addressed, even with a stale session.
+  void uncontrolledGenerators()
+  {
+    for (int type : {0, 31}) {
+      DevStr gen2 = device(type, 0, 20, Reset | Idn);
+      gen2.Session = 5;
+      QCOMPARE(DevOpen(gen2), VI_SUCCESS);
+      QCOMPARE(DevLocal(gen2), VI_SUCCESS);
+      QCOMPARE(DevClose(gen2), VI_SUCCESS);
+    }
+    QCOMPARE(FakeVisa::transcript(), QStringList());
+  }
+
+  void localByInterface_data()
+  {
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("resource");
+    QTest::addColumn<QStringList>("calls");
+    QTest::addColumn<int>("status");
+    QTest::newRow("GPIB") << 24 << "GPIB1::4::INSTR" << QStringList({"viGpibControlREN 3 6"}) << 0;
+    QTest::newRow("GPIB fails") << 24 << "GPIB1::4::INSTR" << QStringList({"viGpibControlREN 3 6 -> VI_ERROR_IO"})
+                                << VI_ERROR_IO;
+    QTest::newRow("LAN") << 24 << "TCPIP::10.0.0.1::INSTR" << QStringList({"viWrite 3 \"&GTL\\n\""}) << 0;
+    QTest::newRow("serial") << 24 << "ASRL1::INSTR" << QStringList() << 0;
+    QTest::newRow("USB") << 24 << "USB::0x1234::0x1::1::INSTR" << QStringList() << 0;
+    QTest::newRow("case-sensitive") << 24 << "tcpip::10.0.0.1::INSTR" << QStringList() << 0;
+    QTest::newRow("sensor handle") << 75 << "GPIB0::1::INSTR" << QStringList() << 0;
+  }
+
+  void localByInterface()
+  {
+    QFETCH(int, type);
+    QFETCH(QString, resource);
+    QFETCH(QStringList, calls);
+    QFETCH(int, status);
+    DevStr dev = device(type, 0);
+    dev.Session = 3;
+    dev.VisaResourceString = resource;
+    FakeVisa::failNext("viGpibControlREN", status);
+    QCOMPARE(DevLocal(dev), status);
+    QCOMPARE(FakeVisa::transcript(), calls);
+  }
+
+  void closeSessionAndManager()
+  {
+    DevStr never = device(24, 0);
+    QCOMPARE(DevClose(never), VI_SUCCESS);
+    QCOMPARE(FakeVisa::transcript(), QStringList());
+
+    DevStr gen = device(24, 0);
+    QCOMPARE(DevOpen(gen), VI_SUCCESS);
+    QCOMPARE(DevClose(gen), VI_SUCCESS);
+    QCOMPARE(gen.Session, 1u);
+    QCOMPARE(FakeVisa::transcript().mid(7),
+             QStringList({"viGetAttribute 1 VI_ATTR_RM_SESSION -> 1000", "viClose 1", "viClose 1000"}));
+
+    FakeVisa::reset();
+    QCOMPARE(DevOpen(gen), VI_SUCCESS);
+    FakeVisa::failNext("viClose", VI_ERROR_INV_OBJECT);
+    QCOMPARE(DevClose(gen), VI_ERROR_INV_OBJECT);
+    QCOMPARE(FakeVisa::transcript().last(), QString("viClose 1 -> VI_ERROR_INV_OBJECT"));
   }
 };
 

@@ -1,7 +1,12 @@
-// Loading of the VISA library: the search order, a missing or incomplete
-// library, and an instrument layer that fails cleanly without one.
+// Loading of the two run-time libraries: the VISA search order, a missing or
+// incomplete library, an instrument layer that fails cleanly without one, and
+// at start-up the fallback of the analyzer from the USB power sensor to the
+// power meter.
+#include "support/FakePwu.h"
 #include "support/FakeVisa.h"
 #include "support/TestPaths.h"
+#include "instruments/LibStartup.h"
+#include "instruments/PwuDriver.h"
 #include "instruments/Visa.h"
 #include "instruments/VisaLibrary.h"
 
@@ -10,14 +15,23 @@
 class TstVisaLoad : public QObject {
   Q_OBJECT
 
+  QTemporaryDir vxi_;
+
  private slots:
-  void searchOrder()
+  void searchOrderAndDriverFolder()
   {
     qputenv("SOLVANE_VISA_LIBRARY", "/opt/lab/libmyvisa.so");
     QCOMPARE(VisaCandidates(), QStringList({"/opt/lab/libmyvisa.so", "libvisa.so",
                                             QCoreApplication::applicationDirPath() + "/libsolvisa.so"}));
     qunsetenv("SOLVANE_VISA_LIBRARY");
     QCOMPARE(VisaCandidates().first(), QString("libvisa.so"));
+
+    qunsetenv("VXIPNPPATH64");
+    QCOMPARE(VxiFolder(), QString("Win64/Bin/"));
+    for (const char *path : {"/opt/vxipnp", "/opt/vxipnp/"}) {
+      qputenv("VXIPNPPATH64", path);
+      QCOMPARE(VxiFolder(), QString("/opt/vxipnp/Win64/Bin/"));
+    }
   }
 
   // Runs before any library is loaded in this process.
@@ -71,6 +85,29 @@ class TstVisaLoad : public QObject {
     FakeVisa::reset();
     QCOMPARE(VisaWrite(1, "*CLS\n"), VI_SUCCESS);
     QCOMPARE(FakeVisa::transcript(), QStringList({"viWrite 1 \"*CLS\\n\""}));
+  }
+
+  void startupSensorFallback()
+  {
+    QVERIFY(vxi_.isValid());
+    qputenv("VXIPNPPATH64", vxi_.path().toLocal8Bit());
+    LibStartup libs = LoadLibs(75);
+    QVERIFY(libs.VisaLoaded);
+    QVERIFY(!libs.SensorDriverLoaded);
+    QCOMPARE(libs.AnaType, 73);
+    QVERIFY(libs.AnaTypeChanged);
+    QCOMPARE(libs.VxiPath, vxi_.path() + "/Win64/Bin/");
+    libs = LoadLibs(40);
+    QCOMPARE(libs.AnaType, 40);
+    QVERIFY(!libs.AnaTypeChanged);
+
+    QVERIFY(QDir().mkpath(vxi_.path() + "/Win64/Bin"));
+    QVERIFY(QFile::link(FakePwu::folder() + "libpwudrv_64.so", vxi_.path() + "/Win64/Bin/libpwudrv_64.so"));
+    libs = LoadLibs(75);
+    QVERIFY(libs.SensorDriverLoaded);
+    QCOMPARE(libs.AnaType, 75);
+    QVERIFY(!libs.AnaTypeChanged);
+    QCOMPARE(PwuLibraryPath(), vxi_.path() + "/Win64/Bin/libpwudrv_64.so");
   }
 };
 

@@ -1,7 +1,6 @@
-/* Control interface of the recording fake libraries (libfakevisa.so and the
- * fake libpwudrv_64.so). Tests reach it through tests/support/FakeVisa.h and
- * FakePwu.h, which load the same library file as the program, so both sides
- * share one state. Plain C so that it can be looked up by name. */
+/* Control interface of the recording fake libraries, reached by the tests
+ * through tests/support/FakeVisa.h and FakePwu.h from the same library file
+ * that the program loads, so both share one state. Plain C, looked up by name. */
 #ifndef SOLVANE_FAKECONTROL_H
 #define SOLVANE_FAKECONTROL_H
 
@@ -13,13 +12,11 @@
 extern "C" {
 #endif
 
-/* Where a scripted VISA reply is delivered. */
+/* Where a scripted VISA reply goes; key: the resource string (FAKE_RESOURCE)
+ * or the session in decimal (FAKE_SESSION). A negative status makes the read
+ * fail with it and deliver nothing. */
 enum FakeReplyScope { FAKE_ANY_SESSION = 0, FAKE_RESOURCE = 1, FAKE_SESSION = 2 };
-
 void fakevisa_reset(void);
-/* Queues one reply. key: the resource string (FAKE_RESOURCE) or the session
- * in decimal (FAKE_SESSION), ignored for FAKE_ANY_SESSION. A negative status
- * makes the read fail with it and deliver nothing. */
 void fakevisa_reply(int scope, const char *key, const char *data, size_t length, ViStatus status);
 void fakevisa_fail_next(const char *function, ViStatus status);
 void fakevisa_fail_open(const char *resource, ViStatus status);
@@ -27,6 +24,9 @@ void fakevisa_stb(ViUInt16 stb);
 void fakevisa_auto_opc(int on);
 /* Copies the transcript (lines joined by '\n') and returns its full length. */
 size_t fakevisa_transcript(char *buffer, size_t size);
+/* Copies the bytes of the index-th viWrite and returns their full length,
+ * (size_t)-1 when there are fewer writes. */
+size_t fakevisa_write(size_t index, char *buffer, size_t size);
 
 void fakepwu_reset(void);
 void fakepwu_reading(double watts, ViStatus status);

@@ -1,8 +1,13 @@
-// Text helpers shared by the fake libraries: the escaped form of bytes and
-// the names of VISA codes used in transcripts.
+// Shared by the fake libraries: the call log with its scripted statuses, and
+// the text forms of bytes, numbers and VISA codes in transcripts.
 #pragma once
 #include "instruments/VisaDefs.h"
+#include "visa/StatusText.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <string>
@@ -10,30 +15,83 @@
 
 namespace fake {
 
-std::string quoted(const char *data, size_t length);  // "..." with C-style escapes
-std::string quoted(const std::string &text);
-std::string statusName(ViStatus status);
-std::string attributeName(ViAttr attribute);
-std::string number(double value);  // shortest exact decimal form, never exponent
+// "..." with C escapes, \xHH outside printable ASCII.
+inline std::string quoted(const char *data, size_t length)
+{
+  std::string out = "\"";
+  for (size_t i = 0; i < length; ++i) {
+    const unsigned char c = static_cast<unsigned char>(data[i]);
+    const char *escape = c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\t' ? "\\t"
+                         : c == '"' ? "\\\"" : c == '\\' ? "\\\\" : nullptr;
+    char hex[8] = {static_cast<char>(c), '\0'};
+    if (!escape && (c < 0x20 || c >= 0x7F))
+      std::snprintf(hex, sizeof hex, "\\x%02X", c);
+    out += escape ? escape : hex;
+  }
+  return out + "\"";
+}
 
-// A call log and the scripted statuses of the next calls, per function name.
+inline std::string quoted(const std::string &text) { return quoted(text.data(), text.size()); }
+
+// Driver statuses are small numbers and read best in decimal; VISA codes by
+// the names that the project's VISA library gives them.
+inline std::string statusName(ViStatus status)
+{
+  if (status > -0x10000 && status < 0x10000 && status != VI_SUCCESS)
+    return std::to_string(status);
+  return ::statusName(status).toStdString();
+}
+
+// Shortest exact decimal form, never an exponent.
+inline std::string number(double value)
+{
+  char text[400];
+  const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
+  return end.ec == std::errc() ? std::string(text, end.ptr) : std::string("?");
+}
+
 class Recorder {
  public:
-  void clear();
-  // Status scripted for the next call of function, or 0 when none.
-  ViStatus scripted(const std::string &function);
-  void failNext(const std::string &function, ViStatus status);
-  // Logs "line", or "line -> result" when result is not empty.
-  void log(const std::string &line, const std::string &result = std::string());
-  size_t copy(char *buffer, size_t size) const;
+  // The status scripted for the next call of function, VI_SUCCESS when none.
+  ViStatus scripted(const std::string &function)
+  {
+    std::deque<ViStatus> &queue = failures_[function];
+    if (queue.empty())
+      return VI_SUCCESS;
+    const ViStatus status = queue.front();
+    queue.pop_front();
+    return status;
+  }
+  void failNext(const std::string &function, ViStatus status) { failures_[function].push_back(status); }
+
+  // Logs "line -> result": the output of a successful call, then the status
+  // name unless VI_SUCCESS; no result part when both are absent.
+  ViStatus log(const std::string &line, ViStatus status, const std::string &output = std::string())
+  {
+    std::string result = status < 0 ? std::string() : output;
+    if (status != VI_SUCCESS)
+      result += (result.empty() ? "" : " ") + statusName(status);
+    lines_.push_back(result.empty() ? line : line + " -> " + result);
+    return status;
+  }
+
+  // Copies the lines joined by '\n' and returns the full length.
+  size_t copy(char *buffer, size_t size) const
+  {
+    std::string all;
+    for (const std::string &line : lines_)
+      all += (all.empty() ? "" : "\n") + line;
+    if (buffer && size > 0) {
+      const size_t n = std::min(size - 1, all.size());
+      std::memcpy(buffer, all.data(), n);
+      buffer[n] = '\0';
+    }
+    return all.size();
+  }
 
  private:
   std::vector<std::string> lines_;
   std::map<std::string, std::deque<ViStatus>> failures_;
 };
-
-// The result part of a line: the output when the call succeeded and has one,
-// followed by the status name when the status is not VI_SUCCESS.
-std::string result(ViStatus status, const std::string &output = std::string());
 
 }  // namespace fake

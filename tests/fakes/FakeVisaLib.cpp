@@ -1,14 +1,12 @@
-// Recording fake of a VISA library. Every call is logged in the transcript
-// format of tests/support/FakeVisa.h; reads are answered from the script that
-// the test set up through FakeControl.h. Instrument sessions are numbered 1, 2,
-// 3, ... and resource managers 1000, 1001, ... in the order they are opened.
-// Built twice: once complete, once without viGpibControlREN
+// Recording fake of a VISA library: every call is logged in the transcript
+// format of tests/support/FakeVisa.h, reads are answered from the script set
+// up through FakeControl.h. Built a second time without viGpibControlREN
 // (FAKEVISA_WITHOUT_GPIB_REN) to show that an incomplete library is refused.
 #include "FakeControl.h"
 #include "FakeText.h"
 #include "instruments/VisaFunctions.h"
 
-#include <cstring>
+#include <set>
 
 namespace {
 
@@ -18,24 +16,17 @@ struct Reply {
 };
 using ReplyQueue = std::deque<Reply>;
 
-constexpr ViSession kFirstSession = 1;
-constexpr ViSession kFirstResourceManager = 1000;
-const char *const kOpcAnswer = "1\n";
-
 struct State {
   fake::Recorder recorder;
-  ReplyQueue anySession;
-  std::map<std::string, ReplyQueue> byResource;
-  std::map<ViSession, ReplyQueue> bySession;
+  std::map<std::string, ReplyQueue> replies;  // by resource, "#session", "" for any session
   std::map<std::string, ViStatus> failingOpens;
   std::deque<ViUInt16> stbs;
-  std::map<ViSession, std::string> resourceOf;  // open instrument sessions
-  std::map<ViSession, ViSession> managerOf;
-  std::map<ViSession, bool> managers;           // open resource managers
-  std::map<ViSession, bool> opcPending;         // last write asked for *OPC?
+  std::vector<std::string> writes;  // the bytes of every viWrite
+  std::map<ViSession, std::pair<ViSession, std::string>> open;  // manager (0 for a manager), resource
+  std::set<ViSession> opcPending;                                // the last write asked for *OPC?
   bool autoOpc = true;
-  ViSession nextSession = kFirstSession;
-  ViSession nextManager = kFirstResourceManager;
+  ViSession nextSession = 1;
+  ViSession nextManager = 1000;
 };
 
 State &state()
@@ -44,26 +35,34 @@ State &state()
   return s;
 }
 
-std::string session(ViSession vi)
+std::string str(ViSession vi) { return std::to_string(vi); }
+
+// The scripted status of function; a call on session 0 fails.
+ViStatus begin(const char *function, ViSession vi)
 {
-  return std::to_string(vi);
+  const ViStatus status = state().recorder.scripted(function);
+  return status >= 0 && vi == VI_NULL ? VI_ERROR_INV_OBJECT : status;
 }
+
+ViStatus plainCall(const char *function, ViSession vi, const std::string &arguments = std::string())
+{
+  return state().recorder.log(function + (" " + str(vi)) + arguments, begin(function, vi));
+}
+
+ViStatus unsupported(const std::string &line) { return state().recorder.log(line, VI_ERROR_NSUP_OPER); }
 
 // The queue that answers the next read of a session: its resource's, then
 // its own, then the one for any session; null when all are empty.
 ReplyQueue *replyQueue(ViSession vi)
 {
   State &s = state();
-  const auto rsrc = s.resourceOf.find(vi);
-  if (rsrc != s.resourceOf.end()) {
-    auto it = s.byResource.find(rsrc->second);
-    if (it != s.byResource.end() && !it->second.empty())
-      return &it->second;
+  const auto open = s.open.find(vi);
+  const std::string keys[] = {open == s.open.end() ? "#" + str(vi) : open->second.second, "#" + str(vi), ""};
+  for (const std::string &key : keys) {
+    if (!s.replies[key].empty())
+      return &s.replies[key];
   }
-  auto it = s.bySession.find(vi);
-  if (it != s.bySession.end() && !it->second.empty())
-    return &it->second;
-  return s.anySession.empty() ? nullptr : &s.anySession;
+  return nullptr;
 }
 
 // A read takes at most cnt bytes of the reply; the rest stays queued as the
@@ -71,11 +70,9 @@ ReplyQueue *replyQueue(ViSession vi)
 ViStatus takeReply(ViSession vi, ViBuf buf, ViUInt32 cnt, ViUInt32 &got)
 {
   State &s = state();
-  const bool opc = s.opcPending[vi];
-  s.opcPending[vi] = false;
   ReplyQueue *queue = nullptr;
-  Reply reply{kOpcAnswer, VI_SUCCESS};
-  if (!(opc && s.autoOpc)) {
+  Reply reply{"1\n", VI_SUCCESS};
+  if (!(s.opcPending.erase(vi) && s.autoOpc)) {
     queue = replyQueue(vi);
     if (!queue)
       return VI_ERROR_TMO;
@@ -86,158 +83,114 @@ ViStatus takeReply(ViSession vi, ViBuf buf, ViUInt32 cnt, ViUInt32 &got)
     return reply.status;
   got = static_cast<ViUInt32>(std::min<size_t>(cnt, reply.data.size()));
   std::memcpy(buf, reply.data.data(), got);
-  if (got < reply.data.size()) {
-    if (queue)
-      queue->push_front({reply.data.substr(got), reply.status});
-    return VI_SUCCESS_MAX_CNT;
-  }
-  return reply.status;
-}
-
-bool invalid(ViSession vi)
-{
-  return vi == VI_NULL;
+  if (got == reply.data.size())
+    return reply.status;
+  if (queue)
+    queue->push_front({reply.data.substr(got), reply.status});
+  return VI_SUCCESS_MAX_CNT;
 }
 
 }  // namespace
 
 extern "C" {
 
-void fakevisa_reset(void)
-{
-  state() = State();
-}
+void fakevisa_reset(void) { state() = State(); }
 
 void fakevisa_reply(int scope, const char *key, const char *data, size_t length, ViStatus status)
 {
-  State &s = state();
-  Reply reply{std::string(data, length), status};
-  if (scope == FAKE_RESOURCE)
-    s.byResource[key].push_back(reply);
-  else if (scope == FAKE_SESSION)
-    s.bySession[static_cast<ViSession>(std::stoul(key))].push_back(reply);
-  else
-    s.anySession.push_back(reply);
+  const std::string queue = scope == FAKE_RESOURCE ? key : scope == FAKE_SESSION ? "#" + std::string(key) : "";
+  state().replies[queue].push_back({std::string(data, length), status});
 }
 
-void fakevisa_fail_next(const char *function, ViStatus status)
-{
-  state().recorder.failNext(function, status);
-}
+void fakevisa_fail_next(const char *function, ViStatus status) { state().recorder.failNext(function, status); }
+void fakevisa_fail_open(const char *resource, ViStatus status) { state().failingOpens[resource] = status; }
+void fakevisa_stb(ViUInt16 stb) { state().stbs.push_back(stb); }
+void fakevisa_auto_opc(int on) { state().autoOpc = on != 0; }
+size_t fakevisa_transcript(char *buffer, size_t size) { return state().recorder.copy(buffer, size); }
 
-void fakevisa_fail_open(const char *resource, ViStatus status)
+size_t fakevisa_write(size_t index, char *buffer, size_t size)
 {
-  state().failingOpens[resource] = status;
-}
-
-void fakevisa_stb(ViUInt16 stb)
-{
-  state().stbs.push_back(stb);
-}
-
-void fakevisa_auto_opc(int on)
-{
-  state().autoOpc = on != 0;
-}
-
-size_t fakevisa_transcript(char *buffer, size_t size)
-{
-  return state().recorder.copy(buffer, size);
+  const std::vector<std::string> &writes = state().writes;
+  if (index >= writes.size())
+    return size_t(-1);
+  if (buffer)
+    std::memcpy(buffer, writes[index].data(), std::min(size, writes[index].size()));
+  return writes[index].size();
 }
 
 ViStatus viOpenDefaultRM(ViPSession vi)
 {
   State &s = state();
-  ViStatus status = s.recorder.scripted("viOpenDefaultRM");
-  *vi = VI_NULL;
-  if (status >= 0) {
-    *vi = s.nextManager++;
-    s.managers[*vi] = true;
-  }
-  s.recorder.log("viOpenDefaultRM", fake::result(status, std::to_string(*vi)));
-  return status;
+  const ViStatus status = s.recorder.scripted("viOpenDefaultRM");
+  *vi = status >= 0 ? s.nextManager++ : VI_NULL;
+  if (status >= 0)
+    s.open[*vi] = {0, std::string()};
+  return s.recorder.log("viOpenDefaultRM", status, str(*vi));
 }
 
 ViStatus viFindRsrc(ViSession sesn, ViConstString expr, ViPFindList, ViPUInt32 retCnt, ViChar desc[])
 {
-  const std::string line = "viFindRsrc " + session(sesn) + " " + fake::quoted(expr);
-  ViStatus status = state().recorder.scripted("viFindRsrc");
-  if (status == VI_SUCCESS)
-    status = VI_ERROR_RSRC_NFOUND;
+  const ViStatus status = state().recorder.scripted("viFindRsrc");
   if (retCnt)
     *retCnt = 0;
   if (desc)
     desc[0] = '\0';
-  state().recorder.log(line, fake::result(status));
-  return status;
+  return state().recorder.log("viFindRsrc " + str(sesn) + " " + fake::quoted(expr),
+                              status ? status : VI_ERROR_RSRC_NFOUND);
 }
 
 ViStatus viFindNext(ViFindList vi, ViChar desc[])
 {
-  ViStatus status = state().recorder.scripted("viFindNext");
-  if (status == VI_SUCCESS)
-    status = VI_ERROR_RSRC_NFOUND;
+  const ViStatus status = state().recorder.scripted("viFindNext");
   if (desc)
     desc[0] = '\0';
-  state().recorder.log("viFindNext " + session(vi), fake::result(status));
-  return status;
+  return state().recorder.log("viFindNext " + str(vi), status ? status : VI_ERROR_RSRC_NFOUND);
 }
 
 ViStatus viStatusDesc(ViObject vi, ViStatus status, ViChar desc[])
 {
-  const std::string name = fake::statusName(status);
-  std::strncpy(desc, name.c_str(), 255);
-  desc[255] = '\0';
-  state().recorder.log("viStatusDesc " + session(vi) + " " + name);
-  return VI_SUCCESS;
+  std::snprintf(desc, 256, "%s", fake::statusName(status).c_str());
+  return state().recorder.log("viStatusDesc " + str(vi) + " " + desc, VI_SUCCESS);
 }
 
 ViStatus viOpen(ViSession sesn, ViConstRsrc name, ViAccessMode mode, ViUInt32 timeout, ViPSession vi)
 {
   State &s = state();
   const std::string rsrc = name ? name : "";
-  const std::string line = "viOpen " + session(sesn) + " " + fake::quoted(rsrc) + " " +
-                           std::to_string(mode) + " " + std::to_string(timeout);
   ViStatus status = s.recorder.scripted("viOpen");
   const auto failing = s.failingOpens.find(rsrc);
   if (status >= 0 && failing != s.failingOpens.end())
     status = failing->second;
-  if (status >= 0 && !s.managers.count(sesn))
+  if (status >= 0 && !(s.open.count(sesn) && s.open[sesn].first == 0))
     status = VI_ERROR_INV_OBJECT;
   if (status >= 0 && rsrc.empty())
     status = VI_ERROR_INV_RSRC_NAME;
-  *vi = VI_NULL;
-  if (status >= 0) {
-    *vi = s.nextSession++;
-    s.resourceOf[*vi] = rsrc;
-    s.managerOf[*vi] = sesn;
-  }
-  s.recorder.log(line, fake::result(status, std::to_string(*vi)));
-  return status;
+  *vi = status >= 0 ? s.nextSession++ : VI_NULL;
+  if (status >= 0)
+    s.open[*vi] = {sesn, rsrc};
+  return s.recorder.log("viOpen " + str(sesn) + " " + fake::quoted(rsrc) + " " + std::to_string(mode) +
+                            " " + std::to_string(timeout),
+                        status, str(*vi));
 }
 
 ViStatus viWrite(ViSession vi, ViConstBuf buf, ViUInt32 cnt, ViPUInt32 retCnt)
 {
-  State &s = state();
-  const char *bytes = reinterpret_cast<const char *>(buf);
-  ViStatus status = s.recorder.scripted("viWrite");
-  if (status >= 0 && invalid(vi))
-    status = VI_ERROR_INV_OBJECT;
+  const std::string bytes(reinterpret_cast<const char *>(buf), cnt);
+  const ViStatus status = begin("viWrite", vi);
+  state().writes.push_back(bytes);
   if (retCnt)
     *retCnt = status >= 0 ? cnt : 0;
   if (status >= 0)
-    s.opcPending[vi] = std::string(bytes, cnt).find("*OPC?") != std::string::npos;
-  s.recorder.log("viWrite " + session(vi) + " " + fake::quoted(bytes, cnt), fake::result(status));
-  return status;
+    state().opcPending.erase(vi);
+  if (status >= 0 && bytes.find("*OPC?") != std::string::npos)
+    state().opcPending.insert(vi);
+  return state().recorder.log("viWrite " + str(vi) + " " + fake::quoted(bytes), status);
 }
 
 ViStatus viRead(ViSession vi, ViBuf buf, ViUInt32 cnt, ViPUInt32 retCnt)
 {
-  State &s = state();
-  ViStatus status = s.recorder.scripted("viRead");
+  ViStatus status = begin("viRead", vi);
   ViUInt32 got = 0;
-  if (status >= 0 && invalid(vi))
-    status = VI_ERROR_INV_OBJECT;
   if (status >= 0) {
     const ViStatus readStatus = takeReply(vi, buf, cnt, got);
     if (status == VI_SUCCESS || readStatus < 0)
@@ -245,77 +198,39 @@ ViStatus viRead(ViSession vi, ViBuf buf, ViUInt32 cnt, ViPUInt32 retCnt)
   }
   if (retCnt)
     *retCnt = got;
-  const std::string data = status >= 0 ? fake::quoted(reinterpret_cast<char *>(buf), got) : "";
-  s.recorder.log("viRead " + session(vi) + " " + std::to_string(cnt), fake::result(status, data));
-  return status;
+  return state().recorder.log("viRead " + str(vi) + " " + std::to_string(cnt), status,
+                              fake::quoted(reinterpret_cast<char *>(buf), got));
 }
 
 ViStatus viQueryf(ViSession vi, ViConstString writeFmt, ViConstString readFmt, ...)
 {
-  state().recorder.log("viQueryf " + session(vi) + " " + fake::quoted(writeFmt) + " " +
-                           fake::quoted(readFmt),
-                       fake::result(VI_ERROR_NSUP_OPER));
-  return VI_ERROR_NSUP_OPER;
+  return unsupported("viQueryf " + str(vi) + " " + fake::quoted(writeFmt) + " " + fake::quoted(readFmt));
 }
-
-ViStatus viPrintf(ViSession vi, ViConstString writeFmt, ...)
-{
-  state().recorder.log("viPrintf " + session(vi) + " " + fake::quoted(writeFmt),
-                       fake::result(VI_ERROR_NSUP_OPER));
-  return VI_ERROR_NSUP_OPER;
-}
-
-ViStatus viScanf(ViSession vi, ViConstString readFmt, ...)
-{
-  state().recorder.log("viScanf " + session(vi) + " " + fake::quoted(readFmt),
-                       fake::result(VI_ERROR_NSUP_OPER));
-  return VI_ERROR_NSUP_OPER;
-}
+ViStatus viPrintf(ViSession vi, ViConstString fmt, ...) { return unsupported("viPrintf " + str(vi) + " " + fake::quoted(fmt)); }
+ViStatus viScanf(ViSession vi, ViConstString fmt, ...) { return unsupported("viScanf " + str(vi) + " " + fake::quoted(fmt)); }
 
 ViStatus viReadToFile(ViSession vi, ViConstString filename, ViUInt32 cnt, ViPUInt32 retCnt)
 {
   if (retCnt)
     *retCnt = 0;
-  state().recorder.log("viReadToFile " + session(vi) + " " + fake::quoted(filename) + " " +
-                           std::to_string(cnt),
-                       fake::result(VI_ERROR_NSUP_OPER));
-  return VI_ERROR_NSUP_OPER;
+  return unsupported("viReadToFile " + str(vi) + " " + fake::quoted(filename) + " " + std::to_string(cnt));
 }
 
-ViStatus viClear(ViSession vi)
-{
-  ViStatus status = state().recorder.scripted("viClear");
-  if (status >= 0 && invalid(vi))
-    status = VI_ERROR_INV_OBJECT;
-  state().recorder.log("viClear " + session(vi), fake::result(status));
-  return status;
-}
+ViStatus viClear(ViSession vi) { return plainCall("viClear", vi); }
 
 ViStatus viClose(ViObject vi)
 {
   State &s = state();
   ViStatus status = s.recorder.scripted("viClose");
-  const bool known = s.resourceOf.count(vi) || s.managers.count(vi);
-  if (status >= 0 && !known)
+  if (status >= 0 && !s.open.erase(vi))
     status = VI_ERROR_INV_OBJECT;
-  if (status >= 0) {
-    s.resourceOf.erase(vi);
-    s.managerOf.erase(vi);
-    s.managers.erase(vi);
-  }
-  s.recorder.log("viClose " + session(vi), fake::result(status));
-  return status;
+  return s.recorder.log("viClose " + str(vi), status);
 }
 
 ViStatus viSetAttribute(ViObject vi, ViAttr attrName, ViAttrState attrValue)
 {
-  ViStatus status = state().recorder.scripted("viSetAttribute");
-  if (status >= 0 && invalid(vi))
-    status = VI_ERROR_INV_OBJECT;
-  state().recorder.log("viSetAttribute " + session(vi) + " " + fake::attributeName(attrName) +
-                           " " + std::to_string(attrValue),
-                       fake::result(status));
-  return status;
+  return plainCall("viSetAttribute", vi,
+                   " " + ::attributeName(attrName).toStdString() + " " + std::to_string(attrValue));
 }
 
 // Only the resource manager of a session can be read back.
@@ -323,63 +238,39 @@ ViStatus viGetAttribute(ViObject vi, ViAttr attrName, void *attrValue)
 {
   State &s = state();
   ViStatus status = s.recorder.scripted("viGetAttribute");
-  std::string output;
-  if (status >= 0) {
-    const auto manager = s.managerOf.find(vi);
-    if (attrName != VI_ATTR_RM_SESSION)
-      status = VI_ERROR_NSUP_ATTR;
-    else if (manager == s.managerOf.end())
-      status = VI_ERROR_INV_OBJECT;
-    else {
-      *static_cast<ViSession *>(attrValue) = manager->second;
-      output = std::to_string(manager->second);
-    }
-  }
-  s.recorder.log("viGetAttribute " + session(vi) + " " + fake::attributeName(attrName),
-                 fake::result(status, output));
-  return status;
+  const auto open = s.open.find(vi);
+  if (status >= 0 && attrName != VI_ATTR_RM_SESSION)
+    status = VI_ERROR_NSUP_ATTR;
+  else if (status >= 0 && (open == s.open.end() || open->second.first == 0))
+    status = VI_ERROR_INV_OBJECT;
+  else if (status >= 0)
+    *static_cast<ViSession *>(attrValue) = open->second.first;
+  return s.recorder.log("viGetAttribute " + str(vi) + " " + ::attributeName(attrName).toStdString(), status,
+                        status >= 0 ? str(open->second.first) : std::string());
 }
 
 ViStatus viSetBuf(ViSession vi, ViUInt16 mask, ViUInt32 size)
 {
-  ViStatus status = state().recorder.scripted("viSetBuf");
-  if (status >= 0 && invalid(vi))
-    status = VI_ERROR_INV_OBJECT;
-  state().recorder.log("viSetBuf " + session(vi) + " " + std::to_string(mask) + " " +
-                           std::to_string(size),
-                       fake::result(status));
-  return status;
+  return plainCall("viSetBuf", vi, " " + std::to_string(mask) + " " + std::to_string(size));
 }
 
 // Status bytes come from the script; 0 when none is queued.
-ViStatus viReadSTB(ViSession vi, ViPUInt16 status)
+ViStatus viReadSTB(ViSession vi, ViPUInt16 stb)
 {
   State &s = state();
-  ViStatus result = s.recorder.scripted("viReadSTB");
-  if (result >= 0 && invalid(vi))
-    result = VI_ERROR_INV_OBJECT;
-  std::string output;
-  if (result >= 0) {
-    *status = 0;
-    if (!s.stbs.empty()) {
-      *status = s.stbs.front();
+  const ViStatus status = begin("viReadSTB", vi);
+  if (status >= 0) {
+    *stb = s.stbs.empty() ? 0 : s.stbs.front();
+    if (!s.stbs.empty())
       s.stbs.pop_front();
-    }
-    output = std::to_string(*status);
   }
-  s.recorder.log("viReadSTB " + session(vi), fake::result(result, output));
-  return result;
+  return s.recorder.log("viReadSTB " + str(vi), status, status >= 0 ? std::to_string(*stb) : std::string());
 }
 
 #ifndef FAKEVISA_WITHOUT_GPIB_REN
 ViStatus viGpibControlREN(ViSession vi, ViUInt16 mode)
 {
-  ViStatus status = state().recorder.scripted("viGpibControlREN");
-  if (status >= 0 && invalid(vi))
-    status = VI_ERROR_INV_OBJECT;
-  state().recorder.log("viGpibControlREN " + session(vi) + " " + std::to_string(mode),
-                       fake::result(status));
-  return status;
+  return plainCall("viGpibControlREN", vi, " " + std::to_string(mode));
 }
 #endif
 

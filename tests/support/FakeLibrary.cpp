@@ -1,27 +1,113 @@
-#include "FakeLibrary.h"
+// FakeVisa and FakePwu: the control functions of the fake libraries, looked
+// up in the same library file that the program loads.
+#include "FakePwu.h"
+#include "FakeVisa.h"
+#include "TestPaths.h"
+#include "fakes/FakeControl.h"
+#include "instruments/PwuDriver.h"
+#include "instruments/Visa.h"
 
-#include <QByteArray>
+#include <QLibrary>
 
-FakeLibrary::FakeLibrary(const QString &path) : library_(path)
+namespace {
+
+QLibrary &visaLibrary()
 {
-  if (!library_.load())
-    qFatal("cannot load the fake library %s: %s", qPrintable(path), qPrintable(library_.errorString()));
+  static QLibrary library(FakeVisa::libraryPath());
+  return library;
 }
 
-QFunctionPointer FakeLibrary::symbol(const char *name)
+QLibrary &pwuLibrary()
 {
-  const QFunctionPointer fn = library_.resolve(name);
+  static QLibrary library(FakePwu::folder() + "libpwudrv_64.so");
+  return library;
+}
+
+// Aborts the run when the fake cannot be used: every later check would be void.
+QFunctionPointer symbol(QLibrary &library, const char *name)
+{
+  const QFunctionPointer fn = library.resolve(name);
   if (!fn)
-    qFatal("the fake library %s lacks %s", qPrintable(library_.fileName()), name);
+    qFatal("fake library %s, %s: %s", qPrintable(library.fileName()), name, qPrintable(library.errorString()));
   return fn;
 }
 
-QStringList FakeLibrary::lines(size_t (*copy)(char *, size_t))
+#define VISA(fn) reinterpret_cast<decltype(&fn)>(symbol(visaLibrary(), #fn))
+#define PWU(fn) reinterpret_cast<decltype(&fn)>(symbol(pwuLibrary(), #fn))
+
+QStringList lines(size_t (*copy)(char *, size_t))
 {
   QByteArray text(static_cast<int>(copy(nullptr, 0)) + 1, '\0');
   copy(text.data(), static_cast<size_t>(text.size()));
   text.chop(1);
-  if (text.isEmpty())
-    return {};
-  return QString::fromUtf8(text).split('\n');
+  return text.isEmpty() ? QStringList() : QString::fromUtf8(text).split('\n');
 }
+
+void queue(int scope, const QByteArray &key, const QString &text, ViStatus status)
+{
+  const QByteArray bytes = text.toLocal8Bit();
+  VISA(fakevisa_reply)(scope, key.constData(), bytes.constData(), static_cast<size_t>(bytes.size()), status);
+}
+
+}  // namespace
+
+namespace FakeVisa {
+
+QString libraryPath() { return binDir() + "/libfakevisa.so"; }
+QString incompleteLibraryPath() { return binDir() + "/libfakevisa_noren.so"; }
+
+bool load()
+{
+  static const bool loaded = [] {
+    qputenv("SOLVANE_VISA_LIBRARY", libraryPath().toLocal8Bit());
+    return VisaLoad();
+  }();
+  reset();
+  return loaded && VisaLibraryPath() == libraryPath();
+}
+
+void reset() { VISA(fakevisa_reset)(); }
+void reply(const QString &text) { queue(FAKE_ANY_SESSION, QByteArray(), text, VI_SUCCESS); }
+void replyFor(const QString &resource, const QString &text) { queue(FAKE_RESOURCE, resource.toLocal8Bit(), text, VI_SUCCESS); }
+void replyForSession(ViSession session, const QString &text) { queue(FAKE_SESSION, QByteArray::number(session), text, VI_SUCCESS); }
+void timeout() { queue(FAKE_ANY_SESSION, QByteArray(), QString(), VI_ERROR_TMO); }
+void timeoutFor(const QString &resource) { queue(FAKE_RESOURCE, resource.toLocal8Bit(), QString(), VI_ERROR_TMO); }
+void failNext(const QString &function, ViStatus status) { VISA(fakevisa_fail_next)(function.toLatin1().constData(), status); }
+void failOpen(const QString &resource, ViStatus status) { VISA(fakevisa_fail_open)(resource.toLocal8Bit().constData(), status); }
+void statusByte(ViUInt16 stb) { VISA(fakevisa_stb)(stb); }
+void setAutoOpc(bool on) { VISA(fakevisa_auto_opc)(on ? 1 : 0); }
+QStringList transcript() { return lines(VISA(fakevisa_transcript)); }
+
+QStringList writes()
+{
+  QStringList texts;
+  for (size_t i = 0, length; (length = VISA(fakevisa_write)(i, nullptr, 0)) != size_t(-1); ++i) {
+    QByteArray bytes(static_cast<int>(length), '\0');
+    VISA(fakevisa_write)(i, bytes.data(), length);
+    texts << QString::fromLocal8Bit(bytes);
+  }
+  return texts;
+}
+
+}  // namespace FakeVisa
+
+namespace FakePwu {
+
+QString folder() { return binDir() + "/fakepwu/"; }
+QString incompleteFolder() { return binDir() + "/fakepwu-incomplete/"; }
+
+bool load()
+{
+  static const bool loaded = PwuLoad(folder());
+  reset();
+  return loaded && PwuLibraryPath() == folder() + "libpwudrv_64.so";
+}
+
+void reset() { PWU(fakepwu_reset)(); }
+void reading(double watts) { PWU(fakepwu_reading)(watts, VI_SUCCESS); }
+void readingFails(ViStatus status) { PWU(fakepwu_reading)(0.0, status); }
+void failNext(const QString &function, ViStatus status) { PWU(fakepwu_fail_next)(function.toLatin1().constData(), status); }
+void setRevision(const QString &text) { PWU(fakepwu_revision)(text.toUtf8().constData()); }
+QStringList transcript() { return lines(PWU(fakepwu_transcript)); }
+
+}  // namespace FakePwu

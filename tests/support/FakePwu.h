@@ -1,17 +1,13 @@
 #pragma once
 // Test side of the recording fake sensor-driver library
 // (tests/fakes/FakePwuLib.cpp), built as build/bin/fakepwu/libpwudrv_64.so.
-//
-// Transcript: the format of FakeVisa.h; the handle comes first, then the
-// channel, then the values; doubles in shortest exact decimal form without
-// exponent. Handles are numbered 1, 2, 3, ... in the order of pwudrv_init.
+// Transcript in the format of FakeVisa.h: the handle, then the channel, then
+// the values; doubles in shortest exact decimal form without exponent.
+// Handles are numbered 1, 2, 3, ... in the order of pwudrv_init.
 //   pwudrv_init "USB::0x1209::0x2f::1234" 0 1 -> 1
 //   pwudrv_revision_query 1 -> "1.0.0"
-//   pwudrv_avg_configureAvgAuto 1 1 3
-//   pwudrv_range_setAutoEnabled 1 1 1
 //   pwudrv_chan_setCorrectionFrequency 1 1 1000000000
 //   pwudrv_meass_readMeasurement 1 1 10000 -> 0.001
-//   pwudrv_close 1
 // Readings come from the script in order, 0.001 W when none is queued; the
 // revision text is "1.0.0" unless set.
 #include "instruments/VisaDefs.h"

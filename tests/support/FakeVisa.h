@@ -1,55 +1,26 @@
 #pragma once
 // Test side of the recording fake VISA library (tests/fakes/FakeVisaLib.cpp).
-// load() makes the program's own VisaLoad take the fake; from then on every
-// VISA call of the program is recorded and reads are answered from a script.
-//
-// Transcript: one line per call, in call order:
+// After load() every VISA call of the program is logged, one line per call:
 //   <function> <arguments separated by blanks>[ -> <result>]
-// - sessions and numbers in decimal; instrument sessions are numbered 1, 2, 3,
-//   ... and resource managers 1000, 1001, ... in the order opened (reset()
-//   starts again at 1 and 1000);
-// - texts and bytes in double quotes with C escapes: \n \r \t \" \\ and \xHH
-//   for other bytes outside printable ASCII;
-// - attributes by their VISA names (VI_ATTR_TMO_VALUE), unknown ones in hex;
-// - result: the output of a successful call (session opened, bytes read,
-//   status byte, attribute read), followed by the status name when the status
-//   is not VI_SUCCESS; a failed call shows only its status name
-//   (VI_ERROR_TMO), a successful call without output shows no result.
-//   Status and attribute names are those of the project's VISA library
-//   (visa/StatusText.h); a code it does not name appears in hex (0xBFFF003C).
-// Examples:
-//   viOpenDefaultRM -> 1000
+// Instrument sessions are numbered 1, 2, ... and resource managers 1000,
+// 1001, ... in the order opened (again from reset()). Bytes are quoted with
+// the escapes \n \r \t \" \\ and \xHH; attributes and statuses by the names
+// of visa/StatusText.h. The result is the output of a successful call, then
+// the status name unless VI_SUCCESS; a failed call shows its status only:
 //   viOpen 1000 "GPIB0::20::INSTR" 0 5000 -> 1
-//   viOpen 1000 "GPIB0::9::INSTR" 0 5000 -> VI_ERROR_RSRC_NFOUND
 //   viSetAttribute 1 VI_ATTR_TMO_VALUE 10000
-//   viSetBuf 1 3 4000
-//   viWrite 1 "FREQ 100000000.0;*OPC?\n"
-//   viRead 1 20000 -> "1\n"
 //   viRead 1 100 -> "12345..." VI_SUCCESS_MAX_CNT
 //   viRead 1 100 -> VI_ERROR_TMO
-//   viReadSTB 1 -> 16
-//   viGpibControlREN 1 6
 //   viGetAttribute 1 VI_ATTR_RM_SESSION -> 1000
-//   viClose 1
-//
-// Replies: a read of a session is answered by, in this order of precedence,
-// 1. "1\n" when the last write to that session contained "*OPC?" (automatic
-//    completion answer, switch off with setAutoOpc(false); it does not use
-//    the script),
-// 2. the next reply queued for the session's resource (replyFor),
-// 3. the next reply queued for the session number (replyForSession),
-// 4. the next reply queued for any session (reply),
-// 5. otherwise the read times out (VI_ERROR_TMO), as an instrument with
-//    nothing to say does.
-// A reply longer than the read count delivers the first count bytes with
-// VI_SUCCESS_MAX_CNT; the rest stays queued as the start of the next reply.
-//
-// Sessions: a call on session 0 fails with VI_ERROR_INV_OBJECT. Writes and
-// reads accept any other number, so command tests may use session 1 without
-// opening it; viClose and viGetAttribute(VI_ATTR_RM_SESSION) know only
-// sessions that viOpen/viOpenDefaultRM handed out.
-// viFindRsrc/viFindNext answer VI_ERROR_RSRC_NFOUND; viPrintf, viScanf,
-// viQueryf and viReadToFile answer VI_ERROR_NSUP_OPER (the program uses none).
+// A read is answered by, in this order: "1\n" when the session's last write
+// contained "*OPC?" (unless setAutoOpc(false)); the next reply queued for its
+// resource (replyFor), its session number (replyForSession), any session
+// (reply); otherwise it times out. A reply longer than the read count gives
+// its first count bytes with VI_SUCCESS_MAX_CNT, the rest stays queued.
+// A call on session 0 fails with VI_ERROR_INV_OBJECT; writes and reads take
+// any other number unopened. viClose and viGetAttribute know only sessions
+// handed out. viFindRsrc finds nothing; viPrintf, viScanf, viQueryf and
+// viReadToFile answer VI_ERROR_NSUP_OPER.
 #include "instruments/VisaDefs.h"
 
 #include <QString>
@@ -60,7 +31,7 @@ namespace FakeVisa {
 // Points SOLVANE_VISA_LIBRARY at the fake and calls VisaLoad once per process;
 // true when the program's VISA layer runs on the fake. Also resets the fake.
 bool load();
-QString libraryPath();          // build/bin/libfakevisa.so
+QString libraryPath();            // build/bin/libfakevisa.so
 QString incompleteLibraryPath();  // the same without viGpibControlREN
 
 // Forgets the transcript and the whole script; numbering starts again.
@@ -73,10 +44,9 @@ void replyForSession(ViSession session, const QString &text);
 void timeout();
 void timeoutFor(const QString &resource);
 
-// The next call of function (e.g. "viWrite") returns status. A negative status
-// fails the call without effect; a positive one lets the call happen and
-// replaces its status (e.g. VI_WARN_CONFIG_NLOADED for viOpen). Several
-// calls queue up in order.
+// The next call of function (e.g. "viWrite") returns status, queued in order.
+// A negative status fails the call without effect; a positive one lets the
+// call happen and replaces its status (e.g. VI_WARN_CONFIG_NLOADED).
 void failNext(const QString &function, ViStatus status);
 // Every viOpen of resource fails with status.
 void failOpen(const QString &resource, ViStatus status = VI_ERROR_RSRC_NFOUND);
