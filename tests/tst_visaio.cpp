@@ -249,11 +249,11 @@ class TstVisaIo : public QObject {
     QTest::addColumn<int>("status");
     QTest::addColumn<QStringList>("transcript");
     const QString idn = "viRead 1 20000 -> \"Maker,GEN,1,2\\n\"";
-    const QString rst = "viWrite 1 \"*RST\\n\"", local = "viGpibControlREN 1 6";
+    const QString rst = "viWrite 1 \"*RST\\n\"", local = "viGpibControlREN 1 6", gtl = "viWrite 1 \"&GTL\\n\"";
     QTest::newRow("ordinary") << device(24, 0, 28, Reset | Idn) << "" << 0 << 0
                               << opened("GPIB0::28::INSTR") + QStringList({rst, "viWrite 1 \"*IDN?\\n\"", idn, local});
-    QTest::newRow("LAN, no identification")
-        << device(40, 3) << "" << 0 << 0 << opened("TCPIP::192.168.0.7::INSTR") + QStringList({"viWrite 1 \"&GTL\\n\""});
+    QTest::newRow("LAN, no identification") << device(40, 3) << "" << 0 << 0
+                                            << opened("TCPIP::192.168.0.7::INSTR") + QStringList({gtl});
     for (int type : {78, 79, 80})
       QTest::newRow(qPrintable(QString("power meter %1").arg(type)))
           << device(type, 0, 13, Reset | Idn) << "" << 0 << 0
@@ -261,34 +261,38 @@ class TstVisaIo : public QObject {
                                                        "viWrite 1 \"ZV\\n\"", idn, local});
     QTest::newRow("power meter, no identification: stays remote")
         << device(80, 0, 13) << "" << 0 << 0 << opened("GPIB0::13::INSTR") + QStringList({"viWrite 1 \"W4\\n\""});
-    QTest::newRow("power meter 79: mode fails") << device(79, 0, 13, Idn) << "viWrite" << VI_ERROR_IO << VI_ERROR_IO
-                                                << opened("GPIB0::13::INSTR") + QStringList({"viWrite 1 \"W3\\n\" -> VI_ERROR_IO"});
+    QTest::newRow("power meter 79: mode fails")
+        << device(79, 0, 13, Idn) << "viWrite" << VI_ERROR_IO << VI_ERROR_IO
+        << opened("GPIB0::13::INSTR") + QStringList({"viWrite 1 \"W3\\n\" -> VI_ERROR_IO"});
     QTest::newRow("power meter 78: mode failure ignored")
         << device(78, 0, 13) << "viWrite" << VI_ERROR_IO << 0
         << opened("GPIB0::13::INSTR") + QStringList({"viWrite 1 \"W4\\n\" -> VI_ERROR_IO"});
     QTest::newRow("receiver: terminator first")
         << device(32, 1, 7) << "" << 0 << 0
-        << QStringList({"viOpenDefaultRM -> 1000", "viOpen 1000 \"GPIB1::7::INSTR\" 0 5000 -> 1", "viWrite 1 \"TER E\\n\""}) +
-               configure(1) + QStringList({"viGpibControlREN 1 6"});
+        << QStringList({"viOpenDefaultRM -> 1000", "viOpen 1000 \"GPIB1::7::INSTR\" 0 5000 -> 1",
+                        "viWrite 1 \"TER E\\n\""}) + configure(1) + QStringList({local});
     QTest::newRow("serial, flow control 3 as 4")
         << device(18, 2, 20, SerialLine) << "" << 0 << 0
-        << opened("ASRL2::INSTR") + QStringList({"MAX_QUEUE_LENGTH 50", "SEND_END_EN 1", "TMO_VALUE 6000", "TERMCHAR 10",
-                                                  "TERMCHAR_EN 0", "IO_PROT 1", "SUPPRESS_END_EN 0", "ASRL_BAUD 9600",
-                                                  "ASRL_DATA_BITS 7", "ASRL_PARITY 2", "ASRL_STOP_BITS 20",
-                                                  "ASRL_FLOW_CNTRL 4", "ASRL_END_IN 2", "ASRL_END_OUT 0",
-                                                  "ASRL_XON_CHAR 17", "ASRL_XOFF_CHAR 19"})
-                                        .replaceInStrings(QRegularExpression("^"), "viSetAttribute 1 VI_ATTR_");
+        << opened("ASRL2::INSTR") +
+               QStringList({"MAX_QUEUE_LENGTH 50", "SEND_END_EN 1", "TMO_VALUE 6000", "TERMCHAR 10", "TERMCHAR_EN 0",
+                            "IO_PROT 1", "SUPPRESS_END_EN 0", "ASRL_BAUD 9600", "ASRL_DATA_BITS 7", "ASRL_PARITY 2",
+                            "ASRL_STOP_BITS 20", "ASRL_FLOW_CNTRL 4", "ASRL_END_IN 2", "ASRL_END_OUT 0",
+                            "ASRL_XON_CHAR 17", "ASRL_XOFF_CHAR 19"})
+                   .replaceInStrings(QRegularExpression("^"), "viSetAttribute 1 VI_ATTR_");
     QTest::newRow("serial type on LAN") << device(18, 3, 20, SerialLine) << "" << 0 << 0
-                                        << opened("TCPIP::192.168.0.7::INSTR") + QStringList({"viWrite 1 \"&GTL\\n\""});
-    QTest::newRow("other type on the serial line") << device(24, 2, 20, SerialLine) << "" << 0 << 0 << opened("ASRL2::INSTR");
+                                        << opened("TCPIP::192.168.0.7::INSTR") + QStringList({gtl});
+    QTest::newRow("other type on the serial line")
+        << device(24, 2, 20, SerialLine) << "" << 0 << 0 << opened("ASRL2::INSTR");
     QTest::newRow("open fails: not configured")
         << device(24, 0, 20, Reset) << "viOpen" << VI_ERROR_RSRC_NFOUND << VI_ERROR_RSRC_NFOUND
         << QStringList({"viOpenDefaultRM -> 1000", "viOpen 1000 \"GPIB0::20::INSTR\" 0 5000 -> VI_ERROR_RSRC_NFOUND"});
     QTest::newRow("open warning counts as success")
         << device(24, 0) << "viOpen" << VI_WARN_CONFIG_NLOADED << 0
-        << opened("GPIB0::20::INSTR").replaceInStrings(QRegularExpression("-> 1$"), "-> 1 VI_WARN_CONFIG_NLOADED") + QStringList({local});
+        << opened("GPIB0::20::INSTR").replaceInStrings(QRegularExpression("-> 1$"), "-> 1 VI_WARN_CONFIG_NLOADED") +
+               QStringList({local});
     QTest::newRow("configuration stops at first failure")
-        << device(24, 0) << "viSetBuf" << VI_ERROR_IO << VI_ERROR_IO << opened("GPIB0::20::INSTR").mid(0, 4).replaceInStrings("4000", "4000 -> VI_ERROR_IO");
+        << device(24, 0) << "viSetBuf" << VI_ERROR_IO << VI_ERROR_IO
+        << opened("GPIB0::20::INSTR").mid(0, 4).replaceInStrings("4000", "4000 -> VI_ERROR_IO");
     QTest::newRow("failed reset skips identification")
         << device(24, 0, 20, Reset | Idn) << "viWrite" << VI_ERROR_TMO << VI_ERROR_TMO
         << opened("GPIB0::20::INSTR") + QStringList({"viWrite 1 \"*RST\\n\" -> VI_ERROR_TMO", local});
@@ -367,15 +371,14 @@ class TstVisaIo : public QObject {
     QTest::addColumn<int>("rfPort");
     QTest::addColumn<int>("rtcNo");
     QTest::addColumn<QStringList>("writes");
-    const QStringList generator = {"*CLS\n", "SOUR:GPRF:GEN:STAT OFF\n", "SOUR:GPRF:GEN:LIST OFF\n", "SOUR:GPRF:GEN:BBM CW\n"};
-    QTest::newRow("2 RF1O") << 2 << 1 << 1
-                            << generator + QStringList({"ROUT:GPRF:GEN1:SCEN:SAL RF1O, TX1\n", "SOUR:GPRF:GEN1:STAT ON;*OPC?\n"});
-    QTest::newRow("2 RF3C") << 2 << 3 << 1
-                            << generator + QStringList({"ROUT:GPRF:GEN2:SCEN:SAL RF3C, TX2\n", "SOUR:GPRF:GEN2:STAT ON;*OPC?\n"});
-    QTest::newRow("3 unit 1 RF1") << 3 << 1 << 1
-                                  << generator + QStringList({"ROUT:GPRF:GEN:SCEN:SAL R111,TX11\n", "SOUR:GPRF:GEN:STAT ON;*OPC?\n"});
-    QTest::newRow("3 unit 2 AUX") << 3 << 0 << 2
-                                  << generator + QStringList({"ROUT:GPRF:GEN:SCEN:SAL R210,TX21\n", "SOUR:GPRF:GEN:STAT ON;*OPC?\n"});
+    const auto generator = [](const QString &unit, const QString &route) {
+      return QStringList({"*CLS\n", "SOUR:GPRF:GEN:STAT OFF\n", "SOUR:GPRF:GEN:LIST OFF\n", "SOUR:GPRF:GEN:BBM CW\n",
+                          "ROUT:GPRF:GEN" + unit + ":SCEN:SAL " + route + "\n", "SOUR:GPRF:GEN" + unit + ":STAT ON;*OPC?\n"});
+    };
+    QTest::newRow("2 RF1O") << 2 << 1 << 1 << generator("1", "RF1O, TX1");
+    QTest::newRow("2 RF3C") << 2 << 3 << 1 << generator("2", "RF3C, TX2");
+    QTest::newRow("3 unit 1 RF1") << 3 << 1 << 1 << generator("", "R111,TX11");
+    QTest::newRow("3 unit 2 AUX") << 3 << 0 << 2 << generator("", "R210,TX21");
     QTest::newRow("70 measurement") << 70 << 2 << 1 << QStringList({"*CLS\n", "ROUT:GPRF:MEAS:SCEN:SAL RF3C, RX2\n"});
     QTest::newRow("71 measurement") << 71 << 3 << 2 << QStringList({"ROUT:GPRF:MEAS:SCEN:SAL R24, RX2\n"});
   }

@@ -43,7 +43,7 @@ QStringList lines(size_t (*copy)(char *, size_t))
   return text.isEmpty() ? QStringList() : QString::fromUtf8(text).split('\n');
 }
 
-void queue(int scope, const QByteArray &key, const QString &text, ViStatus status)
+void queue(int scope, const QByteArray &key, const QString &text, ViStatus status = VI_SUCCESS)
 {
   const QByteArray bytes = text.toLocal8Bit();
   VISA(fakevisa_reply)(scope, key.constData(), bytes.constData(), static_cast<size_t>(bytes.size()), status);
@@ -67,13 +67,13 @@ bool load()
 }
 
 void reset() { VISA(fakevisa_reset)(); }
-void reply(const QString &text) { queue(FAKE_ANY_SESSION, QByteArray(), text, VI_SUCCESS); }
-void replyFor(const QString &resource, const QString &text) { queue(FAKE_RESOURCE, resource.toLocal8Bit(), text, VI_SUCCESS); }
-void replyForSession(ViSession session, const QString &text) { queue(FAKE_SESSION, QByteArray::number(session), text, VI_SUCCESS); }
+void reply(const QString &text) { queue(FAKE_ANY_SESSION, QByteArray(), text); }
+void replyFor(const QString &resource, const QString &text) { queue(FAKE_RESOURCE, resource.toLocal8Bit(), text); }
+void replyForSession(ViSession session, const QString &text) { queue(FAKE_SESSION, QByteArray::number(session), text); }
 void timeout() { queue(FAKE_ANY_SESSION, QByteArray(), QString(), VI_ERROR_TMO); }
 void timeoutFor(const QString &resource) { queue(FAKE_RESOURCE, resource.toLocal8Bit(), QString(), VI_ERROR_TMO); }
-void failNext(const QString &function, ViStatus status) { VISA(fakevisa_fail_next)(function.toLatin1().constData(), status); }
-void failOpen(const QString &resource, ViStatus status) { VISA(fakevisa_fail_open)(resource.toLocal8Bit().constData(), status); }
+void failNext(const QString &function, ViStatus status) { VISA(fakevisa_fail_next)(qPrintable(function), status); }
+void failOpen(const QString &resource, ViStatus status) { VISA(fakevisa_fail_open)(qPrintable(resource), status); }
 void statusByte(ViUInt16 stb) { VISA(fakevisa_stb)(stb); }
 void setAutoOpc(bool on) { VISA(fakevisa_auto_opc)(on ? 1 : 0); }
 QStringList transcript() { return lines(VISA(fakevisa_transcript)); }
@@ -106,7 +106,7 @@ bool load()
 void reset() { PWU(fakepwu_reset)(); }
 void reading(double watts) { PWU(fakepwu_reading)(watts, VI_SUCCESS); }
 void readingFails(ViStatus status) { PWU(fakepwu_reading)(0.0, status); }
-void failNext(const QString &function, ViStatus status) { PWU(fakepwu_fail_next)(function.toLatin1().constData(), status); }
+void failNext(const QString &function, ViStatus status) { PWU(fakepwu_fail_next)(qPrintable(function), status); }
 void setRevision(const QString &text) { PWU(fakepwu_revision)(text.toUtf8().constData()); }
 QStringList transcript() { return lines(PWU(fakepwu_transcript)); }
 
