@@ -47,8 +47,9 @@ QStringList opened(const QString &resource)
   return QStringList({"viOpenDefaultRM -> 1000", "viOpen 1000 \"" + resource + "\" 0 5000 -> 1"}) + configure(1);
 }
 
-// The probe of a radio tester's primary address, where the secondary-address
-// queries 1..queries answer "RF_NMeas", or "RF_NSig" at the last when found.
+// Scripts the probe of a radio tester's primary address, whose secondary-address
+// queries 1..queries answer "RF_NMeas" ("RF_NSig" at the last when found), and
+// returns its transcript up to the open of the address found (30 when none).
 QStringList probe(int queries, bool found)
 {
   FakeVisa::replyFor("GPIB0::20::0::INSTR", "Tester,1,2\n");
