@@ -69,8 +69,14 @@ ViStatus configure(ViSession session)
 ViStatus openSession(const QString &resource, ViUInt32 timeoutMs, ViSession &session)
 {
   ViSession rm = VI_NULL;
-  const ViStatus status = visa::openDefaultRM(rm);
-  return failed(status) ? status : visa::open(rm, resource, timeoutMs, session);
+  ViStatus status = visa::openDefaultRM(rm);
+  if (failed(status))
+    return status;
+  status = visa::open(rm, resource, timeoutMs, session);
+  // Nothing else would ever close a resource manager without a session.
+  if (failed(status))
+    visa::close(rm);
+  return status;
 }
 
 // Closes a session and the resource manager that opened it.

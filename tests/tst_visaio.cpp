@@ -286,7 +286,8 @@ class TstVisaIo : public QObject {
         << device(24, 2, 20, SerialLine) << "" << 0 << 0 << opened("ASRL2::INSTR");
     QTest::newRow("open fails: not configured")
         << device(24, 0, 20, Reset) << "viOpen" << VI_ERROR_RSRC_NFOUND << VI_ERROR_RSRC_NFOUND
-        << QStringList({"viOpenDefaultRM -> 1000", "viOpen 1000 \"GPIB0::20::INSTR\" 0 5000 -> VI_ERROR_RSRC_NFOUND"});
+        << QStringList({"viOpenDefaultRM -> 1000", "viOpen 1000 \"GPIB0::20::INSTR\" 0 5000 -> VI_ERROR_RSRC_NFOUND",
+                        "viClose 1000"});
     QTest::newRow("open warning counts as success")
         << device(24, 0) << "viOpen" << VI_WARN_CONFIG_NLOADED << 0
         << opened("GPIB0::20::INSTR").replaceInStrings(QRegularExpression("-> 1$"), "-> 1 VI_WARN_CONFIG_NLOADED") +
@@ -359,7 +360,8 @@ class TstVisaIo : public QObject {
     FakeVisa::failOpen("GPIB0::20::30::INSTR", VI_ERROR_RSRC_NFOUND);
     gen = device(1, 0);
     QCOMPARE(DevOpen(gen), 1);
-    QVERIFY(FakeVisa::transcript().last().startsWith("viOpen 1001 \"GPIB0::20::30::INSTR\" 0 0 ->"));
+    QCOMPARE(FakeVisa::transcript().mid(FakeVisa::transcript().size() - 2),
+             QStringList({"viOpen 1001 \"GPIB0::20::30::INSTR\" 0 0 -> VI_ERROR_RSRC_NFOUND", "viClose 1001"}));
 
     // Other interfaces have no secondary addresses.
     gen = device(1, 3);
