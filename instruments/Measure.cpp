@@ -21,12 +21,15 @@ std::function<void(int)> &Sleeper() {
   return sleeper;
 }
 
-// The dwell in whole milliseconds, the fraction cut off.
+}  // namespace
+
 int DwellMs(double seconds) {
   if (!(seconds > 0.0)) return 0;
   const double ms = seconds * 1000.0;
   return ms >= double(INT_MAX) ? INT_MAX : static_cast<int>(ms);
 }
+
+namespace {
 
 // An instrument that never sets the awaited status bit must not hang the
 // program: the poll gives up after the I/O timeout of a query. The limit is

@@ -16,3 +16,7 @@ ViStatus AnaMeasure(ViSession session, int type, double freqHz, double &levelDbm
 // function) sleeps the calling thread.
 void SetInstrumentSleep(std::function<void(int ms)> sleeper);
 void InstrumentSleep(int ms);
+
+// A dwell in seconds as whole milliseconds, the fraction cut off (0 for
+// anything not positive), as every measurement waits it.
+int DwellMs(double seconds);

@@ -119,7 +119,7 @@ ViStatus PwuMeasure(ViSession session, double freqHz, double dwellS, double &lev
   ViStatus status = loaded->correctionFrequency(session, kChannel, freqHz);
   if (status < 0)
     return status;
-  InstrumentSleep(dwellS > 0.0 ? static_cast<int>(std::lround(dwellS * 1000.0)) : 0);
+  InstrumentSleep(DwellMs(dwellS));
   double watts = 0.0;
   status = loaded->readMeasurement(session, kChannel, kMeasureTimeoutMs, &watts);
   if (status < 0)

@@ -375,11 +375,11 @@ private slots:
 
   void usbSensorInWatts() {
     FakePwu::reading(0.001);
-    QCOMPARE(Measured(75), Outcome(75, VI_SUCCESS, 0.0, "", {26}));
+    QCOMPARE(Measured(75), Outcome(75, VI_SUCCESS, 0.0, "", {25}));
     FakePwu::reading(1e-6);
-    QCOMPARE(Measured(75), Outcome(75, VI_SUCCESS, -30.0, "", {26}));
+    QCOMPARE(Measured(75), Outcome(75, VI_SUCCESS, -30.0, "", {25}));
     FakePwu::readingFails(VI_ERROR_TMO);
-    QCOMPARE(Measured(75), Outcome(75, VI_ERROR_TMO, 0.0, "", {26}));
+    QCOMPARE(Measured(75), Outcome(75, VI_ERROR_TMO, 0.0, "", {25}));
   }
 
   void dwellInWholeMilliseconds() {
