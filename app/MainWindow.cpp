@@ -13,6 +13,7 @@
 
 #include <QBrush>
 #include <QFile>
+#include <QFileInfo>
 #include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
@@ -45,7 +46,7 @@ QPoint OnScreen(const QPoint &stored)
 
 }  // namespace
 
-MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
+MainWindow::MainWindow(QWidget *parent, const QString &cfgFile) : QMainWindow(parent), ui(new Ui::MainWindow)
 {
   // The resources live in a static library; this keeps the linker from
   // dropping them.
@@ -57,6 +58,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     UserPrompt::warning(this, QStringLiteral("Configuration"),
                         QStringLiteral("The folder ") + Cfg.CfgDir
                             + QStringLiteral(" could not be created; the settings cannot be saved."));
+  if (!cfgFile.isEmpty())
+    Cfg.CfgPath = QFileInfo(cfgFile).absoluteFilePath();
   if (CfgLoad(Cfg, Cfg.CfgPath) != 0)
     UserPrompt::warning(this, QStringLiteral("Configuration"),
                         QStringLiteral("The configuration file ") + QDir::toNativeSeparators(Cfg.CfgPath)

@@ -20,7 +20,9 @@ class MainWindow : public QMainWindow {
   Q_OBJECT
 
 public:
-  explicit MainWindow(QWidget *parent = nullptr);
+  // cfgFile, when given, replaces the per-user configuration file for this
+  // run: the settings are read from it and written back to it.
+  explicit MainWindow(QWidget *parent = nullptr, const QString &cfgFile = QString());
   ~MainWindow() override;
 
   // "Solvane64 v5.3.0", given to the window by the entry function.

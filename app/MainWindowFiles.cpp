@@ -8,6 +8,7 @@
 #include "plot/TraceBrushes.h"
 #include "plot/TraceCurveTable.h"
 #include "storage/DataFile.h"
+#include "storage/ManualFile.h"
 #include "storage/NormExport.h"
 #include "storage/Printing.h"
 #include "ui_MainWindow.h"
@@ -111,10 +112,10 @@ void MainWindow::on_actionPrint_Graph_triggered()
 
 void MainWindow::on_actionGraph_to_Clipboard_triggered() { CopyGraph(this); }
 
-// The manual is built beside the program; without it there is nothing to open.
+// Without the manual there is nothing to open.
 void MainWindow::on_actionContents_triggered()
 {
-  const QString manual = QCoreApplication::applicationDirPath() + QStringLiteral("/Solvane.pdf");
+  const QString manual = ManualFile();
   if (QFileInfo::exists(manual))
     QDesktopServices::openUrl(QUrl::fromLocalFile(manual));
 }

@@ -3,10 +3,10 @@
 #include "dialogs/DialogLook.h"
 #include "dialogs/LinuxOSInfo.h"
 #include "dialogs/UserPrompt.h"
+#include "storage/ManualFile.h"
 #include "ui_AboutWindow.h"
 
 #include <QClipboard>
-#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QLabel>
@@ -28,10 +28,10 @@ QString Link(const QUrl &target, const QString &text)
   return QStringLiteral("<a href=\"%1\">%2</a>").arg(target.toString(QUrl::FullyEncoded).toHtmlEscaped(), text);
 }
 
-// The manual that the build puts beside the program; it also holds the terms of use.
+// The manual also holds the terms of use.
 QUrl ManualUrl()
 {
-  return QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + QStringLiteral("/Solvane.pdf"));
+  return QUrl::fromLocalFile(ManualFile());
 }
 
 }  // namespace

@@ -75,8 +75,10 @@ QStringList VisaCandidates()
   if (!chosen.isEmpty())
     candidates << chosen;
   candidates << "libvisa.so";
-  if (QCoreApplication::instance())
-    candidates << QCoreApplication::applicationDirPath() + "/libsolvisa.so";
+  if (QCoreApplication::instance()) {
+    const QString appDir = QCoreApplication::applicationDirPath();
+    candidates << appDir + "/libsolvisa.so" << appDir + "/../lib/solvane/libsolvisa.so";
+  }
   return candidates;
 #endif
 }

@@ -8,7 +8,8 @@
 
 // The files VisaLoad tries, in order: the file named by SOLVANE_VISA_LIBRARY,
 // the system's libvisa.so through the dynamic linker, and the project's
-// libsolvisa.so beside the executable. On Windows: visa64.dll or KsVisa64.dll.
+// libsolvisa.so beside the executable or, installed, in ../lib/solvane/.
+// On Windows: visa64.dll or KsVisa64.dll.
 QStringList VisaCandidates();
 // Loads the first candidate that the dynamic loader accepts; true when it
 // exports every entry point. A library that loads but lacks one is refused

@@ -21,8 +21,9 @@ class TstVisaLoad : public QObject {
   void searchOrderAndDriverFolder()
   {
     qputenv("SOLVANE_VISA_LIBRARY", "/opt/lab/libmyvisa.so");
-    QCOMPARE(VisaCandidates(), QStringList({"/opt/lab/libmyvisa.so", "libvisa.so",
-                                            QCoreApplication::applicationDirPath() + "/libsolvisa.so"}));
+    const QString appDir = QCoreApplication::applicationDirPath();
+    QCOMPARE(VisaCandidates(), QStringList({"/opt/lab/libmyvisa.so", "libvisa.so", appDir + "/libsolvisa.so",
+                                            appDir + "/../lib/solvane/libsolvisa.so"}));
     qunsetenv("SOLVANE_VISA_LIBRARY");
     QCOMPARE(VisaCandidates().first(), QString("libvisa.so"));
 
