@@ -86,8 +86,17 @@ IMAGES = {
     "ks.icns": (window_icon, (0, 142, 214), 64),
 }
 
+# The desktop menu's icon, in the sizes that desktops ask for most; the same
+# drawing as the window icon. Installed as share/icons/hicolor/NxN/apps/solvane.png.
+ICON_SIZES = (48, 128, 256)
+
 if __name__ == "__main__":
-    folder = os.path.join(os.path.dirname(os.path.abspath(__file__)), "images")
+    here = os.path.dirname(os.path.abspath(__file__))
+    folder = os.path.join(here, "images")
     os.makedirs(folder, exist_ok=True)
     for name, (shape, colour, size) in IMAGES.items():
         write_png(os.path.join(folder, name), size, render(shape, colour, size))
+    icons = os.path.join(here, "icons")
+    os.makedirs(icons, exist_ok=True)
+    for size in ICON_SIZES:
+        write_png(os.path.join(icons, "solvane-%d.png" % size), size, render(window_icon, (0, 142, 214), size))
