@@ -87,6 +87,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 
 MainWindow::~MainWindow()
 {
+  EndRunNow();
   delete ui;
   DevClose(Cfg.Gen1);
   DevClose(Cfg.Gen2);
