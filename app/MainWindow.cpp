@@ -90,6 +90,7 @@ MainWindow::MainWindow(QWidget *parent, const QString &cfgFile) : QMainWindow(pa
 
 MainWindow::~MainWindow()
 {
+  EndRunNow();
   delete ui;
   DevClose(Cfg.Gen1);
   DevClose(Cfg.Gen2);

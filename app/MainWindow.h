@@ -1,14 +1,17 @@
 #pragma once
 // The main window: owns the settings record, the form with its run controls
 // and the trace plot, and routes every menu entry and button to its handler.
+#include "plot/LiveSeries.h"
 #include "sweep/CfgStr.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QMainWindow>
 #include <QString>
 
 class QwtPlotCurve;
 class QwtPlotGrid;
+class SweepWorker;
 class TraceCurveTable;
 struct SwpResult;
 
@@ -92,25 +95,40 @@ protected:
   void closeEvent(QCloseEvent *event) override;
 
 private:
-  class RunView;  // the window's side of a running sweep
   friend class MainWindowProbe;  // tests look at the record and the curves
+  enum class SwpKind { Start, Repeat };
 
   // The curve table of the plot, made on first use.
   TraceCurveTable &Curves();
   void SetRunControls(bool running);
+  void SetAfterRunControls();
+  SweepWorker &RunWorker();
+  void EndRunNow();
+  void OnPassStarted(bool continuous);
+  void OnLevelStarted(int level);
+  void OnPointMeasured(int level, int point, double value);
+  void OnLevelDone(int level, const QVector<double> &row);
+  void OnRunFinished(const SwpResult &result);
+  bool StoreValue(int level, int point, double value);
+  TraceRow NewestRow(int level) const;
+  TraceRow RecordRow(int record, int level) const;
   void ReportRun(const SwpResult &result);
   bool RepeatFitsSeries();
   void ApplyAbsRel(int value);
-  void DrawPoint(int level, int point);
-  void DrawLevel(int level);
   const QVector<double> &DisplayFreqs() const;
   void SweepSettingsRange(double &start, double &stop) const;
   double DisplayOffset() const;
   void SwapIfReversed(double &low, double &high, const char *lowName, const char *highName);
-  void SetSwpProgress(int level, int point, qint64 passNs);
+  void SetSwpProgress(int level, int point, bool now);
 
   TraceCurveTable *TraceCurves = nullptr;
+  SweepWorker *Worker = nullptr;
   bool SwpActive = false;
+  bool CloseAfterRun = false;  // the window was closed during the run
+  bool PassContinuous = false;
+  SwpKind RunKind = SwpKind::Start;
+  QElapsedTimer PassClock;
+  QElapsedTimer StatusClock;  // paces the status line
   QList<QAction *> LockedActions;  // menu entries held disabled during a run
   // ---- end of sweep run and trace display ----
 

@@ -144,10 +144,9 @@ void MainWindow::RedrawTrc()
     const int record = slot + Cfg.TraceCount - 1 - TraceIdx;
     if (record < 0 || record >= Cfg.Traces.size())
       continue;
-    const TraceRec &rows = Cfg.Traces.at(record);
-    for (int level = 0; level < Cfg.LevelCount && level < rows.size(); ++level) {
+    for (int level = 0; level < Cfg.LevelCount && level < Cfg.Traces.at(record).size(); ++level) {
       Curves().showCurve(slot, level, Cfg.ColourIdx);
-      Curves().setRow(slot, level, DisplayFreqs(), rows.at(level), Cfg.PointCount, offset);
+      Curves().setRow(slot, level, RecordRow(record, level), Cfg.PointCount, offset);
     }
   }
 }

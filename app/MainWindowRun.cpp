@@ -1,5 +1,5 @@
-// The window's side of a sweep run: the run buttons, the observer that draws
-// each point and keeps the window alive, and the messages of a run.
+// The window's side of a sweep run: the run buttons, the drawing of what the
+// run on its worker thread reports, and the messages of a run.
 #include "app/MainWindow.h"
 
 #include "ui_MainWindow.h"
@@ -10,13 +10,11 @@
 #include "plot/TraceCurveTable.h"
 #include "sweep/InitErr.h"
 #include "sweep/SweepEngine.h"
-#include "sweep/SwpObserver.h"
+#include "sweep/SweepWorker.h"
 #include "sweep/SwpPlan.h"
 #include "sweep/TraceStore.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QStatusBar>
 #include <qwt_plot.h>
 #include <qwt_plot_curve.h>
@@ -24,6 +22,8 @@
 namespace {
 
 constexpr int kAnaPwu = 75;
+// The status line is repainted at most this often during a run.
+constexpr qint64 kStatusPeriodNs = 100000000;
 const QString kSweepTitle = QStringLiteral("Sweep");
 
 // A type index from a damaged configuration must not index past the table.
@@ -54,51 +54,6 @@ const char *EndDeviceTitle(SwpDevice device)
 
 }  // namespace
 
-// Draws what the engine measured and gives way to the user's clicks: after
-// every point, or after every level step when sweeping continuously.
-class MainWindow::RunView : public SwpObserver {
-public:
-  explicit RunView(MainWindow &window) : w(window) {}
-
-  bool continuous() override { return w.ui->RunCont->isChecked(); }
-  bool stopRequested() override { return w.Cfg.StopRequested; }
-
-  void passStarted(bool continuous) override
-  {
-    passTimer.start();
-    if (!continuous)
-      return;
-    for (int slot = 0; slot <= w.TraceIdx; ++slot)
-      w.Curves().hide(slot, w.LevelIdx);
-  }
-
-  void levelStarted(int level) override
-  {
-    w.LevelIdx = level;
-    w.Curves().showCurve(w.TraceIdx, level, w.Cfg.ColourIdx);
-  }
-
-  void pointMeasured(int level, int point) override
-  {
-    w.DrawPoint(level, point);
-    w.SetSwpProgress(level, point, passTimer.nsecsElapsed());
-    QCoreApplication::processEvents();
-  }
-
-  void levelDone(int level) override
-  {
-    w.DrawLevel(level);
-    w.SetSwpProgress(level, w.Cfg.PointCount - 1, passTimer.nsecsElapsed());
-    QCoreApplication::processEvents();
-  }
-
-  void passDone(double seconds) override { w.ui->SwpTime->setValue(seconds); }
-
-private:
-  MainWindow &w;
-  QElapsedTimer passTimer;
-};
-
 TraceCurveTable &MainWindow::Curves()
 {
   if (!TraceCurves)
@@ -116,7 +71,6 @@ void MainWindow::on_Start_clicked()
     return;
   }
   NormCurve->setVisible(false);
-  SetRunControls(true);
   NormActive = false;
   Cfg.TraceCount = 1;
   ui->TMsg->hide();
@@ -127,27 +81,31 @@ void MainWindow::on_Start_clicked()
   Cfg.ColourIdx = 0;
   AllocTrc();
   ui->plt->enableAxis(QwtPlot::yRight, false);
+  RunKind = SwpKind::Start;
   RunSwp();
-  SetRunControls(false);
-  ui->Repeat->setEnabled(true);
-  ui->Normalize->setEnabled(true);
-  ui->NIdx->setEnabled(true);
-  ui->Del->setEnabled(false);
 }
 
 void MainWindow::on_Repeat_clicked()
 {
   if (SwpActive || !RepeatFitsSeries())
     return;
-  SetRunControls(true);
   AddTrcRec();
   Cfg.ColourIdx = NextColour(Cfg.ColourIdx);
   ++TraceIdx;
+  RunKind = SwpKind::Repeat;
   RunSwp();
+}
+
+// The buttons after a run: a new series may be normalized, a repeated one
+// may lose its last trace.
+void MainWindow::SetAfterRunControls()
+{
   SetRunControls(false);
   ui->Repeat->setEnabled(true);
-  ui->Normalize->setEnabled(false);
-  ui->Del->setEnabled(true);
+  ui->Normalize->setEnabled(RunKind == SwpKind::Start);
+  if (RunKind == SwpKind::Start)
+    ui->NIdx->setEnabled(true);
+  ui->Del->setEnabled(RunKind == SwpKind::Repeat);
 }
 
 // A new record must fit the curve table and have the shape of the series
@@ -175,18 +133,35 @@ bool MainWindow::RepeatFitsSeries()
   return true;
 }
 
-// The run ends at its next check with the end-of-run steps, so the
-// instruments are left in local control rather than sweeping on unseen.
+// The run ends at its next exchange with the end-of-run steps, so the
+// instruments are left in local control rather than sweeping on unseen;
+// the window closes when the run has ended.
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-  if (SwpActive)
-    Cfg.StopRequested = true;
+  if (SwpActive) {
+    CloseAfterRun = true;
+    RunWorker().requestStop();
+    event->ignore();
+    return;
+  }
   QMainWindow::closeEvent(event);
+}
+
+// A window destroyed during a run (the program quits) waits for the run's
+// end, so that the instruments it opened are closed with the others.
+void MainWindow::EndRunNow()
+{
+  if (!SwpActive)
+    return;
+  RunWorker().requestStop();
+  RunWorker().wait();
+  RunWorker().takeResults(Cfg);
 }
 
 void MainWindow::on_Stop_clicked()
 {
-  Cfg.StopRequested = true;
+  if (SwpActive)
+    RunWorker().requestStop();
   ui->Start->setEnabled(true);
   ui->Repeat->setEnabled(true);
   ui->Normalize->setEnabled(true);
@@ -223,20 +198,97 @@ void MainWindow::SetRunControls(bool running)
   }
 }
 
+SweepWorker &MainWindow::RunWorker()
+{
+  if (!Worker) {
+    Worker = new SweepWorker(this);
+    connect(Worker, &SweepWorker::passStarted, this, &MainWindow::OnPassStarted);
+    connect(Worker, &SweepWorker::levelStarted, this, &MainWindow::OnLevelStarted);
+    connect(Worker, &SweepWorker::pointMeasured, this, &MainWindow::OnPointMeasured);
+    connect(Worker, &SweepWorker::levelDone, this, &MainWindow::OnLevelDone);
+    connect(Worker, &SweepWorker::passDone, this, [this](double seconds) { ui->SwpTime->setValue(seconds); });
+    connect(Worker, &SweepWorker::finished, this, &MainWindow::OnRunFinished);
+    connect(ui->RunCont, &QCheckBox::toggled, Worker, &SweepWorker::setContinuous);
+  }
+  return *Worker;
+}
+
+// Starts the run on the worker thread; OnRunFinished() ends it.
 void MainWindow::RunSwp()
 {
-  Cfg.StopRequested = false;
+  SetRunControls(true);
   ui->AbsRel->setEnabled(false);
   if (ui->AbsRel->value() != 0)
     ApplyAbsRel(0);
   RelDisplay = 0;
+  CloseAfterRun = false;
+  RunWorker().start(Cfg, NormActive, ui->RunCont->isChecked());
+}
 
-  RunView view(*this);
-  SweepEngine engine(Cfg, view);
-  const SwpResult result = engine.run(NormActive);
+void MainWindow::OnRunFinished(const SwpResult &result)
+{
+  RunWorker().takeResults(Cfg);
   statusBar()->clearMessage();
   ui->plt->replot();
+  SetAfterRunControls();
   ReportRun(result);
+  if (CloseAfterRun)
+    close();
+}
+
+void MainWindow::OnPassStarted(bool continuous)
+{
+  PassClock.start();
+  StatusClock.invalidate();
+  PassContinuous = continuous;
+  if (!continuous)
+    return;
+  for (int slot = 0; slot <= TraceIdx; ++slot)
+    Curves().hide(slot, LevelIdx);
+}
+
+// A single pass shows the row growing from its first point; a continuous
+// one shows the previous pass until the level step is measured again.
+void MainWindow::OnLevelStarted(int level)
+{
+  LevelIdx = level;
+  Curves().showCurve(TraceIdx, level, Cfg.ColourIdx);
+  Curves().setRow(TraceIdx, level, NewestRow(level), PassContinuous ? Cfg.PointCount : 0,
+                  DisplayOffset());
+}
+
+void MainWindow::OnPointMeasured(int level, int point, double value)
+{
+  if (!StoreValue(level, point, value))
+    return;
+  Curves().growRow(TraceIdx, level, point + 1);
+  SetSwpProgress(level, point, false);
+}
+
+void MainWindow::OnLevelDone(int level, const QVector<double> &row)
+{
+  if (Cfg.Traces.isEmpty() || level < 0 || level >= Cfg.Traces.constLast().size())
+    return;
+  Cfg.Traces.last()[level] = row;
+  Curves().setRow(TraceIdx, level, NewestRow(level), Cfg.PointCount, DisplayOffset());
+  SetSwpProgress(level, Cfg.PointCount - 1, true);
+}
+
+// The window's copy of the newest record follows the run value by value.
+bool MainWindow::StoreValue(int level, int point, double value)
+{
+  if (Cfg.Traces.isEmpty() || level < 0 || level >= Cfg.Traces.constLast().size() || point < 0 ||
+      point >= Cfg.Traces.constLast().at(level).size())
+    return false;
+  Cfg.Traces.last()[level][point] = value;
+  return true;
+}
+
+TraceRow MainWindow::NewestRow(int level) const { return RecordRow(Cfg.Traces.size() - 1, level); }
+
+TraceRow MainWindow::RecordRow(int record, int level) const
+{
+  return TraceRow{&DisplayFreqs(), &Cfg.Traces, record, level};
 }
 
 void MainWindow::ReportRun(const SwpResult &result)
@@ -294,20 +346,14 @@ void MainWindow::AllocTrc() { ::AllocTrc(Cfg); }
 
 void MainWindow::AddTrcRec() { ::AddTrcRec(Cfg); }
 
-void MainWindow::DrawPoint(int level, int point)
+// "Level step 1 of 2, point 45 of 91, 0:12 left" at the pace of this pass,
+// repainted at most ten times a second unless `now`.
+void MainWindow::SetSwpProgress(int level, int point, bool now)
 {
-  Curves().growRow(TraceIdx, level, DisplayFreqs(), Cfg.Traces.constLast().at(level), point + 1, DisplayOffset());
-}
-
-void MainWindow::DrawLevel(int level)
-{
-  Curves().setRow(TraceIdx, level, DisplayFreqs(), Cfg.Traces.constLast().at(level), Cfg.PointCount,
-                  DisplayOffset());
-}
-
-// "Level step 1 of 2, point 45 of 91, 0:12 left" at the pace of this pass.
-void MainWindow::SetSwpProgress(int level, int point, qint64 passNs)
-{
+  if (!now && StatusClock.isValid() && StatusClock.nsecsElapsed() < kStatusPeriodNs)
+    return;
+  StatusClock.start();
+  const qint64 passNs = PassClock.nsecsElapsed();
   const qint64 total = qint64(Cfg.LevelCount) * Cfg.PointCount;
   const qint64 done = qint64(level) * Cfg.PointCount + point + 1;
   const qint64 leftS = done > 0 ? passNs / done * (total - done) / 1000000000 : 0;

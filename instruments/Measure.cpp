@@ -6,15 +6,34 @@
 #include "instruments/TypeSet.h"
 #include "instruments/Visa.h"
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QMutex>
 #include <QStringList>
-#include <QThread>
+#include <QWaitCondition>
 
 #include <climits>
 
 namespace {
 
-void RealSleep(int ms) { QThread::msleep(static_cast<unsigned long>(ms)); }
+struct WaitCut {
+  QMutex mutex;
+  QWaitCondition changed;
+  bool cut = false;
+};
+
+WaitCut &Cut() {
+  static WaitCut cut;
+  return cut;
+}
+
+void RealSleep(int ms) {
+  WaitCut &state = Cut();
+  const QDeadlineTimer deadline(ms);
+  QMutexLocker lock(&state.mutex);
+  while (!state.cut && !deadline.hasExpired())
+    state.changed.wait(&state.mutex, deadline);
+}
 
 std::function<void(int)> &Sleeper() {
   static std::function<void(int)> sleeper = RealSleep;
@@ -214,6 +233,13 @@ void SetInstrumentSleep(std::function<void(int ms)> sleeper) {
 
 void InstrumentSleep(int ms) {
   if (ms > 0) Sleeper()(ms);
+}
+
+void CutInstrumentWaits(bool cut) {
+  WaitCut &state = Cut();
+  QMutexLocker lock(&state.mutex);
+  state.cut = cut;
+  state.changed.wakeAll();
 }
 
 ViStatus AnaMeasure(ViSession s, int type, double hz, double &level, double dwellS, double markerPos, int fast) {

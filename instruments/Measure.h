@@ -16,6 +16,10 @@ ViStatus AnaMeasure(ViSession session, int type, double freqHz, double &levelDbm
 // function) sleeps the calling thread.
 void SetInstrumentSleep(std::function<void(int ms)> sleeper);
 void InstrumentSleep(int ms);
+// While cut, the default sleeper's waits end at once, a wait in progress
+// included: a stopped run does not sit out a dwell of up to 100 s. Any
+// thread may cut or restore them.
+void CutInstrumentWaits(bool cut);
 
 // A dwell in seconds as whole milliseconds, the fraction cut off (0 for
 // anything not positive), as every measurement waits it.

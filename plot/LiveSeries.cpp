@@ -2,49 +2,70 @@
 
 #include <cmath>
 
-size_t LiveSeries::size() const { return size_t(m_points.size()); }
+size_t LiveSeries::size() const { return size_t(m_samples); }
 
-QPointF LiveSeries::sample(size_t i) const { return m_points[int(i)]; }
+QPointF LiveSeries::sample(size_t i) const
+{
+  QPointF p;
+  point(m_gapless ? int(i) : m_index.value(int(i), -1), p);
+  return p;
+}
 
 QRectF LiveSeries::boundingRect() const { return d_boundingRect; }
 
-void LiveSeries::setRow(const QVector<double> &x, const QVector<double> &y, int count, double offset)
+bool LiveSeries::point(int i, QPointF &p) const
 {
-  m_points.clear();
-  m_rowValues = 0;
-  m_lastRowValue = -1;
-  d_boundingRect = QRectF(0.0, 0.0, -1.0, -1.0);
-  const int n = qMin(count, qMin(x.size(), y.size()));
-  m_points.reserve(n);
-  for (int i = 0; i < n; ++i)
-    append(x[i], y[i] - offset);
-}
-
-bool LiveSeries::holdsPrefix(const QVector<double> &x, const QVector<double> &y, int count,
-                             double offset) const
-{
-  if (m_rowValues != count || count > x.size() || count > y.size())
+  if (!m_row.x || !m_row.store || i < 0 || i >= m_row.x->size() || m_row.record < 0 ||
+      m_row.record >= m_row.store->size())
     return false;
-  if (m_lastRowValue < 0)
-    return m_points.isEmpty();
-  return m_points.last() == QPointF(x[m_lastRowValue], y[m_lastRowValue] - offset);
-}
-
-bool LiveSeries::append(double x, double y)
-{
-  const int rowIndex = m_rowValues++;
+  const TraceRec &record = m_row.store->at(m_row.record);
+  if (m_row.level < 0 || m_row.level >= record.size() || i >= record.at(m_row.level).size())
+    return false;
+  const double x = m_row.x->at(i);
+  const double y = record.at(m_row.level).at(i) - m_offset;
   if (!std::isfinite(x) || !std::isfinite(y))
     return false;
-  const QPointF p(x, y);
-  if (m_points.isEmpty()) {
-    d_boundingRect = QRectF(p, QSizeF(0.0, 0.0));
-  } else {
-    d_boundingRect.setLeft(qMin(d_boundingRect.left(), x));
-    d_boundingRect.setRight(qMax(d_boundingRect.right(), x));
-    d_boundingRect.setTop(qMin(d_boundingRect.top(), y));
-    d_boundingRect.setBottom(qMax(d_boundingRect.bottom(), y));
-  }
-  m_points.append(p);
-  m_lastRowValue = rowIndex;
+  p = QPointF(x, y);
   return true;
+}
+
+void LiveSeries::setRow(const TraceRow &row, int count, double offset)
+{
+  m_row = row;
+  m_offset = offset;
+  m_taken = 0;
+  m_samples = 0;
+  m_index.clear();
+  m_gapless = true;
+  d_boundingRect = QRectF(0.0, 0.0, -1.0, -1.0);
+  grow(count);
+}
+
+int LiveSeries::grow(int count)
+{
+  const int first = m_samples;
+  for (; m_taken < count; ++m_taken) {
+    QPointF p;
+    if (!point(m_taken, p))
+      continue;
+    // A gap at the end (a stopped run) needs no index; one within does.
+    if (m_gapless && m_taken != m_samples) {
+      m_gapless = false;
+      m_index.reserve(m_samples + 1);
+      for (int i = 0; i < m_samples; ++i)
+        m_index.append(i);
+    }
+    if (!m_gapless)
+      m_index.append(m_taken);
+    if (m_samples == 0) {
+      d_boundingRect = QRectF(p, QSizeF(0.0, 0.0));
+    } else {
+      d_boundingRect.setLeft(qMin(d_boundingRect.left(), p.x()));
+      d_boundingRect.setRight(qMax(d_boundingRect.right(), p.x()));
+      d_boundingRect.setTop(qMin(d_boundingRect.top(), p.y()));
+      d_boundingRect.setBottom(qMax(d_boundingRect.bottom(), p.y()));
+    }
+    ++m_samples;
+  }
+  return first;
 }

@@ -6,6 +6,7 @@
 #include <qwt_plot.h>
 #include <qwt_plot_curve.h>
 #include <qwt_plot_directpainter.h>
+#include <qwt_scale_map.h>
 #include <qwt_scale_div.h>
 #include <qwt_symbol.h>
 
@@ -54,47 +55,70 @@ LiveSeries *TraceCurveTable::seriesOf(QwtPlotCurve *curve)
   return series;
 }
 
-void TraceCurveTable::setRow(int slot, int level, const QVector<double> &x, const QVector<double> &y,
-                         int count, double offset)
+void TraceCurveTable::setRow(int slot, int level, const TraceRow &row, int count, double offset)
 {
   QwtPlotCurve *c = curve(slot, level);
   if (!c)
     return;
-  seriesOf(c)->setRow(x, y, count, offset);
+  seriesOf(c)->setRow(row, count, offset);
   c->itemChanged();
   m_plot->replot();
 }
 
-void TraceCurveTable::growRow(int slot, int level, const QVector<double> &x, const QVector<double> &y,
-                          int count, double offset)
+void TraceCurveTable::growRow(int slot, int level, int count)
 {
   QwtPlotCurve *c = curve(slot, level);
   if (!c)
     return;
   LiveSeries *series = seriesOf(c);
-  if (count < 1 || !series->holdsPrefix(x, y, count - 1, offset) || count > qMin(x.size(), y.size())) {
-    setRow(slot, level, x, y, count, offset);
+  if (count < series->rowValues()) {
+    setRow(slot, level, series->row(), count, series->offset());
     return;
   }
-  if (!series->append(x[count - 1], y[count - 1] - offset))
-    return;
+  const int first = series->grow(count);
   const int last = int(series->size()) - 1;
-  if (!c->isVisible() || axesMustGrow(c, series->sample(size_t(last)))) {
+  if (first > last)
+    return;
+  // The new points joined to the last one shown before them.
+  const int from = qMax(0, first - 1);
+  QRectF added(series->sample(size_t(from)), QSizeF(0.0, 0.0));
+  for (int i = from + 1; i <= last; ++i)
+    added |= QRectF(series->sample(size_t(i)), QSizeF(0.0, 0.0));
+  if (!c->isVisible() || axesMustGrow(c, added)) {
     c->setVisible(true);
     m_plot->replot();
     return;
   }
-  m_painter->drawSeries(c, qMax(0, last - 1), last);
+  paintSegment(c, from, last, added);
 }
 
-// An autoscaled axis follows the data: a point beyond its current scale
-// needs a new scale and so a full replot. A fixed axis simply clips.
-bool TraceCurveTable::axesMustGrow(const QwtPlotCurve *curve, const QPointF &p) const
+// Only the segment's own rectangle (widened by the symbols) is painted and
+// brought to the screen; an unclipped paint would flush the whole canvas
+// for every point.
+void TraceCurveTable::paintSegment(QwtPlotCurve *curve, int from, int to, const QRectF &area)
 {
-  const auto outside = [this](int axis, double v) {
-    return m_plot->axisAutoScale(axis) && !m_plot->axisScaleDiv(axis).interval().normalized().contains(v);
+  const QwtScaleMap xMap = m_plot->canvasMap(curve->xAxis());
+  const QwtScaleMap yMap = m_plot->canvasMap(curve->yAxis());
+  const QSize symbol = curve->symbol() ? curve->symbol()->size() : QSize();
+  const int margin = qMax(symbol.width(), symbol.height()) / 2 + 2;
+  const QRect clip =
+      QwtScaleMap::transform(xMap, yMap, area).normalized().toAlignedRect().adjusted(-margin, -margin, margin, margin);
+  m_painter->setClipping(true);
+  m_painter->setClipRegion(clip);
+  m_painter->drawSeries(curve, from, to);
+}
+
+// An autoscaled axis follows the data: points beyond its current scale
+// need a new scale and so a full replot. A fixed axis simply clips.
+bool TraceCurveTable::axesMustGrow(const QwtPlotCurve *curve, const QRectF &added) const
+{
+  const auto outside = [this](int axis, double low, double high) {
+    if (!m_plot->axisAutoScale(axis))
+      return false;
+    const QwtInterval scale = m_plot->axisScaleDiv(axis).interval().normalized();
+    return !scale.contains(low) || !scale.contains(high);
   };
-  return outside(curve->xAxis(), p.x()) || outside(curve->yAxis(), p.y());
+  return outside(curve->xAxis(), added.left(), added.right()) || outside(curve->yAxis(), added.top(), added.bottom());
 }
 
 void TraceCurveTable::hide(int slot, int lastLevel)

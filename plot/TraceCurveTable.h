@@ -4,9 +4,10 @@
 // keeps the colour it was made with, and is hidden rather than deleted
 // (the plot owns it). Drawing one more point of a growing trace costs the
 // same whether the plot holds ten points or ten thousand: only the new
-// segment is painted, and the plot is replotted in full only when an
-// autoscaled axis has to grow. The table is a child of its plot and goes
+// segment is painted, clipped to its own rectangle, and the plot is
+// replotted in full only when an autoscaled axis has to grow. The table is a child of its plot and goes
 // with it.
+#include "plot/LiveSeries.h"
 #include "sweep/SwpLimits.h"
 
 #include <QObject>
@@ -16,7 +17,6 @@
 class QwtPlot;
 class QwtPlotCurve;
 class QwtPlotDirectPainter;
-class LiveSeries;
 
 class TraceCurveTable : public QObject {
 public:
@@ -31,14 +31,12 @@ public:
   // TraceBrushes) when it does not exist yet, else shows it again.
   QwtPlotCurve *showCurve(int slot, int level, int colourIdx);
 
-  // The curve shows values 0 .. count-1 of the row (y minus offset) against x;
-  // the plot is replotted.
-  void setRow(int slot, int level, const QVector<double> &x, const QVector<double> &y, int count,
-              double offset = 0.0);
-  // The same for a row that grew by one value since the last call: only the
-  // new segment is painted, at once.
-  void growRow(int slot, int level, const QVector<double> &x, const QVector<double> &y, int count,
-               double offset = 0.0);
+  // The curve shows values 0 .. count-1 of the row (value minus offset)
+  // against its frequencies; the plot is replotted.
+  void setRow(int slot, int level, const TraceRow &row, int count, double offset = 0.0);
+  // The curve's row grew to count values: only the new segment is painted,
+  // at once. A count below what the curve has taken starts the row again.
+  void growRow(int slot, int level, int count);
 
   // Hides level steps 0 .. lastLevel of a slot.
   void hide(int slot, int lastLevel);
@@ -47,7 +45,8 @@ public:
 
 private:
   LiveSeries *seriesOf(QwtPlotCurve *curve);
-  bool axesMustGrow(const QwtPlotCurve *curve, const QPointF &p) const;
+  bool axesMustGrow(const QwtPlotCurve *curve, const QRectF &added) const;
+  void paintSegment(QwtPlotCurve *curve, int from, int to, const QRectF &area);
 
   QwtPlot *m_plot;
   QwtPlotDirectPainter *m_painter;

@@ -79,12 +79,18 @@ bool SweepEngine::measurePass(bool normActive, double markerPos)
       setFrequencies(point);
       if (levelStatus != 0)
         return false;
+      if (m_observer.stopRequested())
+        break;
       const double ifHz = m_cfg.AnaFreqs[point] * kHzPerMHz;
       const bool markerAtPoint = m_cfg.Ana.TrackingGenerator && m_cfg.Ana.Type == kTrackingMarkerType;
       double value = kUnmeasured;
       if (AnaMeasure(m_cfg.Ana.Session, m_cfg.Ana.Type, ifHz, value, m_cfg.Dwell,
                      markerAtPoint ? ifHz : markerPos, m_cfg.Spx.Fast) != 0)
         return false;
+      // A Stop during the measurement cut its dwell short: the reading is
+      // not a settled level and is not stored.
+      if (m_observer.stopRequested())
+        break;
       value += m_cfg.ExternalAttenuation;
       if (normActive && m_cfg.NormalizeGen == 0)
         value -= m_cfg.NormData[point];

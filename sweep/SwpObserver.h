@@ -1,16 +1,15 @@
 #pragma once
 // What a sweep run reports while it measures. The engine calls these between
-// instrument commands on the thread that runs it; an observer that draws and
-// processes events (the main window) keeps the program responsive through
-// them, a headless observer simply records.
+// instrument commands on the thread that runs it: SweepWorker passes them on
+// to the window's thread as signals, a headless observer simply records.
 class SwpObserver {
 public:
   virtual ~SwpObserver() = default;
 
-  // Read before every pass and after every point: continuous passes draw and
-  // give way to events once per level step instead of once per point.
+  // Read before every pass and after every point: continuous passes are
+  // drawn once per level step instead of once per point.
   virtual bool continuous() = 0;
-  // Read after every point and every level step.
+  // Read before and after every measurement and after every level step.
   virtual bool stopRequested() = 0;
 
   virtual void passStarted(bool continuous) = 0;

@@ -33,10 +33,11 @@ double perPoint(bool incremental, int drawn)
   plot.show();
   QApplication::processEvents();
   TraceCurveTable curves(&plot);
+  const QVector<TraceRec> store{TraceRec{y}};
   QwtPlotCurve *curve = nullptr;
   if (incremental) {
     curves.showCurve(0, 0, 0);
-    curves.setRow(0, 0, x, y, drawn);
+    curves.setRow(0, 0, {&x, &store, 0, 0}, drawn);
   } else {
     (curve = new QwtPlotCurve)->attach(&plot);  // the plot deletes its items
   }
@@ -44,7 +45,7 @@ double perPoint(bool incremental, int drawn)
   timer.start();
   for (int count = drawn + 1; count <= drawn + kTimedPoints; ++count) {
     if (incremental) {
-      curves.growRow(0, 0, x, y, count);
+      curves.growRow(0, 0, count);
     } else {
       curve->setRawSamples(x.constData(), y.constData(), count);
       plot.replot();

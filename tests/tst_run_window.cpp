@@ -10,6 +10,7 @@
 #include "plot/TraceCurveTable.h"
 #include "storage/CfgFile.h"
 #include "storage/PrintSeam.h"
+#include "support/DwellHook.h"
 #include "support/FakeVisa.h"
 #include "support/PromptRecorder.h"
 #include "sweep/InitErr.h"
@@ -38,6 +39,7 @@ public:
   bool normActive() const { return w.NormActive; }
   TraceCurveTable &curves() { return w.Curves(); }
   QwtPlotCurve *normCurve() const { return w.NormCurve; }
+  bool running() const { return w.SwpActive; }
 
 private:
   MainWindow &w;
@@ -143,19 +145,6 @@ QString DefaultCfgPath()
   return cfg.CfgPath;
 }
 
-// Runs `step` each time the running sweep gives way to events, until it
-// returns true.
-std::unique_ptr<QTimer> DuringRun(std::function<bool()> step)
-{
-  auto timer = std::make_unique<QTimer>();
-  QObject::connect(timer.get(), &QTimer::timeout, [t = timer.get(), step] {
-    if (step())
-      t->stop();
-  });
-  timer->start(0);
-  return timer;
-}
-
 int Measured(const QVector<double> &row)
 {
   return int(std::count_if(row.cbegin(), row.cend(), [](double v) { return !std::isnan(v); }));
@@ -241,12 +230,13 @@ private slots:
     QCOMPARE(cfg.PointCount, 91);  // the default settings
     QString during, status;
     bool lockedDuring = false;
-    const auto look = DuringRun([&] {
+    probe->cfg().Dwell = 0.007;
+    // During the second point's dwell the window has drawn the first.
+    DwellHook look(7, 2, [&] {
       during = buttons();
       lockedDuring = !widget<QAction>("actionOpen")->isEnabled() && !widget<QAction>("actionLoad_Data")->isEnabled() &&
                      !widget<QPushButton>("Devices")->isEnabled() && !widget<QPushButton>("Sweep")->isEnabled();
       status = window->statusBar()->currentMessage();
-      return true;
     });
     script(-16.0);
     click("Start");
@@ -281,16 +271,15 @@ private slots:
   void stopTakesEffectAtNextPoint()
   {
     QString afterStop;
-    const auto stopAtFive = DuringRun([&] {
-      if (Measured(probe->cfg().Traces[0][0]) < 5)
-        return false;
+    probe->cfg().Dwell = 0.007;
+    // Stop during the sixth point's dwell: its reading is not stored.
+    DwellHook stopAtSix(7, 6, [&] {
       click("Stop");
       afterStop = buttons();
       // Enabled again by Stop, but the run is still finishing: ignored.
       click("Start");
       click("Normalize");
       click("Repeat");
-      return true;
     });
     start(91, -16.0);
     QCOMPARE(afterStop, QStringLiteral("Start Repeat Normalize NIdx"));
@@ -299,7 +288,7 @@ private slots:
     QVERIFY(!probe->normActive());
     QCOMPARE(FakeVisa::writes().filter(QStringLiteral("SWE:TIME?")).size(), 1);
     QCOMPARE(int(probe->curves().curve(0, 0)->dataSize()), 5);
-    QCOMPARE(RunWrites().filter(QStringLiteral("CALC:MARK1:Y?")).size(), 5);
+    QCOMPARE(RunWrites().filter(QStringLiteral("CALC:MARK1:Y?")).size(), 6);
     QCOMPARE(RunWrites().mid(RunWrites().size() - 3), kEndOfRun);
     QCOMPARE(buttons(), QStringLiteral("Start Repeat Normalize NIdx AbsRel"));
     QVERIFY(prompts->messages.isEmpty());
@@ -312,17 +301,12 @@ private slots:
     ScriptPrep(probe->cfg());
     for (double dbm : {-16.0, -17.0, -18.0})
       ScriptReadings(dbm, 3);
-    int passes = 0;
-    const auto stopAfterThree = DuringRun([&] {
-      if (++passes < 3)
-        return false;
-      click("Stop");
-      return true;
-    });
+    probe->cfg().Dwell = 0.007;
+    // Unchecked during the last point of the third pass: that pass is the last.
+    DwellHook lastPass(7, 9, [&] { widget<QCheckBox>("RunCont")->setChecked(false); });
     auto *swpTime = widget<QDoubleSpinBox>("SwpTime");
     swpTime->setValue(50.0);
     click("Repeat");
-    QCOMPARE(passes, 3);
     QCOMPARE(probe->cfg().TraceCount, 2);
     QCOMPARE(probe->cfg().Traces[1][0], QVector<double>({-18.0, -18.0, -18.0}));
     QVERIFY(swpTime->value() < 50.0);
@@ -334,8 +318,11 @@ private slots:
   void closingStopsRun()
   {
     widget<QCheckBox>("RunCont")->setChecked(true);
-    const auto closeSoon = DuringRun([&] { return window->close(); });
+    probe->cfg().Dwell = 0.007;
+    DwellHook closeAtThird(7, 3, [&] { QVERIFY(!window->close()); });
     start(3, -16.0);
+    QVERIFY(!window->isVisible());
+    QCOMPARE(Measured(probe->cfg().Traces[0][0]), 2);
     QCOMPARE(RunWrites().filter(QStringLiteral("CALC:MARK1:Y?")).size(), 3);
     QCOMPARE(RunWrites().last(), QStringLiteral("INIT:CONT ON\n"));
   }
@@ -536,19 +523,24 @@ private slots:
   void seriesBoundsAndGaps()
   {
     const QVector<double> x{100.0, 110.0, 120.0, 130.0};
+    QVector<TraceRec> store{TraceRec{{-10.0, kUnmeasured, -12.0, kUnmeasured}}};
     LiveSeries series;
     QVERIFY(series.boundingRect().width() < 0.0);  // empty: nothing for the autoscaler
-    series.setRow(x, {-10.0, kUnmeasured, -12.0, kUnmeasured}, 4, 0.0);
+    series.setRow({&x, &store, 0, 0}, 3, 0.0);
     QCOMPARE(int(series.size()), 2);
     QCOMPARE(series.sample(1), QPointF(120.0, -12.0));
     QCOMPARE(series.boundingRect(), QRectF(QPointF(100.0, -12.0), QPointF(120.0, -10.0)));
-    series.append(140.0, -30.0);
-    QCOMPARE(series.boundingRect(), QRectF(QPointF(100.0, -30.0), QPointF(140.0, -10.0)));
-    // A row is taken with the display offset subtracted.
-    series.setRow(x, {-16.0, -16.0}, 2, -10.0);
-    QCOMPARE(series.sample(0), QPointF(100.0, -6.0));
-    QVERIFY(series.holdsPrefix(x, {-16.0, -16.0, -1.0}, 2, -10.0));
-    QVERIFY(!series.holdsPrefix(x, {-16.0, -17.0, -1.0}, 2, -10.0));
+    // The curve reads the store: a value stored later is taken as the row grows.
+    store[0][0][3] = -30.0;
+    QCOMPARE(series.grow(4), 2);
+    QCOMPARE(series.sample(2), QPointF(130.0, -30.0));
+    QCOMPARE(series.boundingRect(), QRectF(QPointF(100.0, -30.0), QPointF(130.0, -10.0)));
+    // A row is taken with the display offset subtracted; a record that is
+    // gone shows nothing.
+    series.setRow({&x, &store, 0, 0}, 1, -10.0);
+    QCOMPARE(series.sample(0), QPointF(100.0, 0.0));
+    series.setRow({&x, &store, 1, 0}, 4, 0.0);
+    QCOMPARE(int(series.size()), 0);
   }
 
   void growingCurvePaintsOnlyTheNewSegment()
@@ -562,37 +554,45 @@ private slots:
     QVERIFY(QTest::qWaitForWindowExposed(&plot));
     plot.canvas()->repaint();
     auto *curves = new TraceCurveTable(&plot);
-    const QVector<double> x{100.0, 110.0, 120.0, 130.0}, row{-10.0, -30.0, -12.0, -40.0};
+    QVector<double> x{100.0, 110.0, 120.0, 130.0};
+    QVector<TraceRec> store(2, TraceRec{{-10.0, -30.0, -12.0, -40.0}});
+    const TraceRow growing{&x, &store, 0, 0};
     curves->showCurve(0, 0, 0);
     curves->showCurve(1, 0, 1);
+    curves->setRow(0, 0, growing, 0);
     QCoreApplication::processEvents();  // the canvas repaints its backing store
     const auto canvasImage = [&] { return qobject_cast<QwtPlotCanvas *>(plot.canvas())->backingStore()->toImage(); };
     const QImage before = canvasImage();
     int replots = plot.replots;
     for (int count = 1; count <= 4; ++count)
-      curves->growRow(0, 0, x, row, count);
+      curves->growRow(0, 0, count);
     QCOMPARE(plot.replots, replots);
     QVERIFY(canvasImage() != before);
-    curves->setRow(1, 0, x, row, 4);
+    curves->setRow(1, 0, {&x, &store, 1, 0}, 4);
     QCOMPARE(Points(curves->curve(0, 0)), Points(curves->curve(1, 0)));
     // Outside a fixed scale the point is clipped, not a reason to replot.
     replots = plot.replots;
-    curves->growRow(0, 0, x + QVector<double>{500.0}, row + QVector<double>{-90.0}, 5);
+    x << 500.0;
+    store[0][0] << -90.0;
+    curves->growRow(0, 0, 5);
     QCOMPARE(plot.replots, replots);
     // A new pass over the same curve starts again at its first point; a row
     // shorter than asked for is read only as far as it goes.
-    curves->growRow(0, 0, x, {-30.0}, 1);
+    store[0][0][0] = -30.0;
+    curves->growRow(0, 0, 1);
     QCOMPARE(Points(curves->curve(0, 0)), QVector<QPointF>({QPointF(100.0, -30.0)}));
-    curves->setRow(0, 0, x, {-1.0, -2.0}, 4);
+    store[0][0] = {-1.0, -2.0};
+    curves->setRow(0, 0, growing, 4);
     QCOMPARE(int(curves->curve(0, 0)->dataSize()), 2);
     QVERIFY(!curves->showCurve(kMaxTraces, 0, 0));  // beyond the table
     // An autoscaled axis grows by one replot.
     plot.setAxisAutoScale(QwtPlot::yLeft, true);
-    curves->growRow(0, 0, x, {-20.0}, 1);
+    curves->setRow(0, 0, growing, 1);
     plot.replot();
     const double upper = plot.axisScaleDiv(QwtPlot::yLeft).upperBound();
     replots = plot.replots;
-    curves->growRow(0, 0, x, {-20.0, upper + 50.0}, 2);
+    store[0][0][1] = upper + 50.0;
+    curves->growRow(0, 0, 2);
     QCOMPARE(plot.replots, replots + 1);
     QVERIFY(plot.axisScaleDiv(QwtPlot::yLeft).upperBound() >= upper + 50.0);
   }
@@ -678,7 +678,14 @@ private:
       qFatal("widget %s missing", name);
     return w;
   }
-  void click(const char *name) { widget<QPushButton>(name)->click(); }
+  // A click that starts a run returns when the run has ended.
+  void click(const char *name)
+  {
+    const bool idle = !probe->running();
+    widget<QPushButton>(name)->click();
+    if (idle)
+      QTRY_VERIFY_WITH_TIMEOUT(!probe->running(), 60000);
+  }
   void trigger(const char *name) { widget<QAction>(name)->trigger(); }
   QVector<double> curveY(int slot, int level) { return CurveY(probe->curves().curve(slot, level)); }
   // The run controls that are enabled, in the order of the form.
