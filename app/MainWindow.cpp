@@ -60,10 +60,13 @@ MainWindow::MainWindow(QWidget *parent, const QString &cfgFile) : QMainWindow(pa
                             + QStringLiteral(" could not be created; the settings cannot be saved."));
   if (!cfgFile.isEmpty())
     Cfg.CfgPath = QFileInfo(cfgFile).absoluteFilePath();
-  if (CfgLoad(Cfg, Cfg.CfgPath) != 0)
+  QString refused;
+  if (CfgLoad(Cfg, Cfg.CfgPath, &refused) != 0)
     UserPrompt::warning(this, QStringLiteral("Configuration"),
                         QStringLiteral("The configuration file ") + QDir::toNativeSeparators(Cfg.CfgPath)
                             + QStringLiteral(" could not be read; the default settings are used."));
+  if (!refused.isEmpty())
+    UserPrompt::warning(this, QStringLiteral("Sweep"), refused);
   LoadLibraries();
 
   move(OnScreen(QPoint(Cfg.X, Cfg.Y)));
@@ -95,10 +98,7 @@ MainWindow::~MainWindow()
   DevClose(Cfg.Gen1);
   DevClose(Cfg.Gen2);
   DevClose(Cfg.Ana);
-  Cfg.X = x();
-  Cfg.Y = y();
-  Cfg.Dx = width();
-  Cfg.Dy = height();
+  StoreGeometry();
   CfgSave(Cfg, Cfg.CfgPath);
   // Attached plot items belong to the plot; a detached one is ours.
   if (!NormCurve->plot())
@@ -169,8 +169,30 @@ void MainWindow::SetDspCtl()
 
 void MainWindow::SaveCfgTo(const QString &path)
 {
-  if (CfgSave(Cfg, path) != 0)
-    UserPrompt::warning(this, QStringLiteral("Configuration"), CfgSaveErrorText(path));
+  QString reason;
+  if (CfgSave(Cfg, path, &reason) != 0)
+    UserPrompt::warning(this, QStringLiteral("Configuration"), CfgSaveErrorText(reason));
+}
+
+void MainWindow::StoreGeometry()
+{
+  Cfg.X = x();
+  Cfg.Y = y();
+  Cfg.Dx = width();
+  Cfg.Dy = height();
+}
+
+// The settings are written when the window closes, while it can still say
+// that they could not be (the destructor writes them once more, silently,
+// for a window that is destroyed without being closed).
+bool MainWindow::event(QEvent *event)
+{
+  const bool handled = QMainWindow::event(event);
+  if (event->type() == QEvent::Close && event->isAccepted()) {
+    StoreGeometry();
+    SaveCfgTo(Cfg.CfgPath);
+  }
+  return handled;
 }
 
 void MainWindow::on_actionOpen_triggered()
@@ -180,10 +202,13 @@ void MainWindow::on_actionOpen_triggered()
   if (path.isEmpty())
     return;
   QString reason;
-  if (CfgOpen(Cfg, path, &reason) != 0) {
+  QString refused;
+  if (CfgOpen(Cfg, path, &reason, &refused) != 0) {
     UserPrompt::warning(this, QStringLiteral("Configuration"), reason);
     return;
   }
+  if (!refused.isEmpty())
+    UserPrompt::warning(this, QStringLiteral("Sweep"), refused);
   ui->Start->setEnabled(true);
   ui->Repeat->setEnabled(false);
   ui->Normalize->setEnabled(Cfg.TraceCount > 0);

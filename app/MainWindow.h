@@ -53,6 +53,12 @@ private:
   void RunSetupDialog();
   void ShowPlan();
   void SaveCfgTo(const QString &path);
+  void StoreGeometry();
+
+protected:
+  bool event(QEvent *event) override;
+
+private:
 
   Ui::MainWindow *ui;
   int TraceIdx = 0;

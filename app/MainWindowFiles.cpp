@@ -3,6 +3,7 @@
 // the window shows afterwards.
 #include "app/MainWindow.h"
 
+#include "app/FileJobRunner.h"
 #include "dialogs/AboutWindow.h"
 #include "dialogs/UserPrompt.h"
 #include "plot/TraceBrushes.h"
@@ -14,6 +15,7 @@
 #include "ui_MainWindow.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QUrl>
 #include <qwt_plot_curve.h>
@@ -38,11 +40,20 @@ void MainWindow::on_actionLoad_Data_triggered()
                                                 QStringLiteral("Solvane Files (*.dat);;All Files (*.*)"));
   if (path.isEmpty() || SwpActive)
     return;
+  // The file is read beside the traces shown; they are replaced only once
+  // it has been read completely.
+  FileJob job;
+  DatFileContent content;
   QString reason;
-  if (LoadDatFile(Cfg, path, &reason) != 0) {
+  const int result = RunFileJob(this, QStringLiteral("Loading %1").arg(QDir::toNativeSeparators(path)), job,
+                                [&] { return ReadDatFile(path, content, &reason, &job); });
+  if (result == kFileCancelled)
+    return;
+  if (result != 0) {
     UserPrompt::critical(this, kErrorTitle, FailureText("LoadDatFile", reason));
     return;
   }
+  ApplyDatFile(std::move(content), Cfg);
   ShowLoadedTraces();
 }
 
@@ -82,8 +93,11 @@ void MainWindow::on_actionSave_Data_triggered()
                                QStringLiteral("Solvane Files (*.dat);;Kestrova Data (*.fda);;All Files (*.*)"));
   if (path.isEmpty())
     return;
+  FileJob job;
   QString reason;
-  if (SaveDatFile(Cfg, path, &reason) != 0)
+  const int result = RunFileJob(this, QStringLiteral("Saving %1").arg(QDir::toNativeSeparators(path)), job,
+                                [&] { return SaveDatFile(Cfg, path, &reason, &job); });
+  if (result == -1)
     UserPrompt::critical(this, kErrorTitle, FailureText("SaveDatFile", reason));
 }
 
@@ -93,8 +107,11 @@ void MainWindow::on_actionSave_Normalization_triggered()
       UserPrompt::saveFileName(this, QStringLiteral("Save File"), Cfg.CfgDir, QStringLiteral("Files (*.*)"));
   if (path.isEmpty())
     return;
+  FileJob job;
   QString reason;
-  if (SaveNormFile(Cfg, path, &reason) != 0)
+  const int result = RunFileJob(this, QStringLiteral("Saving %1").arg(QDir::toNativeSeparators(path)), job,
+                                [&] { return SaveNormFile(Cfg, path, &reason, &job); });
+  if (result == -1)
     UserPrompt::critical(this, kErrorTitle, FailureText("SaveNormFile", reason));
 }
 

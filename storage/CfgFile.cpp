@@ -2,10 +2,13 @@
 
 #include "instruments/DevTables.h"
 #include "storage/CfgKeys.h"
+#include "storage/SafeSave.h"
+#include "sweep/SwpPlan.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QVariant>
 #include <algorithm>
 #include <cmath>
@@ -75,9 +78,61 @@ void keepTypeInRange(DevStr &dev, int first, int last, int fallback)
     dev.Type = fallback;
 }
 
-// What must hold after every load, whatever the file held.
-void applyLoadRules(CfgStr &cfg, const CfgStr &defaults)
+void keepInRange(int &value, int first, int last, int fallback)
 {
+  if (value < first || value > last)
+    value = fallback;
+}
+
+// Frequencies the plot would scale its frequency axis to when the plan is
+// refused; the plot library builds ticks without end over an infinite range.
+bool fallbackAxisFinite(const CfgStr &cfg)
+{
+  return cfg.Denominator != 0.0 && std::isfinite(cfg.Numerator * cfg.Gen1.StartFreq / cfg.Denominator)
+         && std::isfinite(cfg.Numerator * cfg.Gen1.StopFreq / cfg.Denominator);
+}
+
+// Sweep settings that give neither a plan nor a finite frequency axis are
+// not taken from the file: the sweep group keeps its defaults, and the
+// reason the plan gives says why.
+void refuseEndlessSweep(CfgStr &cfg, const CfgStr &defaults, QString *refused)
+{
+  CfgStr probe = cfg;
+  QString why;
+  if (CalcSwpLst(probe, &why) || fallbackAxisFinite(cfg))
+    return;
+  CfgVisitKeys([&](const QString &key, CfgConv, auto... member) {
+    if (key.startsWith(QLatin1String("Sweep/")))
+      CfgField(cfg, member...) = CfgField(defaults, member...);
+  });
+  if (refused)
+    *refused = why + QStringLiteral(" The sweep settings of the file are not used; the defaults are.");
+}
+
+// A value that is no finite number takes its default, and the display and
+// level values stay within what any control under the plot can show.
+void keepFinite(CfgStr &cfg, const CfgStr &defaults)
+{
+  constexpr double kWidest = 1e9;
+  CfgVisitKeys([&](const QString &key, CfgConv, auto... member) {
+    auto &field = CfgField(cfg, member...);
+    if constexpr (std::is_same_v<std::decay_t<decltype(field)>, double>) {
+      if (!std::isfinite(field))
+        field = CfgField(defaults, member...);
+      if (key.startsWith(QLatin1String("Display/")))
+        field = std::clamp(field, -kWidest, kWidest);
+    }
+  });
+}
+
+// What must hold after every load, whatever the file held.
+void applyLoadRules(CfgStr &cfg, const CfgStr &defaults, QString *refused)
+{
+  refuseEndlessSweep(cfg, defaults, refused);
+  // The dwell is waited at every point: an absurd one would freeze a sweep.
+  constexpr double kMaxDwell = 100.0;
+  cfg.Dwell = std::isnan(cfg.Dwell) ? 0.0 : std::clamp(cfg.Dwell, 0.0, kMaxDwell);
+  keepFinite(cfg, defaults);
   cfg.NIndex = std::max(cfg.NIndex, 0);
   cfg.DisplayAna = true;
   cfg.Gen1.Session = cfg.Gen2.Session = cfg.Ana.Session = 0;
@@ -86,9 +141,63 @@ void applyLoadRules(CfgStr &cfg, const CfgStr &defaults)
   keepTypeInRange(cfg.Ana, kAnaFirstType, kAnaLastType, defaults.Ana.Type);
   if (cfg.PwuIndex < 0 || cfg.PwuIndex >= kPmCount)
     cfg.PwuIndex = defaults.PwuIndex;
-  // The dwell is waited at every point: an absurd one would freeze a sweep.
-  constexpr double kMaxDwell = 100.0;
-  cfg.Dwell = std::isnan(cfg.Dwell) ? 0.0 : std::clamp(cfg.Dwell, 0.0, kMaxDwell);
+  // Ports COM1 to COM4; the window's place and size on any desktop. Beyond
+  // these, arithmetic on the values would overflow.
+  for (DevStr CfgStr::*dev : {&CfgStr::Gen1, &CfgStr::Gen2, &CfgStr::Ana})
+    keepInRange((cfg.*dev).SerialPort, 0, 3, (defaults.*dev).SerialPort);
+  constexpr int kFarthest = 1000000;
+  keepInRange(cfg.X, -kFarthest, kFarthest, defaults.X);
+  keepInRange(cfg.Y, -kFarthest, kFarthest, defaults.Y);
+  keepInRange(cfg.Dx, 0, kFarthest, defaults.Dx);
+  keepInRange(cfg.Dy, 0, kFarthest, defaults.Dy);
+}
+
+// A complete file of our keys: every key on a line of its own, the last
+// line ended. A write cut short by a full disk gives fewer.
+bool holdsEveryKey(const QByteArray &text)
+{
+  int keys = 0;
+  CfgVisitKeys([&keys](const QString &, CfgConv, auto...) { ++keys; });
+  int lines = 0;
+  for (const QByteArray &line : text.split('\n')) {
+    const QByteArray trimmed = line.trimmed();
+    if (!trimmed.isEmpty() && !trimmed.startsWith('['))
+      ++lines;
+  }
+  return text.endsWith('\n') && lines == keys;
+}
+
+bool refuse(QString *reason, const QString &why)
+{
+  if (reason)
+    *reason = why;
+  return false;
+}
+
+// The text QSettings gives for the record. QSettings replaces a file through
+// a save file whose failing last write it does not notice, and guards it
+// with a lock file that a killed program leaves behind; so it writes into a
+// scratch folder of its own, and the text is checked before it is used.
+bool iniText(const CfgStr &cfg, QByteArray &text, QString *reason)
+{
+  QTemporaryDir scratch;
+  if (!scratch.isValid())
+    return refuse(reason, QStringLiteral("No temporary folder: %1").arg(scratch.errorString()));
+  const QString draft = scratch.filePath(QStringLiteral("settings.cfg"));
+  {
+    QSettings file(draft, QSettings::IniFormat);
+    CfgVisitKeys([&](const QString &key, CfgConv, auto... member) {
+      file.setValue(key, QVariant(CfgField(cfg, member...)));
+    });
+    file.sync();
+  }
+  QFile written(draft);
+  if (written.open(QIODevice::ReadOnly))
+    text = written.readAll();
+  if (!holdsEveryKey(text))
+    return refuse(reason, QStringLiteral("The settings could not be put together in %1 (is that disk full?)")
+                              .arg(QDir::toNativeSeparators(scratch.path())));
+  return true;
 }
 
 }  // namespace
@@ -105,7 +214,7 @@ void CfgDefaults(CfgStr &cfg)
   }
 }
 
-int CfgLoad(CfgStr &cfg, const QString &path)
+int CfgLoad(CfgStr &cfg, const QString &path, QString *refused)
 {
   const CfgStr defaults = defaultRecord();
   CfgDefaults(cfg);
@@ -113,11 +222,11 @@ int CfgLoad(CfgStr &cfg, const QString &path)
   CfgVisitKeys([&](const QString &key, CfgConv conv, auto... member) {
     read(file.value(key, QVariant(CfgField(defaults, member...))), conv, CfgField(cfg, member...));
   });
-  applyLoadRules(cfg, defaults);
+  applyLoadRules(cfg, defaults, refused);
   return file.status() == QSettings::NoError ? 0 : -1;
 }
 
-int CfgOpen(CfgStr &cfg, const QString &path, QString *reason)
+int CfgOpen(CfgStr &cfg, const QString &path, QString *reason, QString *refused)
 {
   QFile probe(path);
   if (!probe.open(QIODevice::ReadOnly)) {
@@ -127,21 +236,19 @@ int CfgOpen(CfgStr &cfg, const QString &path, QString *reason)
     return -1;
   }
   probe.close();
-  return CfgLoad(cfg, path);
+  return CfgLoad(cfg, path, refused);
 }
 
-int CfgSave(const CfgStr &cfg, const QString &path)
+int CfgSave(const CfgStr &cfg, const QString &path, QString *reason)
 {
-  QSettings file(path, QSettings::IniFormat);
-  CfgVisitKeys([&](const QString &key, CfgConv, auto... member) {
-    file.setValue(key, QVariant(CfgField(cfg, member...)));
-  });
-  file.sync();
-  return file.status() == QSettings::NoError ? 0 : -1;
+  QByteArray text;
+  if (!iniText(cfg, text, reason))
+    return -1;
+  // QSettings wrote the platform's line ends already.
+  return SaveTextSafely(path, text, reason, false) ? 0 : -1;
 }
 
-QString CfgSaveErrorText(const QString &path)
+QString CfgSaveErrorText(const QString &reason)
 {
-  return QStringLiteral("The settings could not be written to %1. Check that the folder exists and is writable.")
-      .arg(QDir::toNativeSeparators(path));
+  return QStringLiteral("The settings could not be saved (%1). The settings file keeps what it held before.").arg(reason);
 }

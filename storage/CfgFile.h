@@ -13,17 +13,23 @@ void CfgDefaults(CfgStr &cfg);
 // session is open, DisplayAna is true and NIndex is not negative; values that
 // no part of the program could use safely (a type outside the instrument's
 // range, a sensor row outside the model table, a dwell outside 0 to 100 s)
-// are replaced by the default or the nearest bound. Returns 0, or -1 when the
-// file exists but cannot be read (the record then holds the defaults).
-int CfgLoad(CfgStr &cfg, const QString &path);
+// are replaced by the default or the nearest bound; a value that is no
+// finite number takes its default. Sweep settings that give neither a sweep
+// plan nor a finite frequency axis (denominator 0, an infinite or
+// overflowing factor or frequency) are not taken: the sweep keys keep their
+// defaults and *refused says why. Returns 0, or -1 when the file exists but
+// cannot be read (the record then holds the defaults).
+int CfgLoad(CfgStr &cfg, const QString &path, QString *refused = nullptr);
 // Loads a file the user chose. A file that is missing or cannot be read is
 // refused before anything is loaded: the record stays as it was, the result
-// is -1 and *reason says why.
-int CfgOpen(CfgStr &cfg, const QString &path, QString *reason = nullptr);
-// Writes every key; 0 on success, -1 when the file could not be written.
-int CfgSave(const CfgStr &cfg, const QString &path);
-// What to tell the user when CfgSave returned -1.
-QString CfgSaveErrorText(const QString &path);
+// is -1 and *reason says why. *refused as for CfgLoad.
+int CfgOpen(CfgStr &cfg, const QString &path, QString *reason = nullptr, QString *refused = nullptr);
+// Writes every key; 0 on success, -1 with the reason when the file could not
+// be written completely, in which case the old file stays as it was.
+int CfgSave(const CfgStr &cfg, const QString &path, QString *reason = nullptr);
+// What to tell the user when CfgSave returned -1 with reason (which names
+// the file).
+QString CfgSaveErrorText(const QString &reason);
 
 // Fills AppName, CfgDir and CfgPath from the executable and the per-user data
 // folder, creating the folder path; false when it cannot be created.

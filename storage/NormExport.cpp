@@ -4,23 +4,22 @@
 #include "storage/SafeSave.h"
 #include "storage/TraceText.h"
 
-QByteArray NormExportText(const CfgStr &cfg)
-{
-  const double gen1 = cfg.Gen1.StartLevel;
-  const double gen2 = cfg.Gen2.StartLevel;
-  QString text;
-  for (int i = 0; i < cfg.PointCount; ++i)
-    text += PointLine(cfg, i, 6,
-                      [gen1, gen2](double v) {
-                        return QStringLiteral(" %1 %2").arg(FixedText(v - gen1, 3), FixedText(v - gen2, 3));
-                      })
-            + QLatin1Char('\n');
-  return text.toLatin1();
-}
-
-int SaveNormFile(const CfgStr &cfg, const QString &path, QString *reason)
+int SaveNormFile(const CfgStr &cfg, const QString &path, QString *reason, FileJob *job)
 {
   if (!TracesComplete(cfg, reason))
     return -1;
-  return SaveTextSafely(path, NormExportText(cfg), reason) ? 0 : -1;
+  const double gen1 = cfg.Gen1.StartLevel;
+  const double gen2 = cfg.Gen2.StartLevel;
+  const auto pointLine = [&cfg, gen1, gen2](int point, std::string &line) {
+    AppendFixed(line, cfg.AnaFreqs[point], 6);
+    for (const TraceRec &record : cfg.Traces)
+      for (const QVector<double> &row : record) {
+        line += ' ';
+        AppendFixed(line, row[point] - gen1, 3);
+        line += ' ';
+        AppendFixed(line, row[point] - gen2, 3);
+      }
+    line += '\n';
+  };
+  return SaveLinesSafely(path, cfg.PointCount, pointLine, reason, job);
 }
