@@ -71,7 +71,7 @@ RunExit LoadLibraries(CfgStr &cfg, bool simulate)
   if (simulate && bench.isEmpty())
     return Fail(kExitPrepare, QStringLiteral("Simulated Bench"), QStringLiteral("The simulated bench could not be loaded."));
   if (!bench.isEmpty())
-    std::printf("SIMULATED BENCH \u2013 %s: no real instrument is measured\n", qPrintable(bench));
+    std::printf("SIMULATED BENCH - %s: no real instrument is measured\n", qPrintable(bench));
   return kExitDone;
 }
 

@@ -13,10 +13,14 @@
 namespace {
 
 const char kExitStatuses[] =
-    "Exit status: 0 done; 1 wrong command line; 2 configuration file unusable or the sweep settings give "
-    "no plan; 3 the VISA library, the sensor driver, the bench or the preparation of an instrument failed; "
-    "4 a measurement or an end-of-run step failed (the points measured are written); 5 a file could not be "
-    "written; 130 stopped by Ctrl-C (the points measured are written).";
+    "Exit status:\n"
+    "  0    done\n"
+    "  1    wrong command line\n"
+    "  2    configuration file missing or unusable, or settings that give no plan\n"
+    "  3    VISA library, sensor driver, bench or the preparation of an instrument failed\n"
+    "  4    a measurement or an end-of-run step failed (the points measured are written)\n"
+    "  5    a file could not be written\n"
+    "  130  stopped by Ctrl-C (the points measured are written)";
 
 int UsageError(const QString &text)
 {

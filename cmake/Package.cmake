@@ -6,11 +6,9 @@ set(CPACK_PACKAGE_NAME solvane)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Solvane developers <solvane@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "RF frequency-response and mixer conversion-loss measurement")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Solvane drives a signal generator, an optional LO generator and a receiving instrument\n"
-    "over VISA, sweeps the RF and draws the measured levels; solvane-run measures without a window.\n"
-    "A simulated bench (solvane --simulate) serves every instrument for training and tests.")
-string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+set(CPACK_PACKAGE_DESCRIPTION "Solvane drives a signal generator, an optional LO generator and a receiving \
+instrument over VISA, sweeps the RF and draws the measured levels. solvane-run measures without a window. \
+A simulated bench (solvane --simulate) serves every instrument for training and tests.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -13,6 +13,13 @@ namespace {
 
 constexpr const char *kUnknown = "---";
 
+// Local time with its offset from UTC, so that files from labs in other time
+// zones can be put in order.
+QString WithOffset(const QDateTime &when)
+{
+  return when.toOffsetFromUtc(when.offsetFromUtc()).toString(Qt::ISODate);
+}
+
 QString MHz(double value) { return FixedText(value, 6) + QStringLiteral(" MHz"); }
 
 // Instrument answers may hold anything; a comment stays one line and keeps
@@ -65,7 +72,7 @@ QStringList HeaderLines(const CfgStr &cfg, const QDateTime &when)
 {
   QStringList lines;
   lines << QStringLiteral("# Solvane64 v5.3.0 trace data")
-        << QStringLiteral("# Measured: ") + (when.isValid() ? when.toString(Qt::ISODate) : QString::fromLatin1(kUnknown))
+        << QStringLiteral("# Measured: ") + (when.isValid() ? WithOffset(when) : QString::fromLatin1(kUnknown))
         << Instrument("Generator1 (RF)", cfg.Gen1) << Instrument("Generator2 (LO)", cfg.Gen2)
         << Instrument("Analyzer (IF)", cfg.Ana) << RfSweep(cfg) << RfLevel(cfg);
   if (cfg.Gen2.Type != 0)
