@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QString>
 
+class QDoubleSpinBox;
 class QwtPlotCurve;
 class QwtPlotGrid;
 class TraceCurveTable;
@@ -64,7 +65,8 @@ public:
   void UpdDevLbl();
   void AllocTrc();
   void AddTrcRec();
-  int InitErrMsg(int code);
+  // hint: what keeps an instrument from being reached, shown below the text.
+  int InitErrMsg(int code, const QString &hint = QString());
   void UpdDspPnl();
   void RedrawTrc();
 
@@ -98,13 +100,15 @@ private:
   void SetRunControls(bool running);
   void ReportRun(const SwpResult &result);
   bool RepeatFitsSeries();
+  bool SeriesMatchesPlan(const QString &title);
   void ApplyAbsRel(int value);
   void DrawPoint(int level, int point);
   void DrawLevel(int level);
   const QVector<double> &DisplayFreqs() const;
   void SweepSettingsRange(double &start, double &stop) const;
   double DisplayOffset() const;
-  void SwapIfReversed(double &low, double &high, const char *lowName, const char *highName);
+  void SwapIfReversed(double &low, double &high, QDoubleSpinBox *lowBox, QDoubleSpinBox *highBox,
+                      const char *lowName, const char *highName);
   void SetSwpProgress(int level, int point, qint64 passNs);
 
   TraceCurveTable *TraceCurves = nullptr;
