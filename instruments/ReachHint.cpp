@@ -27,6 +27,10 @@ bool SearchFor(const QString &resource, QString &interfaceName, QString &express
 
 QString DevReachHint(const DevStr &dev)
 {
+  // The sensor is reached through its own driver, which VISA need not list.
+  constexpr int kSensorType = 75;
+  if (dev.Type == kSensorType)
+    return QString();
   DevStr target = dev;
   MakeRsrc(target);
   QString interfaceName, expression;
