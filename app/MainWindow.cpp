@@ -8,6 +8,7 @@
 #include "dialogs/UserPrompt.h"
 #include "instruments/LibStartup.h"
 #include "instruments/Visa.h"
+#include "plot/PlainScaleDraw.h"
 #include "storage/CfgFile.h"
 #include "sweep/SwpPlan.h"
 
@@ -84,6 +85,7 @@ MainWindow::MainWindow(QWidget *parent, const QString &cfgFile) : QMainWindow(pa
   PlotGrid = new QwtPlotGrid;
   PlotGrid->attach(ui->plt);
   ui->plt->setCanvasBackground(QBrush(Qt::white, Qt::SolidPattern));
+  UsePlainLabels(ui->plt);
   ui->TMsg->hide();
 
   NormCurve = new QwtPlotCurve(QString());

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QString>
 
+class QDoubleSpinBox;
 class QwtPlotCurve;
 class QwtPlotGrid;
 class SweepWorker;
@@ -75,7 +76,8 @@ public:
   void UpdDevLbl();
   void AllocTrc();
   void AddTrcRec();
-  int InitErrMsg(int code);
+  // hint: what keeps an instrument from being reached, shown below the text.
+  int InitErrMsg(int code, const QString &hint = QString());
   void UpdDspPnl();
   void RedrawTrc();
 
@@ -120,11 +122,13 @@ private:
   TraceRow RecordRow(int record, int level) const;
   void ReportRun(const SwpResult &result);
   bool RepeatFitsSeries();
+  bool SeriesMatchesPlan(const QString &title);
   void ApplyAbsRel(int value);
   const QVector<double> &DisplayFreqs() const;
   void SweepSettingsRange(double &start, double &stop) const;
   double DisplayOffset() const;
-  void SwapIfReversed(double &low, double &high, const char *lowName, const char *highName);
+  void SwapIfReversed(double &low, double &high, QDoubleSpinBox *lowBox, QDoubleSpinBox *highBox,
+                      const char *lowName, const char *highName);
   void SetSwpProgress(int level, int point, bool now);
 
   TraceCurveTable *TraceCurves = nullptr;

@@ -8,6 +8,7 @@
 #include "plot/NormCurve.h"
 #include "plot/TraceBrushes.h"
 #include "plot/TraceCurveTable.h"
+#include "sweep/TraceStore.h"
 
 #include <QSignalBlocker>
 #include <algorithm>
@@ -35,17 +36,25 @@ const QVector<double> &MainWindow::DisplayFreqs() const { return Cfg.DisplayAna 
 
 double MainWindow::DisplayOffset() const { return RelDisplay == 1 ? Cfg.Gen1.StartLevel : 0.0; }
 
-// A reversed range is reported and put right; the display goes on with it.
-void MainWindow::SwapIfReversed(double &low, double &high, const char *lowName, const char *highName)
+// A reversed range is put right first and reported then: the message box
+// takes the focus from the field just edited, whose editing-finished must
+// find the range already in order.
+void MainWindow::SwapIfReversed(double &low, double &high, QDoubleSpinBox *lowBox, QDoubleSpinBox *highBox,
+                                const char *lowName, const char *highName)
 {
   if (low <= high)
     return;
-  UserPrompt::warning(this,
-                      QString::fromLatin1(lowName) + QLatin1Char('=') + QString::number(low, 'g', 6) +
-                          QStringLiteral(" > ") + QString::fromLatin1(highName) + QLatin1Char('=') +
-                          QString::number(high, 'g', 6),
-                      QStringLiteral("Swapping %1 with %2.").arg(QLatin1String(lowName), QLatin1String(highName)));
+  const QString title = QString::fromLatin1(lowName) + QLatin1Char('=') + QString::number(low, 'g', 6) +
+                        QStringLiteral(" > ") + QString::fromLatin1(highName) + QLatin1Char('=') +
+                        QString::number(high, 'g', 6);
   std::swap(low, high);
+  {
+    const QSignalBlocker lowBlocker(lowBox), highBlocker(highBox);
+    lowBox->setValue(low);
+    highBox->setValue(high);
+  }
+  UserPrompt::warning(this, title,
+                      QStringLiteral("Swapping %1 with %2.").arg(QLatin1String(lowName), QLatin1String(highName)));
 }
 
 // "Sweep Settings" spans the frequencies the traces are drawn at. The scaled
@@ -77,16 +86,8 @@ void MainWindow::UpdDspPnl()
     Cfg.DispStartFreq = ui->FMin->value();
     Cfg.DispStopFreq = ui->FMax->value();
   }
-  if (Cfg.DispStartFreq > Cfg.DispStopFreq) {
-    SwapIfReversed(Cfg.DispStartFreq, Cfg.DispStopFreq, "fmin", "fmax");
-    ui->FMin->setValue(Cfg.DispStartFreq);
-    ui->FMax->setValue(Cfg.DispStopFreq);
-  }
-  if (Cfg.Y2StartLevel > Cfg.Y2StopLevel) {
-    SwapIfReversed(Cfg.Y2StartLevel, Cfg.Y2StopLevel, "olmin", "olmax");
-    ui->LMin->setValue(Cfg.Y2StartLevel);
-    ui->LMax->setValue(Cfg.Y2StopLevel);
-  }
+  SwapIfReversed(Cfg.DispStartFreq, Cfg.DispStopFreq, ui->FMin, ui->FMax, "fmin", "fmax");
+  SwapIfReversed(Cfg.Y2StartLevel, Cfg.Y2StopLevel, ui->LMin, ui->LMax, "olmin", "olmax");
   {
     const QSignalBlocker blocker(ui->NIdx);
     ui->NIdx->setMaximum(qMax(Cfg.LevelCount - 1, 0));
@@ -166,6 +167,11 @@ void MainWindow::on_AbsRel_valueChanged(int value)
 {
   if (SwpActive)
     return;
+  if (value == 1 && !SeriesMatchesPlan(QStringLiteral("Relative Display"))) {
+    const QSignalBlocker blocker(ui->AbsRel);
+    ui->AbsRel->setValue(0);
+    return;
+  }
   ApplyAbsRel(value);
   ui->Start->setEnabled(true);
   ui->Repeat->setEnabled(RelDisplay == 0);
@@ -175,9 +181,21 @@ void MainWindow::on_AbsRel_valueChanged(int value)
   ui->NIdx->setEnabled(false);
 }
 
+// The records hold levels only; drawn or normalized against another plan's
+// frequencies they would be read at the wrong frequencies.
+bool MainWindow::SeriesMatchesPlan(const QString &title)
+{
+  if (TrcMatchesPlan(Cfg))
+    return true;
+  UserPrompt::warning(this, title,
+                      QStringLiteral("The sweep frequencies have changed since this series was measured. "
+                                     "Press Start to begin a new series."));
+  return false;
+}
+
 void MainWindow::on_Normalize_clicked()
 {
-  if (SwpActive)
+  if (SwpActive || !SeriesMatchesPlan(QStringLiteral("Normalize")))
     return;
   const bool haveRow = !Cfg.Traces.isEmpty() && Cfg.NIndex >= 0 && Cfg.NIndex < Cfg.Traces.constLast().size();
   const QVector<double> row = haveRow ? Cfg.Traces.constLast().at(Cfg.NIndex) : QVector<double>();

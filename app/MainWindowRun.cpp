@@ -298,7 +298,7 @@ void MainWindow::ReportRun(const SwpResult &result)
     ui->AbsRel->setEnabled(true);
     break;
   case SwpOutcome::InitFailed:
-    InitErrMsg(result.initCode);
+    InitErrMsg(result.initCode, result.reason);
     break;
   case SwpOutcome::PlanRefused:
     UserPrompt::warning(this, kSweepTitle, result.reason);
@@ -311,6 +311,10 @@ void MainWindow::ReportRun(const SwpResult &result)
   case SwpOutcome::MeasureFailed:
     UserPrompt::warning(this, QStringLiteral("Analyzer (IF)"), QStringLiteral("Power Measurement Error."));
     break;
+  case SwpOutcome::FreqFailed:
+    UserPrompt::warning(this, QString::fromLatin1(EndDeviceTitle(result.endDevice)),
+                        QStringLiteral("Frequency Setting Error."));
+    break;
   case SwpOutcome::EndFailed:
     UserPrompt::warning(this, QString::fromLatin1(EndDeviceTitle(result.endDevice)),
                         QStringLiteral("End of Sweep Error."));
@@ -318,11 +322,13 @@ void MainWindow::ReportRun(const SwpResult &result)
   }
 }
 
-int MainWindow::InitErrMsg(int code)
+int MainWindow::InitErrMsg(int code, const QString &hint)
 {
   if (code != 0) {
     const InitErrText words = InitErrFor(code);
-    UserPrompt::warning(this, QString::fromLatin1(words.title), QString::fromLatin1(words.text));
+    const QString text = QString::fromLatin1(words.text);
+    UserPrompt::warning(this, QString::fromLatin1(words.title),
+                        hint.isEmpty() ? text : text + QStringLiteral("\n\n") + hint);
   }
   return code;
 }

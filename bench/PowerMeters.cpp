@@ -21,7 +21,10 @@ Instrument::Handler optionCode(double min, double max) {
 
 PowerMeter::PowerMeter(Bench &bench, int type, const Identity &identity) : Instrument(bench, type, identity) {}
 
-double PowerMeter::measureDbm() { return bench_.reading(freqHz_, 0.0, kPowerMeterFloorDbm); }
+double PowerMeter::measureDbm() {
+  const double mw = std::pow(10.0, bench_.reading(freqHz_, 0.0, kPowerMeterFloorDbm) / 10.0);
+  return 10.0 * std::log10(mw + zeroOffsetW_ * 1000.0);
+}
 
 ScpiPowerMeter::ScpiPowerMeter(Bench &bench, int type, const Identity &identity) : PowerMeter(bench, type, identity) {
   on("UNIT:POW", setChoice(unit_, {"DBM", "W"}));
@@ -39,6 +42,12 @@ ScpiPowerMeter::ScpiPowerMeter(Bench &bench, int type, const Identity &identity)
   on("TRIG:IMM", action([this] { lastDbm_ = measureDbm(); }));
   on("INIT", action([this] { lastDbm_ = measureDbm(); }));
   on("FETC?", query(reading));
+  on("CAL:ZERO:AUTO", [this](const Command &c) {
+    if (c.data.toUpper() != "ONCE")
+      return int(kIllegalParameterValue);
+    zeroOffsetW_ = 0.0;
+    return int(kNoError);
+  });
   on("READ1?", query([this, reading] {
        lastDbm_ = measureDbm();
        return reading();
@@ -53,6 +62,7 @@ ReflectionPowerMeter::ReflectionPowerMeter(Bench &bench, int type, const Identit
   on("UNIT1:POW:REFL", acceptChoice({"RL", "DBM", "W"}));
   on("TRIG", action([this] { lastDbm_ = measureDbm(); }));
   on("SENS1:DATA?", query([this] { return dbmText(lastDbm_); }));
+  on("CAL1:ZERO", zero());
 }
 
 FrefPowerMeter::FrefPowerMeter(Bench &bench, int type, const Identity &identity) : PowerMeter(bench, type, identity) {
@@ -64,6 +74,7 @@ FrefPowerMeter::FrefPowerMeter(Bench &bench, int type, const Identity &identity)
   on("AMPL:UNIT", acceptChoice({"DBM"}));
   on("SENS:CORR:FREF", setFrequency({"MHZ", "GHZ", "KHZ", "HZ"}));
   on("MEAS?", query([this] { return dbmText(measureDbm()); }));
+  on("CAL:ZERO", zero());
 }
 
 OptionPowerMeter::OptionPowerMeter(Bench &bench, int type, const Identity &identity)
@@ -77,6 +88,7 @@ OptionPowerMeter::OptionPowerMeter(Bench &bench, int type, const Identity &ident
   on("X", optionCode(0, 3));
   on("ZV", query([this] { return identification(); }));
   on("DF", setFrequency());
+  on("ZE", zero());
 }
 
 QList<QByteArray> OptionPowerMeter::units(const QByteArray &message) const {
@@ -91,7 +103,7 @@ void OptionPowerMeter::addressedToTalk() { outputQueue() = dbmText(measureDbm())
 
 UsbPowerSensor::UsbPowerSensor(Bench &bench, int type, const Identity &identity) : PowerMeter(bench, type, identity) {
   on("SYST:REV?", query([] { return QByteArray("2.1.0"); }));
-  on("CAL:ZERO", action([] {}));
+  on("CAL:ZERO", zero());
   on("SENS1:AVER:COUN:AUTO", setSwitch(autoAverage_));
   on("SENS1:AVER:COUN:AUTO:RES", setNumber(resolution_, 1, 4, {}, 1));
   on("SENS1:AVER:COUN", setNumber(averages_, 1, 1024, {}, 1));

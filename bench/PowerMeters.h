@@ -11,7 +11,11 @@ public:
   double correctionFrequencyHz() const { return freqHz_; }
 
 protected:
+  // The reading includes the meter's zero offset until it is zeroed.
   double measureDbm();
+  Handler zero() {
+    return action([this] { zeroOffsetW_ = 0.0; });
+  }
   QByteArray dbmText(double dbm) const { return formatNumber(dbm, 3); }
   Handler setFrequency(QList<QByteArray> suffixes = {"HZ", "KHZ", "MHZ", "GHZ"}) {
     return setNumber(freqHz_, 0.0, 110e9, suffixes);
@@ -20,6 +24,8 @@ protected:
   double averages_ = 4;
   double resolution_ = 3;
   bool autoAverage_ = true;
+  // A meter drifts off zero between zeroings; 1 nW shows at low levels only.
+  double zeroOffsetW_ = 1e-9;
 };
 
 // SCPI power meters (73 "READ1?", 74 "INIT;*OPC?" + "FETC?").

@@ -3,10 +3,15 @@
 #include "dialogs/DialogLook.h"
 #include "dialogs/UserPrompt.h"
 #include "dialogs/WidgetRules.h"
+#include "instruments/GenCmd.h"
+#include "instruments/MeterZero.h"
 #include "instruments/Visa.h"
 #include "ui_DevWindow.h"
 
+#include <QEventLoop>
+#include <QProgressDialog>
 #include <QSignalBlocker>
+#include <QThread>
 #include <algorithm>
 #include <cmath>
 #include <type_traits>
@@ -323,6 +328,7 @@ void DevWindow::ApplyPageRules(DevPage &page, const DevStr &d, bool tg)
     SetVisible({page.Rtc1, page.Rtc1Lbl}, type == 71);
     // Power meters take no external reference.
     SetEnabled({page.Osc, page.OscLbl, page.OscIntLbl, page.OscExtLbl}, !Between(type, 73, 80));
+    ui->AnAZero->setVisible(MeterCanZero(type));
   }
 }
 
@@ -556,17 +562,16 @@ void DevWindow::Test(DevStr *d)
   d->Idn.clear();
   // A test opens the instrument afresh; the session of an earlier open would
   // otherwise stay open until the program ends.
-  if (d->Session != 0) {
-    DevClose(*d);
-    d->Session = 0;
-  }
+  DevDropSession(*d);
   const ViStatus status = DevOpen(*d);
   page->Rsc->setText(d->VisaResourceString);
   if (status < 0) {
     const QString failure = QStringLiteral("Test failed: %1").arg(StatusText(status));
     page->Msg->setText(failure);
+    const QString hint = DevReachHint(*d);
     UserPrompt::warning(this, page->Title,
-                        failure + QStringLiteral(" (") + d->VisaResourceString + QStringLiteral(")."));
+                        failure + QStringLiteral(" (") + d->VisaResourceString + QStringLiteral(").") +
+                            (hint.isEmpty() ? QString() : QStringLiteral("\n\n") + hint));
     return;
   }
   page->Msg->setText(d->Idn.trimmed().isEmpty() ? QStringLiteral("Opened; the instrument sent no identification.")
@@ -575,9 +580,50 @@ void DevWindow::Test(DevStr *d)
 
 void DevWindow::on_AnTgn_stateChanged(int state)
 {
+  // Without a generator of its own the analyzer would measure its noise
+  // while nothing drives the device.
+  if (state != Qt::Unchecked && !AnaHasTrkGen(Cfg->Ana.Type)) {
+    {
+      const QSignalBlocker blocker(ui->AnTgn);
+      ui->AnTgn->setChecked(false);
+    }
+    Cfg->Ana.TrackingGenerator = false;
+    UserPrompt::warning(this, QStringLiteral("Analyzer (IF)"),
+                        QStringLiteral("The analyzer %1 has no tracking generator.").arg(DevTypeText(Cfg->Ana.Type)));
+    return;
+  }
   Cfg->Ana.TrackingGenerator = state != Qt::Unchecked;
   Rebuild(&Cfg->Gen1);
   Rebuild(&Cfg->Gen2);
+}
+
+// Zeroing takes seconds on a real meter; it runs beside the dialog, which
+// shows that it is busy and then what came of it.
+void DevWindow::on_AnAZero_clicked()
+{
+  DevStr &ana = Cfg->Ana;
+  UpdVariables(&ana, &Cfg->Rcx, &Cfg->Spx);
+  const QString model = ana.Type == kUsbSensor ? ui->PwTyp->currentText() : DevTypeText(ana.Type);
+  QProgressDialog progress(QStringLiteral("Zeroing the %1. Keep RF away from its input.").arg(model), QString(), 0,
+                           0, this);
+  progress.setWindowTitle(QStringLiteral("Meter Zero"));
+  progress.setWindowModality(Qt::WindowModal);
+  progress.setMinimumDuration(0);
+  progress.show();
+  ViStatus status = VI_SUCCESS;
+  QEventLoop waiting;
+  std::unique_ptr<QThread> worker(QThread::create([&ana, &status] { status = MeterZero(ana); }));
+  connect(worker.get(), &QThread::finished, &waiting, &QEventLoop::quit);
+  worker->start();
+  waiting.exec();
+  worker->wait();
+  progress.close();
+  if (status < VI_SUCCESS)
+    UserPrompt::warning(this, QStringLiteral("Meter Zero"),
+                        QStringLiteral("The %1 was not zeroed: %2 (%3).").arg(model, StatusText(status),
+                                                                            ana.VisaResourceString));
+  else
+    UserPrompt::information(this, QStringLiteral("Meter Zero"), QStringLiteral("The %1 is zeroed.").arg(model));
 }
 
 void DevWindow::on_RcAta_clicked(bool checked)

@@ -58,6 +58,7 @@ private slots:
   void on_G2Tst_clicked();
   void on_AnTst_clicked();
   void on_AnTgn_stateChanged(int state);
+  void on_AnAZero_clicked();
   void on_RcAta_clicked(bool checked);
   void on_PwTyp_currentIndexChanged(int index);
   void on_PwAut_toggled(bool checked);

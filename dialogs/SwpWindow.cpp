@@ -6,6 +6,7 @@
 #include "sweep/SwpPlan.h"
 #include "ui_SwpWindow.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <cmath>
@@ -41,6 +42,18 @@ int WholeNumber(double value)
   return value > 0 ? static_cast<int>(kLimit) : -static_cast<int>(kLimit);
 }
 
+QString Counted(int count, const char *one, const char *many)
+{
+  return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
+}
+
+// "91 frequency points, 2 level steps": what a run of this plan measures.
+QString PlanSize(const CfgStr &plan)
+{
+  return Counted(plan.PointCount, "frequency point", "frequency points") + QStringLiteral(", ") +
+         Counted(plan.LevelCount, "level step", "level steps");
+}
+
 }  // namespace
 
 SwpWindow::SwpWindow(CfgStr *cfg, QWidget *parent) : QDialog(parent), Cfg(cfg), ui(new Ui::SwpWindow)
@@ -53,9 +66,18 @@ SwpWindow::SwpWindow(CfgStr *cfg, QWidget *parent) : QDialog(parent), Cfg(cfg), 
   // Any count the plan accepts can be entered, the stored default of 200
   // included; a smaller limit would cut it down silently at OK.
   ui->Cnt->setMaximum(kMaxPoints);
-  // The point count has no slot of its own (OK stores it), but a count that
-  // gives no sweep must be reported while it is typed.
-  connect(ui->Cnt, QOverload<int>::of(&QSpinBox::valueChanged), this, &SwpWindow::ChkSwpPln);
+  // The point count is stored as it is typed, so that a refresh by another
+  // edit keeps it, and a count that gives no sweep is reported at once.
+  connect(ui->Cnt, QOverload<int>::of(&QSpinBox::valueChanged), this, [this](int count) {
+    Cfg->Count = count;
+    ChkSwpPln();
+  });
+  // A keystroke that a box refuses would otherwise leave another number
+  // there without a word.
+  for (QAbstractSpinBox *box : findChildren<QAbstractSpinBox *>()) {
+    if (QLineEdit *line = box->findChild<QLineEdit *>())
+      connect(line, &QLineEdit::inputRejected, this, [this, box] { ShowRefusedEntry(box); });
+  }
   CalcSwpLst(*Cfg);
   UpdSwpPnl();
 }
@@ -135,7 +157,9 @@ void SwpWindow::UpdSwpPnl()
     CouplingFromEnds(ana);
   }
   ui->AnFCnt->setValue(ana.CenterFreq);
-  ui->AnFSpn->setValue(ana.SpanFreq);
+  // The lower sideband gives an IF range that runs downwards; its width is
+  // still the distance between its ends.
+  ui->AnFSpn->setValue(std::fabs(ana.SpanFreq));
 
   ApplyPanelRules();
   blocked.clear();
@@ -163,10 +187,31 @@ void SwpWindow::ChkSwpPln()
   ReadBack(planned);
   QString reason;
   const bool possible = CalcSwpLst(planned, &reason);
-  ui->PlanSta->setText(possible ? QString() : reason);
+  ShowStatus(possible ? PlanSize(planned) : reason, !possible);
   QPushButton *ok = ui->dlgSwpOk->button(QDialogButtonBox::Ok);
   ok->setEnabled(possible);
   ok->setToolTip(possible ? QString() : tr("These settings give no sweep; correct them to store them with OK."));
+}
+
+void SwpWindow::ShowStatus(const QString &text, bool problem)
+{
+  ui->PlanSta->setText(text);
+  ui->PlanSta->setStyleSheet(problem ? QStringLiteral("color: rgb(200, 0, 0);") : QStringLiteral("color: black;"));
+}
+
+void SwpWindow::ShowRefusedEntry(const QAbstractSpinBox *box)
+{
+  double low = 0.0, high = 0.0;
+  if (const auto *whole = qobject_cast<const QSpinBox *>(box)) {
+    low = whole->minimum();
+    high = whole->maximum();
+  } else if (const auto *real = qobject_cast<const QDoubleSpinBox *>(box)) {
+    low = real->minimum();
+    high = real->maximum();
+  }
+  ShowStatus(QStringLiteral("Entry refused: this field takes values from %1 to %2.")
+                 .arg(QString::number(low, 'g', 12), QString::number(high, 'g', 12)),
+             true);
 }
 
 void SwpWindow::ReadBack(CfgStr &cfg) const
@@ -350,6 +395,12 @@ void SwpWindow::on_FSte_editingFinished()
 {
   Cfg->StepFreq = ui->FSte->value();
   ChkSwpPln();
+}
+
+void SwpWindow::on_AnFMin_editingFinished()
+{
+  Cfg->Ana.StartFreq = ui->AnFMin->value();
+  PlanAndRefresh();
 }
 
 void SwpWindow::on_AnAtt_editingFinished() { Cfg->ExternalAttenuation = ui->AnAtt->value(); }

@@ -6,6 +6,8 @@
 
 #include <QDialog>
 
+class QAbstractSpinBox;
+
 namespace Ui {
 class SwpWindow;
 }
@@ -45,6 +47,7 @@ private slots:
   void on_FxdIf_valueChanged(int value);
   void on_Usb_valueChanged(int value);
   void on_FSte_editingFinished();
+  void on_AnFMin_editingFinished();
   void on_AnAtt_editingFinished();
   // Tells whether the settings that OK would store give a sweep plan.
   void ChkSwpPln();
@@ -53,6 +56,9 @@ private:
   void PlanAndRefresh();
   void ReadBack(CfgStr &cfg) const;
   void ApplyPanelRules();
+  // The status line under the table: the plan's size, or in red what is wrong.
+  void ShowStatus(const QString &text, bool problem);
+  void ShowRefusedEntry(const QAbstractSpinBox *box);
 
   CfgStr *Cfg;
   Ui::SwpWindow *ui;

@@ -1,6 +1,7 @@
 #include "instruments/CmdReply.h"
 
 #include "instruments/Visa.h"
+#include "instruments/VisaLibrary.h"
 
 #include <cctype>
 #include <charconv>
@@ -29,6 +30,16 @@ ViStatus CmdQueryNum(ViSession session, const QString &cmd, double &value) {
 
 ViStatus CmdQueryInt(ViSession session, const QString &cmd, int &value) {
   return QueryValue(session, cmd, value, &ReplyScanner::integer);
+}
+
+ViStatus CmdReadNum(ViSession session, double &value) {
+  constexpr int kNumberBufferSize = 100;
+  QByteArray buffer(kNumberBufferSize, '\0');
+  ViUInt32 received = 0;
+  const ViStatus status = visa::read(session, buffer, received);
+  if (status < VI_SUCCESS) return status;
+  ReplyScanner scan(QString::fromLatin1(buffer.left(int(received))));
+  return scan.number(value) ? status : kErrNoNumber;
 }
 
 ReplyScanner::ReplyScanner(const QString &reply) : text_(reply.toLatin1()) {}

@@ -17,6 +17,9 @@ ViStatus CmdQuery(ViSession session, const QString &cmd);
 // A query whose reply starts with a number; value unchanged on failure.
 ViStatus CmdQueryNum(ViSession session, const QString &cmd, double &value);
 ViStatus CmdQueryInt(ViSession session, const QString &cmd, int &value);
+// One read of a reply that starts with a number (an instrument that talks
+// its reading when addressed); value unchanged on failure.
+ViStatus CmdReadNum(ViSession session, double &value);
 
 // Reads a reply field by field as scanf does: word() is "%s", number() "%f"
 // or "%lf", integer() "%d" (each skipping white space first), character()

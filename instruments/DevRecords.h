@@ -30,6 +30,11 @@ struct DevStr {
   QString IpAddress;
   QString VisaResourceString;
   uint32_t Session = 0;  // open VISA session or sensor-driver handle; 0 = not open
+  // What Session was opened for. An edit of the type or the address leaves
+  // the old session open until it is closed by the type it belongs to;
+  // SessionType -1 means the session was not opened by DevOpen (Type applies).
+  int SessionType = -1;
+  QString SessionRsrc;
   int Type = 0;          // index into DevTypeTable
   int ExtRef = 0;
   int PwxxAutoAveraging = 1;

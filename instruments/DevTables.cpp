@@ -18,6 +18,11 @@ const char *const DevTypeTable[kDevTypeCount] = {
     "PWM", "PWM-74", "PWU", "PWM-76", "PWM-77", "PWM-78", "PWM-79", "PWM-80",
 };
 
+QString DevTypeText(int type)
+{
+  return type >= 0 && type < kDevTypeCount ? QString::fromLatin1(DevTypeTable[type]) : QString();
+}
+
 int ChoiceList::indexOf(int value) const
 {
   for (int row = 0; row < count; ++row)

@@ -5,6 +5,8 @@
 
 constexpr int kDevTypeCount = 81;
 extern const char *const DevTypeTable[kDevTypeCount];
+// The table's text, empty for an index outside it (a damaged configuration).
+QString DevTypeText(int type);
 
 // Slices of the type table offered to each instrument (entry value = index).
 constexpr int kGen1FirstType = 1, kGen1LastType = 30;

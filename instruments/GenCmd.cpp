@@ -96,6 +96,8 @@ int GenChkLvl(ViSession s, int type, double dbm) {
   return SameRounded(readBack * 1000.0, dbm * 1000.0) ? 0 : -1;
 }
 
+bool AnaHasTrkGen(int type) { return TypeIn(type, {33, 40, 46, 53, 57, 58, 59, 60, 65}); }
+
 ViStatus GenRfOut(ViSession s, int type, bool on) {
   if (TypeIn(type, {1})) return VisaWrite(s, on ? "INIT:RFG\n" : "ABORT:RFG\n");
   if (TypeIn(type, {2, 3})) return CmdQuery(s, "SOUR:GPRF:GEN:STAT " + FmtOnOff(on) + ";*OPC?\n");

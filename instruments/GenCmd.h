@@ -11,3 +11,5 @@ ViStatus GenGetLvl(ViSession session, int type, double &levelDbm);
 int GenChkLvl(ViSession session, int type, double levelDbm);  // 0 confirmed, -1 failed
 ViStatus GenRfOut(ViSession session, int type, bool on);
 ViStatus SetRefOsc(ViSession session, int type, int external);
+// True for the analyzer types whose own tracking generator can be the source.
+bool AnaHasTrkGen(int type);

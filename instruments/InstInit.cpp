@@ -9,14 +9,12 @@ namespace {
 constexpr double kHzPerMHz = 1e6;
 
 // Radio testers are opened at every start, since their routing is set when
-// they are opened; their previous session is closed first so that repeated
-// starts do not pile up sessions. Any other open session is kept.
+// they are opened. Any other open session is kept while it still belongs to
+// the record's type and address. A session is closed before its successor
+// opens, so that repeated starts do not pile up sessions.
 bool OpenIfNeeded(DevStr &dev, bool radioTester) {
-  if (dev.Session != 0 && !radioTester) return true;
-  if (dev.Session != 0) {
-    DevClose(dev);
-    dev.Session = 0;
-  }
+  if (!radioTester && DevSessionCurrent(dev)) return true;
+  DevDropSession(dev);
   dev.QueryIdn = false;
   const ViStatus status = DevOpen(dev);
   // A VISA without its configuration still opens the instrument.

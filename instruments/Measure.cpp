@@ -212,17 +212,18 @@ ViStatus MeasureCorrectedMeter(ViSession s, double hz, double &level, int dwellM
   InstrumentSleep(dwellMs);
   status = VisaWrite(s, "MEAS?\n");
   if (status != VI_SUCCESS) return status;
-  return VisaReadNum(s, level);
+  return CmdReadNum(s, level);
 }
 
 // Power meters with option strings; 79 dwells even when the frequency did not
-// go through.
+// go through. Like every meter, a reply without a number ("OVLD", an empty
+// line) is a failed reading, not 0 dBm.
 ViStatus MeasureOptionMeter(ViSession s, int type, double hz, double &level, int dwellMs) {
   const ViStatus status = VisaWrite(s, "DF " + FmtG6(hz) + "\n");
   if (status != VI_SUCCESS && type != 79) return status;
   InstrumentSleep(dwellMs);
   if (status != VI_SUCCESS) return status;
-  return VisaReadNum(s, level);
+  return CmdReadNum(s, level);
 }
 
 }  // namespace

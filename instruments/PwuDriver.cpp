@@ -132,6 +132,13 @@ ViStatus PwuMeasure(ViSession session, double freqHz, double dwellS, double &lev
   return VI_SUCCESS;
 }
 
+ViStatus PwuZero(ViSession session)
+{
+  if (!loaded)
+    return kNoDriver;
+  return successAsZero(loaded->chansZero(session));
+}
+
 ViStatus PwuClose(ViSession session)
 {
   if (!loaded)

@@ -19,3 +19,5 @@ ViStatus PwuOpen(DevStr &ana);
 ViStatus PwuSetup(const DevStr &ana);
 ViStatus PwuMeasure(ViSession session, double freqHz, double dwellS, double &levelDbm);
 ViStatus PwuClose(ViSession session);
+// Zeroes the sensor (no RF at its input while it runs).
+ViStatus PwuZero(ViSession session);

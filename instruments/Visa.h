@@ -46,5 +46,14 @@ ViStatus DevOpenSec(DevStr &dev);
 // Go-to-local on GPIB, "&GTL" on LAN, nothing on serial, USB or the sensor.
 ViStatus DevLocal(DevStr dev);
 // Closes the session and its resource manager (the sensor: its driver
-// session); Session keeps its value.
+// session) as the type it was opened for asks; Session keeps its value.
 ViStatus DevClose(DevStr &dev);
+// True when the open session belongs to the record's current type and
+// resource string; false when there is none or the record has changed since.
+bool DevSessionCurrent(const DevStr &dev);
+// Closes a session that no longer belongs to the record; Session becomes 0.
+void DevDropSession(DevStr &dev);
+// After a failed open: a sentence on why the instrument cannot be reached
+// when the VISA library finds no instrument at all on its interface; empty
+// when the library does (the address or the instrument is at fault then).
+QString DevReachHint(const DevStr &dev);

@@ -150,6 +150,20 @@ ViStatus setAttribute(ViObject object, ViAttr attribute, ViAttrState value)
   return loaded ? loaded->setAttribute(object, attribute, value) : kNoLibrary;
 }
 
+ViStatus findCount(ViSession rm, const QString &expression, ViUInt32 &count)
+{
+  count = 0;
+  if (!loaded)
+    return kNoLibrary;
+  const QByteArray expr = expression.toLocal8Bit();
+  ViFindList list = VI_NULL;
+  ViChar first[VI_FIND_BUFLEN] = {};
+  const ViStatus status = loaded->findRsrc(rm, expr.constData(), &list, &count, first);
+  if (status >= VI_SUCCESS && list != VI_NULL)
+    loaded->close(list);
+  return status;
+}
+
 ViStatus resourceManagerOf(ViSession session, ViSession &rm)
 {
   return loaded ? loaded->getAttribute(session, VI_ATTR_RM_SESSION, &rm) : kNoLibrary;

@@ -25,6 +25,8 @@ ViStatus write(ViSession session, const QByteArray &bytes);
 ViStatus read(ViSession session, QByteArray &buffer, ViUInt32 &received);  // up to buffer.size()
 ViStatus close(ViObject object);
 ViStatus setAttribute(ViObject object, ViAttr attribute, ViAttrState value);
+// How many resources the library finds for a VISA search expression.
+ViStatus findCount(ViSession rm, const QString &expression, ViUInt32 &count);
 ViStatus resourceManagerOf(ViSession session, ViSession &rm);
 ViStatus setBuf(ViSession session, ViUInt16 mask, ViUInt32 size);
 ViStatus readStb(ViSession session, ViUInt16 &stb);

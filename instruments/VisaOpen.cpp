@@ -200,6 +200,8 @@ ViStatus DevOpen(DevStr &dev)
   MakeRsrc(dev);
   if (isUncontrolled(dev.Type))
     return VI_SUCCESS;
+  dev.SessionType = dev.Type;
+  dev.SessionRsrc = dev.VisaResourceString;
   if (dev.Type == kSensorType)
     return PwuOpen(dev);
   ViStatus status = VI_SUCCESS;
@@ -272,9 +274,30 @@ ViStatus DevLocal(DevStr dev)
 
 ViStatus DevClose(DevStr &dev)
 {
-  if (isUncontrolled(dev.Type) || dev.Session == 0)
+  const int type = dev.SessionType >= 0 ? dev.SessionType : dev.Type;
+  if (isUncontrolled(type) || dev.Session == 0)
     return VI_SUCCESS;
-  if (dev.Type == kSensorType)
+  if (type == kSensorType)
     return PwuClose(dev.Session);
   return closeSession(dev.Session);
+}
+
+bool DevSessionCurrent(const DevStr &dev)
+{
+  if (dev.Session == 0)
+    return false;
+  DevStr now = dev;
+  MakeRsrc(now);
+  if (dev.SessionType < 0)
+    return true;
+  return dev.SessionType == dev.Type && dev.SessionRsrc == now.VisaResourceString;
+}
+
+void DevDropSession(DevStr &dev)
+{
+  if (dev.Session != 0)
+    DevClose(dev);
+  dev.Session = 0;
+  dev.SessionType = -1;
+  dev.SessionRsrc.clear();
 }

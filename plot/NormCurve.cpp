@@ -4,8 +4,6 @@
 #include <qwt_plot_curve.h>
 #include <qwt_symbol.h>
 
-QwtPlotCurve *NewNormCurve() { return new QwtPlotCurve(QString()); }
-
 void ShowNormCurve(QwtPlotCurve *curve, QwtPlot *plot, const QVector<double> &freqs, double level)
 {
   curve->setSamples(freqs, QVector<double>(freqs.size(), level));

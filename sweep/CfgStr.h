@@ -33,6 +33,11 @@ struct CfgStr {
   QVector<double> Gen2Freqs;
   QVector<double> AnaFreqs;
   QVector<double> NormData;
+  // run-time: the plan's lists when the trace records were allocated, i.e.
+  // the frequencies at which the series was measured (MHz)
+  QVector<double> SeriesGen1Freqs;
+  QVector<double> SeriesGen2Freqs;
+  QVector<double> SeriesAnaFreqs;
   DevStr Gen1;
   DevStr Gen2;
   DevStr Ana;

@@ -1,6 +1,7 @@
 #include "sweep/SweepEngine.h"
 
 #include "instruments/AnaCmd.h"
+#include "instruments/DevTables.h"
 #include "instruments/GenCmd.h"
 #include "instruments/Measure.h"
 #include "instruments/Visa.h"
@@ -31,11 +32,22 @@ SweepEngine::SweepEngine(CfgStr &cfg, SwpObserver &observer) : m_cfg(cfg), m_obs
 SwpResult SweepEngine::run(bool normActive)
 {
   m_cfg.StopRequested = false;
+  // Without a generator of its own the analyzer would "measure" its noise
+  // while no source is driven.
+  const QString refusal = trackingRefusal();
+  if (!refusal.isEmpty()) {
+    SwpResult result = outcome(SwpOutcome::PlanRefused);
+    result.reason = refusal;
+    return result;
+  }
   const int init = InstInit(m_cfg.Gen1, m_cfg.Gen2, m_cfg.Ana, m_cfg.Spx, m_cfg.Rcx, m_cfg.LevelSweep);
   if (init != 0) {
     SwpResult result = outcome(SwpOutcome::InitFailed);
     result.initCode = init;
-    return result;
+    const DevStr *unopened = init == -1 ? &m_cfg.Gen1 : init == -8 ? &m_cfg.Gen2 : init == -15 ? &m_cfg.Ana : nullptr;
+    if (unopened)
+      result.reason = DevReachHint(*unopened);
+    return failed(result);
   }
   // Prepared instruments that will not sweep are put back as after a run.
   QString reason;
@@ -60,14 +72,16 @@ SwpResult SweepEngine::run(bool normActive)
   do {
     passTimer.start();
     m_observer.passStarted(m_observer.continuous());
-    if (!measurePass(normActive, markerPos))
-      return outcome(SwpOutcome::MeasureFailed);
+    SwpResult result;
+    result.outcome = measurePass(normActive, markerPos, result.endDevice);
+    if (result.outcome != SwpOutcome::Completed)
+      return failed(result);
     m_observer.passDone(passTimer.nsecsElapsed() * 1e-9);
   } while (!m_observer.stopRequested() && m_observer.continuous());
   return endOfRun();
 }
 
-bool SweepEngine::measurePass(bool normActive, double markerPos)
+SwpOutcome SweepEngine::measurePass(bool normActive, double markerPos, SwpDevice &failedGen)
 {
   for (int level = 0; level < m_cfg.LevelCount; ++level) {
     const double stepLevel = m_cfg.Gen1.StartLevel + level * m_cfg.Gen1.StepLevel;
@@ -76,9 +90,12 @@ bool SweepEngine::measurePass(bool normActive, double markerPos)
     for (int point = 0; point < m_cfg.PointCount; ++point) {
       if (normActive && m_cfg.NormalizeGen != 0)
         levelStatus = setSourceLevel(stepLevel - m_cfg.NormData[point]);
-      setFrequencies(point);
+      failedGen = setFrequencies(point);
       if (levelStatus != 0)
-        return false;
+        return SwpOutcome::MeasureFailed;
+      // Measured at the old frequency, the value would be stored as if right.
+      if (failedGen != SwpDevice::None)
+        return SwpOutcome::FreqFailed;
       if (m_observer.stopRequested())
         break;
       const double ifHz = m_cfg.AnaFreqs[point] * kHzPerMHz;
@@ -86,7 +103,7 @@ bool SweepEngine::measurePass(bool normActive, double markerPos)
       double value = kUnmeasured;
       if (AnaMeasure(m_cfg.Ana.Session, m_cfg.Ana.Type, ifHz, value, m_cfg.Dwell,
                      markerAtPoint ? ifHz : markerPos, m_cfg.Spx.Fast) != 0)
-        return false;
+        return SwpOutcome::MeasureFailed;
       // A Stop during the measurement cut its dwell short: the reading is
       // not a settled level and is not stored.
       if (m_observer.stopRequested())
@@ -106,7 +123,7 @@ bool SweepEngine::measurePass(bool normActive, double markerPos)
     if (m_observer.stopRequested())
       break;
   }
-  return true;
+  return SwpOutcome::Completed;
 }
 
 int SweepEngine::setSourceLevel(double levelDbm)
@@ -115,15 +132,45 @@ int SweepEngine::setSourceLevel(double levelDbm)
   return GenSetLvl(source.Session, source.Type, levelDbm);
 }
 
-// A failed frequency setting shows up in the measurement that follows, so
-// its status is not looked at here.
-void SweepEngine::setFrequencies(int point)
+// The generator that refused its frequency, or None.
+SwpDevice SweepEngine::setFrequencies(int point)
 {
   if (m_cfg.Ana.TrackingGenerator)
-    return;
-  GenSetFrq(m_cfg.Gen1.Session, m_cfg.Gen1.Type, m_cfg.Gen1Freqs[point] * kHzPerMHz);
-  if (m_cfg.Gen2.Type != 0 && (!m_cfg.FixedLo || point == 0))
-    GenSetFrq(m_cfg.Gen2.Session, m_cfg.Gen2.Type, m_cfg.Gen2Freqs[point] * kHzPerMHz);
+    return SwpDevice::None;
+  if (GenSetFrq(m_cfg.Gen1.Session, m_cfg.Gen1.Type, m_cfg.Gen1Freqs[point] * kHzPerMHz) != VI_SUCCESS)
+    return SwpDevice::Gen1;
+  if (m_cfg.Gen2.Type != 0 && (!m_cfg.FixedLo || point == 0) &&
+      GenSetFrq(m_cfg.Gen2.Session, m_cfg.Gen2.Type, m_cfg.Gen2Freqs[point] * kHzPerMHz) != VI_SUCCESS)
+    return SwpDevice::Gen2;
+  return SwpDevice::None;
+}
+
+QString SweepEngine::trackingRefusal() const
+{
+  if (!m_cfg.Ana.TrackingGenerator || AnaHasTrkGen(m_cfg.Ana.Type))
+    return QString();
+  return QStringLiteral("The analyzer %1 has no tracking generator. Untick Tracking Generator in Devices "
+                        "or choose an analyzer that has one.")
+      .arg(DevTypeText(m_cfg.Ana.Type));
+}
+
+// After a failure the source must not keep driving the device unseen: RF
+// off (unless it is to stay on) and every instrument back in local control.
+// An instrument that failed its preparation may not answer, so it is only
+// given the commands that end a run when it was prepared completely.
+SwpResult SweepEngine::failed(SwpResult result)
+{
+  if (result.outcome != SwpOutcome::InitFailed) {
+    endOfRun();
+    return result;
+  }
+  if (!m_cfg.Ana.TrackingGenerator && !m_cfg.RfOnAfterSweep && m_cfg.Gen1.Session != 0)
+    GenRfOut(m_cfg.Gen1.Session, m_cfg.Gen1.Type, false);
+  for (const DevStr *dev : {&m_cfg.Gen1, &m_cfg.Gen2, &m_cfg.Ana})
+    if (dev->Session != 0)
+      DevLocal(*dev);
+  m_cfg.StopRequested = false;
+  return result;
 }
 
 // Every instrument is returned to local control even when an earlier step

@@ -15,7 +15,8 @@ enum class SwpOutcome {
   InitFailed,     // InstInit refused: initCode tells the stage
   PlanRefused,    // the sweep settings give no plan: reason says why
   StoreMismatch,  // the newest trace record is not shaped like the plan
-  MeasureFailed,  // a level setting or a measurement failed; RF left as it was
+  MeasureFailed,  // a level setting or a measurement failed
+  FreqFailed,     // a generator refused a frequency: endDevice tells which
   EndFailed,      // an end-of-run step failed: endDevice tells which instrument
 };
 
@@ -24,7 +25,7 @@ enum class SwpDevice { None, Gen1, Gen2, Ana };
 struct SwpResult {
   SwpOutcome outcome = SwpOutcome::Completed;
   int initCode = 0;
-  QString reason;
+  QString reason;  // why the plan was refused, or what hinders an instrument's open
   SwpDevice endDevice = SwpDevice::None;
 };
 
@@ -37,10 +38,12 @@ public:
   SwpResult run(bool normActive);
 
 private:
-  bool measurePass(bool normActive, double markerPos);
+  SwpOutcome measurePass(bool normActive, double markerPos, SwpDevice &failedGen);
   int setSourceLevel(double levelDbm);
-  void setFrequencies(int point);
+  SwpDevice setFrequencies(int point);
   SwpResult endOfRun();
+  SwpResult failed(SwpResult result);
+  QString trackingRefusal() const;
 
   CfgStr &m_cfg;
   SwpObserver &m_observer;

@@ -130,6 +130,11 @@ void planFrequencies(const CfgStr &cfg, Plan &plan)
     for (int i = 0; i < count; ++i)
       plan.ana[i] = std::fabs(scaled(plan.gen1[i]));
   } else if (cfg.FixedLo) {
+    // A fixed LO stays at its start: the preparation proves its stop too, and
+    // a stop left from another mode (0 after "None") is no LO frequency.
+    plan.gen2Stop = g2.StartFreq;
+    plan.gen2Span = 0.0;
+    plan.gen2Center = g2.StartFreq;
     plan.anaStart = std::fabs(scaled(g1.StartFreq) + g2.StartFreq);
     plan.anaStop = std::fabs(scaled(g1.StopFreq) + g2.StartFreq);
     for (int i = 0; i < count; ++i) {

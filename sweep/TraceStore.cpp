@@ -13,6 +13,9 @@ void AllocTrc(CfgStr &cfg)
 {
   cfg.Traces = QVector<TraceRec>(qMax(cfg.TraceCount, 0), newRecord(cfg));
   cfg.NormData = QVector<double>(cfg.PointCount, kUnmeasured);
+  cfg.SeriesGen1Freqs = cfg.Gen1Freqs;
+  cfg.SeriesGen2Freqs = cfg.Gen2Freqs;
+  cfg.SeriesAnaFreqs = cfg.AnaFreqs;
 }
 
 void AddTrcRec(CfgStr &cfg)
@@ -35,5 +38,11 @@ bool TrcFitsPlan(const CfgStr &cfg, bool normActive)
   if (normActive && cfg.NormData.size() != cfg.PointCount)
     return false;
   return cfg.Gen1Freqs.size() == cfg.PointCount && cfg.AnaFreqs.size() == cfg.PointCount &&
-         (cfg.Gen2.Type == 0 || cfg.Gen2Freqs.size() == cfg.PointCount);
+         (cfg.Gen2.Type == 0 || cfg.Gen2Freqs.size() == cfg.PointCount) && TrcMatchesPlan(cfg);
+}
+
+bool TrcMatchesPlan(const CfgStr &cfg)
+{
+  return cfg.SeriesGen1Freqs == cfg.Gen1Freqs && cfg.SeriesGen2Freqs == cfg.Gen2Freqs &&
+         cfg.SeriesAnaFreqs == cfg.AnaFreqs;
 }

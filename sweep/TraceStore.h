@@ -4,10 +4,15 @@
 // stores a measurement there.
 #include "sweep/CfgStr.h"
 
-// A new table of TraceCount records and a new NormData, sized by the plan.
+// A new table of TraceCount records and a new NormData, sized by the plan;
+// the plan's frequencies become those of the series.
 void AllocTrc(CfgStr &cfg);
 // Appends one record sized by the plan; TraceCount grows by one.
 void AddTrcRec(CfgStr &cfg);
 // True when the newest record (and, with a reference in force, NormData)
 // has exactly the shape of the current plan, so that a run may measure into it.
 bool TrcFitsPlan(const CfgStr &cfg, bool normActive);
+// True when the plan's frequency lists are those the series was measured at.
+// The records hold no frequencies of their own, so after a change of the
+// sweep they must not be extended, normalized or shown relative to the plan.
+bool TrcMatchesPlan(const CfgStr &cfg);

@@ -10,10 +10,10 @@
 #include "instruments/Visa.h"
 #include "instruments/VisaFunctions.h"
 #include "storage/CfgFile.h"
+#include "support/HeadlessObserver.h"
 #include "support/SleepRecorder.h"
 #include "support/TestPaths.h"
 #include "sweep/SweepEngine.h"
-#include "sweep/SwpObserver.h"
 #include "sweep/SwpPlan.h"
 #include "sweep/TraceStore.h"
 
@@ -115,16 +115,6 @@ CfgStr settings(int genType, int anaType) {
   cfg.Gen1.StepLevel = 10.0;
   return cfg;
 }
-
-struct Headless : SwpObserver {
-  bool continuous() override { return false; }
-  bool stopRequested() override { return false; }
-  void passStarted(bool) override {}
-  void levelStarted(int) override {}
-  void pointMeasured(int, int) override {}
-  void levelDone(int) override {}
-  void passDone(double) override {}
-};
 
 SwpOutcome sweep(CfgStr &cfg, bool normActive = false) {
   SleepRecorder noWaits;

@@ -153,7 +153,7 @@ private slots:
     QCOMPARE(Get(cfg, "N IF1"), QStringLiteral("N=3 IF1=3000"));
   }
 
-  void escapeKeepsEverythingButCount()
+  void escapeKeepsEverything()
   {
     CfgStr cfg = Defaults("Log=1");
     SwpWindow dialog(&cfg);
@@ -163,7 +163,7 @@ private slots:
     W<QSpinBox>(dialog, "Cnt")->setValue(50);
     QTest::keyClick(&dialog, Qt::Key_Escape);
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
-    QCOMPARE(Get(cfg, "RF0 Levels Count Log"), QStringLiteral("RF0=20 Levels=1 Count=200 Log=1"));
+    QCOMPARE(Get(cfg, "RF0 Levels Count Log"), QStringLiteral("RF0=20 Levels=1 Count=50 Log=1"));
   }
 
   void okStoresWhatIsShown()
@@ -186,14 +186,14 @@ private slots:
     CfgStr cfg = Defaults();
     SwpWindow dialog(&cfg);
     auto *status = W<QLabel>(dialog, "PlanSta");
-    QVERIFY(status->text().isEmpty() && Ok(dialog)->isEnabled());
+    QVERIFY(status->text() == QStringLiteral("91 frequency points, 1 level step") && Ok(dialog)->isEnabled());
 
     W<QCheckBox>(dialog, "Log")->click();
     W<QSpinBox>(dialog, "Cnt")->setValue(1);
     QVERIFY2(status->text().contains(QStringLiteral("at least 2 points")), qPrintable(status->text()));
     QVERIFY(!Ok(dialog)->isEnabled());
     W<QSpinBox>(dialog, "Cnt")->setValue(3);
-    QVERIFY(status->text().isEmpty() && Ok(dialog)->isEnabled());
+    QVERIFY(status->text() == QStringLiteral("3 frequency points, 1 level step") && Ok(dialog)->isEnabled());
 
     // A start of 0 MHz has no logarithm.
     Enter(dialog, "G1FMin", 0);
