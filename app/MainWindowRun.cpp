@@ -9,6 +9,7 @@
 #include "plot/TraceBrushes.h"
 #include "plot/TraceCurveTable.h"
 #include "sweep/InitErr.h"
+#include "sweep/RunErr.h"
 #include "sweep/SweepEngine.h"
 #include "sweep/SweepWorker.h"
 #include "sweep/SwpPlan.h"
@@ -38,18 +39,6 @@ QString Duration(qint64 seconds)
   if (seconds < 3600)
     return mmss;
   return QStringLiteral("%1:%2").arg(seconds / 3600).arg(mmss.rightJustified(5, QLatin1Char('0')));
-}
-
-const char *EndDeviceTitle(SwpDevice device)
-{
-  switch (device) {
-  case SwpDevice::Gen1:
-    return "Generator1 (RF)";
-  case SwpDevice::Gen2:
-    return "Generator2 (LO)";
-  default:
-    return "Analyzer (IF)";
-  }
 }
 
 }  // namespace
@@ -293,42 +282,22 @@ TraceRow MainWindow::RecordRow(int record, int level) const
 
 void MainWindow::ReportRun(const SwpResult &result)
 {
-  switch (result.outcome) {
-  case SwpOutcome::Completed:
+  if (result.outcome == SwpOutcome::Completed) {
     ui->AbsRel->setEnabled(true);
-    break;
-  case SwpOutcome::InitFailed:
-    InitErrMsg(result.initCode, result.reason);
-    break;
-  case SwpOutcome::PlanRefused:
-    UserPrompt::warning(this, kSweepTitle, result.reason);
-    break;
-  case SwpOutcome::StoreMismatch:
-    UserPrompt::warning(this, kSweepTitle,
-                        QStringLiteral("The stored traces do not match the sweep settings. "
-                                       "Press Start to begin a new series."));
-    break;
-  case SwpOutcome::MeasureFailed:
-    UserPrompt::warning(this, QStringLiteral("Analyzer (IF)"), QStringLiteral("Power Measurement Error."));
-    break;
-  case SwpOutcome::FreqFailed:
-    UserPrompt::warning(this, QString::fromLatin1(EndDeviceTitle(result.endDevice)),
-                        QStringLiteral("Frequency Setting Error."));
-    break;
-  case SwpOutcome::EndFailed:
-    UserPrompt::warning(this, QString::fromLatin1(EndDeviceTitle(result.endDevice)),
-                        QStringLiteral("End of Sweep Error."));
-    break;
+    return;
   }
+  const RunErrWords words = RunErrFor(result);
+  UserPrompt::warning(this, words.title, words.text);
 }
 
 int MainWindow::InitErrMsg(int code, const QString &hint)
 {
   if (code != 0) {
-    const InitErrText words = InitErrFor(code);
-    const QString text = QString::fromLatin1(words.text);
-    UserPrompt::warning(this, QString::fromLatin1(words.title),
-                        hint.isEmpty() ? text : text + QStringLiteral("\n\n") + hint);
+    SwpResult result;
+    result.outcome = SwpOutcome::InitFailed;
+    result.initCode = code;
+    result.reason = hint;
+    ReportRun(result);
   }
   return code;
 }

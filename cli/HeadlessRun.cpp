@@ -99,12 +99,10 @@ RunExit Measure(CfgStr &cfg, int passes, RunProgress &progress)
       AddTrcRec(cfg);
     const SwpResult result = engine.run(false);
     if (result.outcome != SwpOutcome::Completed) {
-      const InitErrText words = RunErrFor(result);
-      status = Fail(result.outcome == SwpOutcome::MeasureFailed || result.outcome == SwpOutcome::EndFailed
-                        ? kExitMeasure
-                        : kExitPrepare,
-                    QString::fromLatin1(words.title),
-                    result.reason.isEmpty() ? QString::fromLatin1(words.text) : result.reason);
+      const RunErrWords words = RunErrFor(result);
+      const bool measuring = result.outcome == SwpOutcome::MeasureFailed ||
+                             result.outcome == SwpOutcome::FreqFailed || result.outcome == SwpOutcome::EndFailed;
+      status = Fail(measuring ? kExitMeasure : kExitPrepare, words.title, words.text);
     }
   }
   progress.finish();

@@ -6,6 +6,7 @@
 #include "storage/SafeSave.h"
 #include "storage/TraceText.h"
 #include "sweep/SwpLimits.h"
+#include "sweep/TraceStore.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -269,6 +270,7 @@ void ApplyDatFile(DatFileContent &&content, CfgStr &cfg)
   cfg.AnaFreqs = content.freqs;
   cfg.Gen1Freqs = content.freqs;
   cfg.Gen2Freqs = content.freqs;
+  TakeSeriesFreqs(cfg);
   cfg.Traces = std::move(content.store);
   cfg.NormData = QVector<double>(content.points, kUnmeasured);
   cfg.ColourIdx = (content.traces - 1) % kTraceColours;

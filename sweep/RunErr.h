@@ -4,5 +4,14 @@
 #include "sweep/InitErr.h"
 #include "sweep/SweepEngine.h"
 
-// Title and text for any outcome but Completed (whose words are empty).
-InitErrText RunErrFor(const SwpResult &result);
+#include <QString>
+
+struct RunErrWords {
+  QString title;
+  QString text;
+};
+
+// Title and text for any outcome but Completed (whose words are empty). A
+// refused plan is told by its reason; a failed preparation adds the reason
+// (why no instrument answered) as a second paragraph.
+RunErrWords RunErrFor(const SwpResult &result);

@@ -13,6 +13,11 @@ void AllocTrc(CfgStr &cfg)
 {
   cfg.Traces = QVector<TraceRec>(qMax(cfg.TraceCount, 0), newRecord(cfg));
   cfg.NormData = QVector<double>(cfg.PointCount, kUnmeasured);
+  TakeSeriesFreqs(cfg);
+}
+
+void TakeSeriesFreqs(CfgStr &cfg)
+{
   cfg.SeriesGen1Freqs = cfg.Gen1Freqs;
   cfg.SeriesGen2Freqs = cfg.Gen2Freqs;
   cfg.SeriesAnaFreqs = cfg.AnaFreqs;

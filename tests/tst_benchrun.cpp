@@ -84,7 +84,7 @@ private slots:
     MainWindow window;
     QCOMPARE(VisaLibraryPath(), binDir() + "/libsolvisa.so");
     W<QPushButton>(window, "Start")->click();
-    QCOMPARE(prompts.messages.size(), 1);
+    QTRY_COMPARE(prompts.messages.size(), 1);
     QCOMPARE(prompts.messages[0].title, QStringLiteral("Generator1 (RF)"));
     QCOMPARE(prompts.messages[0].text,
              "Initialization Error.\n\nThe VISA library " + binDir() +

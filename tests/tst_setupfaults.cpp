@@ -290,7 +290,12 @@ private:
     window.reset(new MainWindow);
     window->show();
   }
-  void click(const char *name) { W<QPushButton>(*window, name)->click(); }
+  // A click that starts a run returns when the run has ended.
+  void click(const char *name)
+  {
+    W<QPushButton>(*window, name)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(W<QPushButton>(*window, "Start")->isEnabled(), 60000);
+  }
 
   std::unique_ptr<PromptRecorder> prompts;
   std::unique_ptr<MainWindow> window;
