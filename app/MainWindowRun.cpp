@@ -71,6 +71,7 @@ void MainWindow::on_Start_clicked()
     return;
   }
   NormCurve->setVisible(false);
+  SetRunControls(true);
   NormActive = false;
   Cfg.TraceCount = 1;
   ui->TMsg->hide();
@@ -89,6 +90,7 @@ void MainWindow::on_Repeat_clicked()
 {
   if (SwpActive || !RepeatFitsSeries())
     return;
+  SetRunControls(true);
   AddTrcRec();
   Cfg.ColourIdx = NextColour(Cfg.ColourIdx);
   ++TraceIdx;
@@ -216,7 +218,6 @@ SweepWorker &MainWindow::RunWorker()
 // Starts the run on the worker thread; OnRunFinished() ends it.
 void MainWindow::RunSwp()
 {
-  SetRunControls(true);
   ui->AbsRel->setEnabled(false);
   if (ui->AbsRel->value() != 0)
     ApplyAbsRel(0);
