@@ -228,6 +228,7 @@ void MainWindow::RunSwp()
 
 void MainWindow::OnRunFinished(const SwpResult &result)
 {
+  DrawPending();
   RunWorker().takeResults(Cfg);
   statusBar()->clearMessage();
   ui->plt->replot();
@@ -252,18 +253,37 @@ void MainWindow::OnPassStarted(bool continuous)
 // one shows the previous pass until the level step is measured again.
 void MainWindow::OnLevelStarted(int level)
 {
+  DrawPending();
   LevelIdx = level;
   Curves().showCurve(TraceIdx, level, Cfg.ColourIdx);
   Curves().setRow(TraceIdx, level, NewestRow(level), PassContinuous ? Cfg.PointCount : 0,
                   DisplayOffset());
 }
 
+// Points that arrive together (a fast bench) are painted as one segment
+// once the window has taken them all; a slow bench's point is painted
+// as soon as it arrives.
 void MainWindow::OnPointMeasured(int level, int point, double value)
 {
   if (!StoreValue(level, point, value))
     return;
-  Curves().growRow(TraceIdx, level, point + 1);
+  if (DrawLevel != level)
+    DrawPending();
+  DrawLevel = level;
+  DrawCount = point + 1;
+  if (!DrawQueued) {
+    DrawQueued = true;
+    QMetaObject::invokeMethod(this, &MainWindow::DrawPending, Qt::QueuedConnection);
+  }
   SetSwpProgress(level, point, false);
+}
+
+void MainWindow::DrawPending()
+{
+  DrawQueued = false;
+  if (DrawLevel >= 0)
+    Curves().growRow(TraceIdx, DrawLevel, DrawCount);
+  DrawLevel = -1;
 }
 
 void MainWindow::OnLevelDone(int level, const QVector<double> &row)
