@@ -115,6 +115,7 @@ private:
   void OnPassStarted(bool continuous);
   void OnLevelStarted(int level);
   void OnPointMeasured(int level, int point, double value);
+  void DrawPending();
   void OnLevelDone(int level, const QVector<double> &row);
   void OnRunFinished(const SwpResult &result);
   bool StoreValue(int level, int point, double value);
@@ -136,6 +137,9 @@ private:
   bool SwpActive = false;
   bool CloseAfterRun = false;  // the window was closed during the run
   bool PassContinuous = false;
+  bool DrawQueued = false;  // a DrawPending() call is on its way
+  int DrawLevel = -1;       // level step with points not painted yet, -1 = none
+  int DrawCount = 0;        // the points of that level step measured so far
   SwpKind RunKind = SwpKind::Start;
   QElapsedTimer PassClock;
   QElapsedTimer StatusClock;  // paces the status line

@@ -60,6 +60,7 @@ void MainWindow::on_Start_clicked()
     return;
   }
   NormCurve->setVisible(false);
+  SetRunControls(true);
   NormActive = false;
   Cfg.TraceCount = 1;
   ui->TMsg->hide();
@@ -78,6 +79,7 @@ void MainWindow::on_Repeat_clicked()
 {
   if (SwpActive || !RepeatFitsSeries())
     return;
+  SetRunControls(true);
   AddTrcRec();
   Cfg.ColourIdx = NextColour(Cfg.ColourIdx);
   ++TraceIdx;
@@ -205,7 +207,6 @@ SweepWorker &MainWindow::RunWorker()
 // Starts the run on the worker thread; OnRunFinished() ends it.
 void MainWindow::RunSwp()
 {
-  SetRunControls(true);
   ui->AbsRel->setEnabled(false);
   if (ui->AbsRel->value() != 0)
     ApplyAbsRel(0);
@@ -216,6 +217,7 @@ void MainWindow::RunSwp()
 
 void MainWindow::OnRunFinished(const SwpResult &result)
 {
+  DrawPending();
   RunWorker().takeResults(Cfg);
   statusBar()->clearMessage();
   ui->plt->replot();
@@ -240,18 +242,37 @@ void MainWindow::OnPassStarted(bool continuous)
 // one shows the previous pass until the level step is measured again.
 void MainWindow::OnLevelStarted(int level)
 {
+  DrawPending();
   LevelIdx = level;
   Curves().showCurve(TraceIdx, level, Cfg.ColourIdx);
   Curves().setRow(TraceIdx, level, NewestRow(level), PassContinuous ? Cfg.PointCount : 0,
                   DisplayOffset());
 }
 
+// Points that arrive together (a fast bench) are painted as one segment
+// once the window has taken them all; a slow bench's point is painted
+// as soon as it arrives.
 void MainWindow::OnPointMeasured(int level, int point, double value)
 {
   if (!StoreValue(level, point, value))
     return;
-  Curves().growRow(TraceIdx, level, point + 1);
+  if (DrawLevel != level)
+    DrawPending();
+  DrawLevel = level;
+  DrawCount = point + 1;
+  if (!DrawQueued) {
+    DrawQueued = true;
+    QMetaObject::invokeMethod(this, &MainWindow::DrawPending, Qt::QueuedConnection);
+  }
   SetSwpProgress(level, point, false);
+}
+
+void MainWindow::DrawPending()
+{
+  DrawQueued = false;
+  if (DrawLevel >= 0)
+    Curves().growRow(TraceIdx, DrawLevel, DrawCount);
+  DrawLevel = -1;
 }
 
 void MainWindow::OnLevelDone(int level, const QVector<double> &row)

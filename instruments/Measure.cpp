@@ -6,19 +6,19 @@
 #include "instruments/TypeSet.h"
 #include "instruments/Visa.h"
 
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QMutex>
 #include <QStringList>
-#include <QWaitCondition>
 
+#include <chrono>
 #include <climits>
+#include <condition_variable>
+#include <mutex>
 
 namespace {
 
 struct WaitCut {
-  QMutex mutex;
-  QWaitCondition changed;
+  std::mutex mutex;
+  std::condition_variable changed;
   bool cut = false;
 };
 
@@ -29,10 +29,8 @@ WaitCut &Cut() {
 
 void RealSleep(int ms) {
   WaitCut &state = Cut();
-  const QDeadlineTimer deadline(ms);
-  QMutexLocker lock(&state.mutex);
-  while (!state.cut && !deadline.hasExpired())
-    state.changed.wait(&state.mutex, deadline);
+  std::unique_lock<std::mutex> lock(state.mutex);
+  state.changed.wait_for(lock, std::chrono::milliseconds(ms), [&state] { return state.cut; });
 }
 
 std::function<void(int)> &Sleeper() {
@@ -238,9 +236,9 @@ void InstrumentSleep(int ms) {
 
 void CutInstrumentWaits(bool cut) {
   WaitCut &state = Cut();
-  QMutexLocker lock(&state.mutex);
+  const std::lock_guard<std::mutex> lock(state.mutex);
   state.cut = cut;
-  state.changed.wakeAll();
+  state.changed.notify_all();
 }
 
 ViStatus AnaMeasure(ViSession s, int type, double hz, double &level, double dwellS, double markerPos, int fast) {

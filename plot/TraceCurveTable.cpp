@@ -60,9 +60,14 @@ void TraceCurveTable::setRow(int slot, int level, const TraceRow &row, int count
   QwtPlotCurve *c = curve(slot, level);
   if (!c)
     return;
-  seriesOf(c)->setRow(row, count, offset);
+  LiveSeries *series = seriesOf(c);
+  // An empty curve that stays empty (a run's next level step) changes
+  // nothing on the plot.
+  const bool showedPoints = series->size() > 0;
+  series->setRow(row, count, offset);
   c->itemChanged();
-  m_plot->replot();
+  if (showedPoints || series->size() > 0)
+    m_plot->replot();
 }
 
 void TraceCurveTable::growRow(int slot, int level, int count)

@@ -32,7 +32,8 @@ public:
   QwtPlotCurve *showCurve(int slot, int level, int colourIdx);
 
   // The curve shows values 0 .. count-1 of the row (value minus offset)
-  // against its frequencies; the plot is replotted.
+  // against its frequencies; the plot is replotted unless the curve was
+  // empty and stays so.
   void setRow(int slot, int level, const TraceRow &row, int count, double offset = 0.0);
   // The curve's row grew to count values: only the new segment is painted,
   // at once. A count below what the curve has taken starts the row again.
