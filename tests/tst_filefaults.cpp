@@ -2,6 +2,7 @@
 // program killed while it writes its settings, settings that would give an
 // endless axis, numbers as printf writes them, lines as long as the save
 // makes them, and cancelled file operations.
+#include "app/FileJobRunner.h"
 #include "app/MainWindow.h"
 #include "storage/CfgFile.h"
 #include "storage/CorrFile.h"
@@ -16,6 +17,7 @@
 
 #include <csignal>
 #include <cmath>
+#include <thread>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -266,6 +268,32 @@ private slots:
     QCOMPARE(LoadDatFile(loaded, dir.filePath("wide.dat"), &reason), 0);
     QCOMPARE(loaded.Traces[19][19][0], 1e300);
     QCOMPARE(loaded.AnaFreqs[0], 1e300);
+  }
+
+  // An operation that takes longer than half a second shows its progress;
+  // Cancel asks it to stop and the window waits until it has.
+  void slowOperationShowsProgressAndCancels()
+  {
+    QWidget parent;
+    parent.show();
+    FileJob job;
+    QString seen;
+    QTimer::singleShot(700, [&] {
+      if (auto *progress = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget())) {
+        seen = progress->labelText() + QStringLiteral(" %1%").arg(progress->value() / 10);
+        progress->cancel();
+      }
+      job.cancel = true;
+    });
+    const int result = RunFileJob(&parent, QStringLiteral("Saving x.dat"), job, [&job] {
+      job.total = 4;
+      job.done = 1;
+      while (!job.cancel)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      return kFileCancelled;
+    });
+    QCOMPARE(result, kFileCancelled);
+    QCOMPARE(seen, QStringLiteral("Saving x.dat 25%"));
   }
 
   // A cancelled save leaves the old file, a cancelled load writes nothing.
