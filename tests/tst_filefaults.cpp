@@ -171,11 +171,12 @@ private slots:
   }
 
   // A program killed while it writes its settings leaves the file whole
-  // (old or new) and nothing that would hold up or mislead the next start.
+  // (old or new) and no lock file that would hold up the next start.
   void killedDuringSettingsSave()
   {
     const QString path = dir.filePath(QStringLiteral("killed/settings.cfg"));
     QDir().mkpath(QFileInfo(path).path());
+    Write(path, "[Other]\nmine=1\n");  // keys of others stay
     const CfgStr first = Defaults(QStringLiteral("Count=11"));
     QCOMPARE(CfgSave(first, path), 0);
     const pid_t child = fork();
@@ -195,6 +196,7 @@ private slots:
     QCOMPARE(CfgSave(Defaults(QStringLiteral("Count=33")), path), 0);
     QCOMPARE(CfgLoad(loaded, path), 0);
     QCOMPARE(loaded.Count, 33);
+    QVERIFY(ReadAll(path).contains("\n[Other]\nmine=1\n"));
   }
 
   // Sweep settings that give no finite plan or axis are refused at start-up
