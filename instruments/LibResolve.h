@@ -14,24 +14,21 @@ enum class LibLoad { Missing, Incomplete, Loaded };
 
 // Loads file and fills table with resolveAll (which chains ResolveEntry with
 // && so that it stops at the first missing function). A loaded library stays
-// loaded until the process ends; an incomplete one is unloaded and the table
-// is left untouched.
+// loaded until the process ends (QLibrary's destructor does not unload it);
+// an incomplete one is unloaded and the table is left untouched.
 template <typename Table>
 LibLoad LoadTable(const QString &file, bool (*resolveAll)(QLibrary &, Table &), Table &table,
                   QString &loadedPath)
 {
-  auto *library = new QLibrary(file);
-  if (!library->load()) {
-    delete library;
+  QLibrary library(file);
+  if (!library.load())
     return LibLoad::Missing;
-  }
   Table found;
-  if (!resolveAll(*library, found)) {
-    library->unload();
-    delete library;
+  if (!resolveAll(library, found)) {
+    library.unload();
     return LibLoad::Incomplete;
   }
   table = found;
-  loadedPath = library->fileName();
+  loadedPath = library.fileName();
   return LibLoad::Loaded;
 }

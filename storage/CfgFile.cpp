@@ -152,12 +152,10 @@ void applyLoadRules(CfgStr &cfg, const CfgStr &defaults, QString *refused)
   keepInRange(cfg.Dy, 0, kFarthest, defaults.Dy);
 }
 
-// A complete file of our keys: every key on a line of its own, the last
-// line ended. A write cut short by a full disk gives fewer.
-bool holdsEveryKey(const QByteArray &text)
+// Whether text holds `keys` keys, each on a line of its own, the last line
+// ended: a write cut short by a full disk holds fewer.
+bool holdsKeys(const QByteArray &text, int keys)
 {
-  int keys = 0;
-  CfgVisitKeys([&keys](const QString &, CfgConv, auto...) { ++keys; });
   int lines = 0;
   for (const QByteArray &line : text.split('\n')) {
     const QByteArray trimmed = line.trimmed();
@@ -178,23 +176,29 @@ bool refuse(QString *reason, const QString &why)
 // a save file whose failing last write it does not notice, and guards it
 // with a lock file that a killed program leaves behind; so it writes into a
 // scratch folder of its own, and the text is checked before it is used.
-bool iniText(const CfgStr &cfg, QByteArray &text, QString *reason)
+bool iniText(const CfgStr &cfg, const QString &path, QByteArray &text, QString *reason)
 {
   QTemporaryDir scratch;
   if (!scratch.isValid())
     return refuse(reason, QStringLiteral("No temporary folder: %1").arg(scratch.errorString()));
   const QString draft = scratch.filePath(QStringLiteral("settings.cfg"));
+  // Keys of the file that are not the program's stay, as they always have.
+  if (QFile::copy(path, draft))
+    QFile::setPermissions(draft, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+  int keys = -1;
   {
     QSettings file(draft, QSettings::IniFormat);
     CfgVisitKeys([&](const QString &key, CfgConv, auto... member) {
       file.setValue(key, QVariant(CfgField(cfg, member...)));
     });
     file.sync();
+    if (file.status() == QSettings::NoError)
+      keys = file.allKeys().size();
   }
   QFile written(draft);
   if (written.open(QIODevice::ReadOnly))
     text = written.readAll();
-  if (!holdsEveryKey(text))
+  if (!holdsKeys(text, keys))
     return refuse(reason, QStringLiteral("The settings could not be put together in %1 (is that disk full?)")
                               .arg(QDir::toNativeSeparators(scratch.path())));
   return true;
@@ -242,7 +246,7 @@ int CfgOpen(CfgStr &cfg, const QString &path, QString *reason, QString *refused)
 int CfgSave(const CfgStr &cfg, const QString &path, QString *reason)
 {
   QByteArray text;
-  if (!iniText(cfg, text, reason))
+  if (!iniText(cfg, path, text, reason))
     return -1;
   // QSettings wrote the platform's line ends already.
   return SaveTextSafely(path, text, reason, false) ? 0 : -1;

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -18,7 +20,16 @@ long PeakKb()
   return usage.ru_maxrss;
 }
 
-void RoundTrip(const QString &path, int traces, int levels, int points)
+// Processor time of the process; under a busy machine it says more than
+// the time on the clock.
+long CpuMs()
+{
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000L + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000L;
+}
+
+CfgStr Store(int traces, int levels, int points)
 {
   CfgStr cfg;
   cfg.TraceCount = traces;
@@ -26,15 +37,47 @@ void RoundTrip(const QString &path, int traces, int levels, int points)
   cfg.PointCount = points;
   for (int i = 0; i < points; ++i)
     cfg.AnaFreqs.append(10.0 + i * 0.5);
-  cfg.Traces.fill(TraceRec(levels, QVector<double>(points, -23.456)), traces);
-  QElapsedTimer timer;
-  timer.start();
-  SaveDatFile(cfg, path);
-  const qint64 saveMs = timer.restart();
-  CfgStr loaded;
-  const int result = LoadDatFile(loaded, path);
-  qInfo("%2d traces x %2d levels x %5d points: %6.1f MB, save %5lld ms, load %5lld ms (result %d)", traces, levels,
-        points, QFile(path).size() / 1e6, saveMs, timer.elapsed(), result);
+  cfg.Traces = QVector<TraceRec>(traces, TraceRec(levels, QVector<double>(points)));
+  for (TraceRec &record : cfg.Traces)
+    for (QVector<double> &row : record)
+      for (int i = 0; i < points; ++i)
+        row[i] = -23.456 - i * 0.001;
+  return cfg;
+}
+
+// Runs one operation in a process of its own, so that its peak memory is
+// its own: the trace store it starts from (for a save) included.
+template <class Operation>
+void Measure(const char *what, Operation operation)
+{
+  const pid_t child = fork();
+  if (child == 0) {
+    QElapsedTimer timer;
+    timer.start();
+    long startCpu = 0;
+    const int result = operation(timer, startCpu);
+    qInfo("  %-5s %6lld ms (%6ld ms of processor time), peak memory %4ld MB (result %d)", what, timer.elapsed(),
+          CpuMs() - startCpu, PeakKb() / 1024, result);
+    _exit(0);
+  }
+  waitpid(child, nullptr, 0);
+}
+
+void RoundTrip(const QString &path, int traces, int levels, int points)
+{
+  qInfo("%2d traces x %2d levels x %5d points, trace store %.1f MB:", traces, levels, points,
+        8.0 * traces * levels * points / 1e6);
+  Measure("save", [&](QElapsedTimer &timer, long &startCpu) {
+    const CfgStr cfg = Store(traces, levels, points);
+    timer.restart();
+    startCpu = CpuMs();
+    return SaveDatFile(cfg, path);
+  });
+  qInfo("  file %.1f MB", QFile(path).size() / 1e6);
+  Measure("load", [&](QElapsedTimer &, long &) {
+    CfgStr loaded;
+    return LoadDatFile(loaded, path);
+  });
 }
 
 // The file is written in pieces, so that only the load can raise the peak.

@@ -2,6 +2,7 @@
 // program killed while it writes its settings, settings that would give an
 // endless axis, numbers as printf writes them, lines as long as the save
 // makes them, and cancelled file operations.
+#include "app/FileJobRunner.h"
 #include "app/MainWindow.h"
 #include "storage/CfgFile.h"
 #include "storage/CorrFile.h"
@@ -16,6 +17,7 @@
 
 #include <csignal>
 #include <cmath>
+#include <thread>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -169,11 +171,12 @@ private slots:
   }
 
   // A program killed while it writes its settings leaves the file whole
-  // (old or new) and nothing that would hold up or mislead the next start.
+  // (old or new) and no lock file that would hold up the next start.
   void killedDuringSettingsSave()
   {
     const QString path = dir.filePath(QStringLiteral("killed/settings.cfg"));
     QDir().mkpath(QFileInfo(path).path());
+    Write(path, "[Other]\nmine=1\n");  // keys of others stay
     const CfgStr first = Defaults(QStringLiteral("Count=11"));
     QCOMPARE(CfgSave(first, path), 0);
     const pid_t child = fork();
@@ -193,6 +196,7 @@ private slots:
     QCOMPARE(CfgSave(Defaults(QStringLiteral("Count=33")), path), 0);
     QCOMPARE(CfgLoad(loaded, path), 0);
     QCOMPARE(loaded.Count, 33);
+    QVERIFY(ReadAll(path).contains("\n[Other]\nmine=1\n"));
   }
 
   // Sweep settings that give no finite plan or axis are refused at start-up
@@ -266,6 +270,32 @@ private slots:
     QCOMPARE(LoadDatFile(loaded, dir.filePath("wide.dat"), &reason), 0);
     QCOMPARE(loaded.Traces[19][19][0], 1e300);
     QCOMPARE(loaded.AnaFreqs[0], 1e300);
+  }
+
+  // An operation that takes longer than half a second shows its progress;
+  // Cancel asks it to stop and the window waits until it has.
+  void slowOperationShowsProgressAndCancels()
+  {
+    QWidget parent;
+    parent.show();
+    FileJob job;
+    QString seen;
+    QTimer::singleShot(700, [&] {
+      if (auto *progress = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget())) {
+        seen = progress->labelText() + QStringLiteral(" %1%").arg(progress->value() / 10);
+        progress->cancel();
+      }
+      job.cancel = true;
+    });
+    const int result = RunFileJob(&parent, QStringLiteral("Saving x.dat"), job, [&job] {
+      job.total = 4;
+      job.done = 1;
+      while (!job.cancel)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      return kFileCancelled;
+    });
+    QCOMPARE(result, kFileCancelled);
+    QCOMPARE(seen, QStringLiteral("Saving x.dat 25%"));
   }
 
   // A cancelled save leaves the old file, a cancelled load writes nothing.
