@@ -52,6 +52,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
   Q_INIT_RESOURCE(Solvane);
   ui->setupUi(this);
   setStyleSheet(CommonStyleSheet());
+  SetUpPlotTools();
 
   if (!CfgPaths(Cfg))
     UserPrompt::warning(this, QStringLiteral("Configuration"),
@@ -161,6 +162,7 @@ void MainWindow::SetDspCtl()
   ui->AutoLvl->setChecked(Cfg.Y1Autoscale);
   ui->Dwell->setValue(Cfg.Dwell);
   ui->NrmGen->setCurrentIndex(Cfg.NormalizeGen);
+  ui->actionLegend->setChecked(Cfg.ShowLegend);
 }
 
 void MainWindow::SaveCfgTo(const QString &path)

@@ -3,13 +3,18 @@
 // and the trace plot, and routes every menu entry and button to its handler.
 #include "sweep/CfgStr.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QMainWindow>
 #include <QString>
 
+class PlotMarkers;
+class PlotTracker;
+class PlotZoom;
 class QwtPlotCurve;
 class QwtPlotGrid;
 class TraceCurveTable;
+class TraceLegend;
 struct SwpResult;
 
 namespace Ui {
@@ -126,4 +131,24 @@ private slots:
 private:
   void ShowLoadedTraces();
   // ---- end of files, printing, manual and About ----
+
+  // ---- Read-out, zoom, markers, legend and exports (MainWindowPlotTools.cpp) ----
+private slots:
+  void on_actionLegend_toggled(bool checked);
+  void on_actionPeak_Marker_toggled(bool checked);
+  void on_actionMinimum_Marker_toggled(bool checked);
+  void on_actionClear_Delta_Marker_triggered();
+  void on_actionZoom_Back_triggered();
+  void on_actionExport_Graph_triggered();
+  void on_actionExport_Data_triggered();
+
+private:
+  void SetUpPlotTools();
+
+  PlotTracker *Tracker = nullptr;
+  PlotZoom *Zoom = nullptr;
+  PlotMarkers *Markers = nullptr;
+  TraceLegend *Legend = nullptr;
+  QDateTime MeasuredAt;  // end of the last run; unknown for loaded traces
+  // ---- end of read-out, zoom, markers, legend and exports ----
 };

@@ -234,6 +234,7 @@ void MainWindow::RunSwp()
   RunView view(*this);
   SweepEngine engine(Cfg, view);
   const SwpResult result = engine.run(NormActive);
+  MeasuredAt = QDateTime::currentDateTime();
   statusBar()->clearMessage();
   ui->plt->replot();
   ReportRun(result);

@@ -1,0 +1,42 @@
+#include "storage/Manual.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace {
+
+constexpr int kMimeQueryMs = 2000;
+
+// The desktop's mime database names the program for PDF files; when the
+// query tool exists and names none, opening would fail without a word.
+bool PdfViewerRegistered()
+{
+  const QString query = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+  if (query.isEmpty())
+    return true;
+  QProcess process;
+  process.start(query, {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("application/pdf")});
+  if (!process.waitForFinished(kMimeQueryMs))
+    return true;
+  return !process.readAllStandardOutput().trimmed().isEmpty();
+}
+
+}  // namespace
+
+QString ManualPath() { return QCoreApplication::applicationDirPath() + QStringLiteral("/Solvane.pdf"); }
+
+bool OpenManual(const QString &path)
+{
+  return PdfViewerRegistered() && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+QString NoPdfViewerText(const QString &path)
+{
+  return QStringLiteral("No program for PDF files was found on this computer, so the manual cannot be shown "
+                        "here. Open this file with any PDF viewer:\n\n")
+         + QDir::toNativeSeparators(path);
+}
