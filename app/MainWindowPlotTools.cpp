@@ -60,7 +60,8 @@ void MainWindow::on_actionExport_Graph_triggered()
   if (chosen.isEmpty())
     return;
   const QString path = WithSuffix(chosen, "pdf");
-  GraphSizeDialog::Choice size;
+  // The size chosen last is offered again for the next graph of the session.
+  static GraphSizeDialog::Choice size;
   if (!GraphSizeDialog::ask(this, &size))
     return;
   QString reason;
