@@ -304,7 +304,7 @@ private slots:
     QCOMPARE(prompts->messages[0].title, QStringLiteral("Export Data"));
   }
 
-  void printDataWithoutPrinterOffersPdf()
+  void printingWithoutPrinterOffersPdf()
   {
     load(kTwoByTwo);
     const QString pdf = dir.filePath(QStringLiteral("printed.pdf"));
@@ -323,6 +323,10 @@ private slots:
     trigger("actionPrint_Data");
     QCOMPARE(offered, probe->cfg().CfgDir + QStringLiteral("/Solvane Data.pdf"));
     QVERIFY(PdfText(pdf).contains(QLatin1String("Measurement Count: 3\n100.00 -10.000 0.000 -11.000 -1.000")));
+    QFile::remove(pdf);
+    trigger("actionPrint_Graph");
+    QCOMPARE(offered, probe->cfg().CfgDir + QStringLiteral("/Solvane Graph.pdf"));
+    QVERIFY(ReadAll(pdf).startsWith("%PDF-"));
   }
 
   void manualWithoutViewerShowsItsPath()
