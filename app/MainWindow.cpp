@@ -8,6 +8,7 @@
 #include "dialogs/UserPrompt.h"
 #include "instruments/LibStartup.h"
 #include "instruments/Visa.h"
+#include "plot/TraceLegend.h"
 #include "storage/CfgFile.h"
 #include "sweep/SwpPlan.h"
 
@@ -163,6 +164,7 @@ void MainWindow::SetDspCtl()
   ui->Dwell->setValue(Cfg.Dwell);
   ui->NrmGen->setCurrentIndex(Cfg.NormalizeGen);
   ui->actionLegend->setChecked(Cfg.ShowLegend);
+  Legend->setVisible(Cfg.ShowLegend);
 }
 
 void MainWindow::SaveCfgTo(const QString &path)

@@ -33,7 +33,6 @@ void MainWindow::SetUpPlotTools()
   Markers = new PlotMarkers(ui->plt, &Curves());
   Legend = new TraceLegend(&Curves(), &Cfg);
   Legend->attach(ui->plt);
-  Legend->setVisible(Cfg.ShowLegend);
 }
 
 void MainWindow::on_actionLegend_toggled(bool checked)

@@ -246,7 +246,9 @@ private slots:
     window.reset();
     QCOMPARE(QSettings(path, QSettings::IniFormat).value(QStringLiteral("Display/Legend")).toBool(), false);
     window.reset(new MainWindow);
+    probe.reset(new MainWindowProbe(*window));
     QVERIFY(!window->findChild<QAction *>(QStringLiteral("actionLegend"))->isChecked());
+    QVERIFY(!probe->legend().isVisible());
     QFile::remove(path);
   }
 
