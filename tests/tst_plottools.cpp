@@ -17,6 +17,7 @@
 #include <QtWidgets>
 #include <qwt_plot.h>
 #include <qwt_plot_canvas.h>
+#include <qwt_plot_curve.h>
 #include <qwt_scale_div.h>
 #include <qwt_scale_widget.h>
 
@@ -159,6 +160,20 @@ private slots:
     probe->curves().setRow(1, 0, probe->cfg().AnaFreqs, probe->cfg().Traces[1][0], 3);
     QCOMPARE(probe->tracker().readout(pixel(300.0, -21.0)),
              QStringLiteral("Trace 1, -10.0 dBm\n300.000 MHz\n-20.00 dBm"));
+  }
+
+  void normalizedReadoutAddsTheRelativeLevel()
+  {
+    probe->cfg().StepFreq = 300.0;  // four points
+    for (const char *button : {"Start", "Normalize", "Repeat"})
+      window->findChild<QPushButton *>(QString::fromLatin1(button))->click();
+    QVERIFY(plot()->axisEnabled(QwtPlot::yRight));
+    const QPointF p = probe->curves().curve(0, 0)->sample(1);
+    QCOMPARE(probe->tracker().readout(pixel(p.x(), p.y())),
+             QStringLiteral("Trace 1\n%1 MHz\n%2 dBm\n%3 dB rel.")
+                 .arg(p.x(), 0, 'f', 3)
+                 .arg(p.y(), 0, 'f', 2)
+                 .arg(p.y() - probe->cfg().Gen1.StartLevel, 0, 'f', 2));
   }
 
   void zoomPanAndBackKeepTheDisplaySettings()
