@@ -9,6 +9,7 @@
 #include "instruments/LibStartup.h"
 #include "instruments/Visa.h"
 #include "plot/PlainScaleDraw.h"
+#include "plot/TraceLegend.h"
 #include "storage/CfgFile.h"
 #include "sweep/SwpPlan.h"
 
@@ -54,6 +55,7 @@ MainWindow::MainWindow(QWidget *parent, const QString &cfgFile) : QMainWindow(pa
   Q_INIT_RESOURCE(Solvane);
   ui->setupUi(this);
   setStyleSheet(CommonStyleSheet());
+  SetUpPlotTools();
 
   if (!CfgPaths(Cfg))
     UserPrompt::warning(this, QStringLiteral("Configuration"),
@@ -167,6 +169,8 @@ void MainWindow::SetDspCtl()
   ui->AutoLvl->setChecked(Cfg.Y1Autoscale);
   ui->Dwell->setValue(Cfg.Dwell);
   ui->NrmGen->setCurrentIndex(Cfg.NormalizeGen);
+  ui->actionLegend->setChecked(Cfg.ShowLegend);
+  Legend->setVisible(Cfg.ShowLegend);
 }
 
 void MainWindow::SaveCfgTo(const QString &path)

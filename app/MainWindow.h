@@ -4,16 +4,21 @@
 #include "plot/LiveSeries.h"
 #include "sweep/CfgStr.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QList>
 #include <QMainWindow>
 #include <QString>
 
+class PlotMarkers;
+class PlotTracker;
+class PlotZoom;
 class QDoubleSpinBox;
 class QwtPlotCurve;
 class QwtPlotGrid;
 class SweepWorker;
 class TraceCurveTable;
+class TraceLegend;
 struct SwpResult;
 
 namespace Ui {
@@ -160,4 +165,24 @@ private slots:
 private:
   void ShowLoadedTraces();
   // ---- end of files, printing, manual and About ----
+
+  // ---- Read-out, zoom, markers, legend and exports (MainWindowPlotTools.cpp) ----
+private slots:
+  void on_actionLegend_toggled(bool checked);
+  void on_actionPeak_Marker_toggled(bool checked);
+  void on_actionMinimum_Marker_toggled(bool checked);
+  void on_actionClear_Delta_Marker_triggered();
+  void on_actionZoom_Back_triggered();
+  void on_actionExport_Graph_triggered();
+  void on_actionExport_Data_triggered();
+
+private:
+  void SetUpPlotTools();
+
+  PlotTracker *Tracker = nullptr;
+  PlotZoom *Zoom = nullptr;
+  PlotMarkers *Markers = nullptr;
+  TraceLegend *Legend = nullptr;
+  QDateTime MeasuredAt;  // end of the last run; unknown for loaded traces
+  // ---- end of read-out, zoom, markers, legend and exports ----
 };

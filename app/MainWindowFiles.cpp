@@ -9,15 +9,13 @@
 #include "plot/TraceBrushes.h"
 #include "plot/TraceCurveTable.h"
 #include "storage/DataFile.h"
-#include "storage/ManualFile.h"
+#include "storage/Manual.h"
 #include "storage/NormExport.h"
 #include "storage/Printing.h"
 #include "ui_MainWindow.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QUrl>
 #include <qwt_plot_curve.h>
 #include <qwt_symbol.h>
 
@@ -62,6 +60,7 @@ void MainWindow::on_actionLoad_Data_triggered()
 // Delete Last Trace, Abs/Rel and Norm then work on them as on measured ones.
 void MainWindow::ShowLoadedTraces()
 {
+  MeasuredAt = QDateTime();
   NormActive = false;
   NormCurve->hide();
   ui->TMsg->hide();
@@ -117,13 +116,13 @@ void MainWindow::on_actionSave_Normalization_triggered()
 
 void MainWindow::on_actionPrint_Data_triggered()
 {
-  if (!PrintData(Cfg))
+  if (!PrintData(Cfg, this))
     UserPrompt::warning(this, QStringLiteral("Print Data"), kNotPrinted);
 }
 
 void MainWindow::on_actionPrint_Graph_triggered()
 {
-  if (!PrintGraph(this))
+  if (!PrintGraph(this, Cfg.CfgDir))
     UserPrompt::warning(this, QStringLiteral("Print Graph"), kNotPrinted);
 }
 
@@ -132,9 +131,10 @@ void MainWindow::on_actionGraph_to_Clipboard_triggered() { CopyGraph(this); }
 // Without the manual there is nothing to open.
 void MainWindow::on_actionContents_triggered()
 {
-  const QString manual = ManualFile();
-  if (QFileInfo::exists(manual))
-    QDesktopServices::openUrl(QUrl::fromLocalFile(manual));
+  const QString manual = ManualPath();
+  if (QFileInfo::exists(manual) && !OpenManual(manual))
+    UserPrompt::informationWithCopy(this, QStringLiteral("Manual"), NoPdfViewerText(manual),
+                                    QDir::toNativeSeparators(manual));
 }
 
 void MainWindow::on_actionAbout_triggered()

@@ -219,6 +219,7 @@ void MainWindow::OnRunFinished(const SwpResult &result)
 {
   DrawPending();
   RunWorker().takeResults(Cfg);
+  MeasuredAt = QDateTime::currentDateTime();
   statusBar()->clearMessage();
   ui->plt->replot();
   SetAfterRunControls();

@@ -3,7 +3,7 @@
 #include "dialogs/DialogLook.h"
 #include "dialogs/LinuxOSInfo.h"
 #include "dialogs/UserPrompt.h"
-#include "storage/ManualFile.h"
+#include "storage/Manual.h"
 #include "ui_AboutWindow.h"
 
 #include <QClipboard>
@@ -31,7 +31,7 @@ QString Link(const QUrl &target, const QString &text)
 // The manual also holds the terms of use.
 QUrl ManualUrl()
 {
-  return QUrl::fromLocalFile(ManualFile());
+  return QUrl::fromLocalFile(ManualPath());
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include "dialogs/UserPrompt.h"
 
+#include <QClipboard>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QPushButton>
 
 namespace UserPrompt {
 namespace {
@@ -29,6 +32,22 @@ QMessageBox::StandardButton message(QWidget *parent, Kind kind, const QString &t
   QMessageBox box(iconOf(kind), title, text, buttons, parent);
   box.setDefaultButton(defaultButton);
   return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+void informationWithCopy(QWidget *parent, const QString &title, const QString &text, const QString &copyText)
+{
+  bool copy = false;
+  if (messageHandler) {
+    copy = messageHandler({Kind::Information, title, text}) == QMessageBox::Apply;
+  } else {
+    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
+    const QPushButton *copyButton = box.addButton(QStringLiteral("Copy Path"), QMessageBox::ActionRole);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    box.exec();
+    copy = box.clickedButton() == copyButton;
+  }
+  if (copy)
+    QGuiApplication::clipboard()->setText(copyText);
 }
 
 QString openFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter)

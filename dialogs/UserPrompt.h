@@ -27,6 +27,10 @@ inline void information(QWidget *p, const QString &title, const QString &text) {
 inline void warning(QWidget *p, const QString &title, const QString &text) { message(p, Kind::Warning, title, text); }
 inline void critical(QWidget *p, const QString &title, const QString &text) { message(p, Kind::Critical, title, text); }
 
+// An information box with a "Copy Path" button that puts `copyText` on the
+// clipboard. A test handler presses it by answering QMessageBox::Apply.
+void informationWithCopy(QWidget *parent, const QString &title, const QString &text, const QString &copyText);
+
 // File dialogs: an empty result means cancelled.
 QString openFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
 QString saveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);

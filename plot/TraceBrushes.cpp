@@ -1,10 +1,8 @@
 #include "plot/TraceBrushes.h"
 
+#include <QColor>
+
 const QBrush TraceBrushes[kTraceColours] = {
-    QBrush(Qt::black), QBrush(Qt::red),    QBrush(Qt::blue),
-    QBrush(Qt::green), QBrush(Qt::yellow), QBrush(Qt::cyan),
+    QBrush(QColor(kTraceRgb[0])), QBrush(QColor(kTraceRgb[1])), QBrush(QColor(kTraceRgb[2])),
+    QBrush(QColor(kTraceRgb[3])), QBrush(QColor(kTraceRgb[4])), QBrush(QColor(kTraceRgb[5])),
 };
-
-int NextColour(int colourIdx) { return colourIdx + 1 >= kTraceColours ? 0 : colourIdx + 1; }
-
-int PrevColour(int colourIdx) { return colourIdx - 1 < 0 ? kTraceColours - 1 : colourIdx - 1; }

@@ -74,7 +74,7 @@ void deviceKeys(Visit &visit, const QString &group, DevStr CfgStr::*dev)
 
 // Calls visit(key, conversion, member pointers...) for every stored key, in
 // file order. "Sweep/Attenuator" and "Ana/External Attenuation" both hold
-// the external attenuation; the second is visited last, so on load it wins.
+// the external attenuation; the second is visited later, so on load it wins.
 template <class Visit>
 void CfgVisitKeys(Visit &&visit)
 {
@@ -137,4 +137,6 @@ void CfgVisitKeys(Visit &&visit)
   visit(QStringLiteral("PWxx Manual Averaging"), plain, &CfgStr::Ana, &DevStr::PwxxManualAveraging);
   visit(QStringLiteral("PWxx Count"), plain, &CfgStr::Ana, &DevStr::PwxxCount);
   visit(QStringLiteral("Ana/External Attenuation"), plain, &CfgStr::ExternalAttenuation);
+  // Keys added later go here, so that older files simply lack them.
+  visit(QStringLiteral("Display/Legend"), plain, &CfgStr::ShowLegend);
 }

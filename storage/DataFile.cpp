@@ -1,11 +1,11 @@
 #include "storage/DataFile.h"
 
-#include "plot/TraceBrushes.h"
 #include "storage/CorrFile.h"
 #include "storage/NumText.h"
 #include "storage/SafeSave.h"
 #include "storage/TraceText.h"
 #include "sweep/SwpLimits.h"
+#include "sweep/TraceColours.h"
 #include "sweep/TraceStore.h"
 
 #include <QFile>

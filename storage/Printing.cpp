@@ -5,6 +5,7 @@
 #include "storage/TraceText.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPixmap>
@@ -45,16 +46,41 @@ bool PrintText(const QString &text, QPrinter &printer)
   return painter.end();
 }
 
-bool PrintData(const CfgStr &cfg)
+namespace {
+
+// Without any printer Qt falls back to a PDF printer that has no file to
+// write; printing to it fails without a word.
+bool NoPrinter(const QPrinter &printer)
+{
+  return printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty();
+}
+
+// Proposes a PDF file in the print dialog when there is no printer.
+void OfferPdf(QPrinter &printer, const QString &folder, const QString &name)
+{
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QDir(folder.isEmpty() ? QDir::homePath() : folder).filePath(name));
+}
+
+}  // namespace
+
+bool PrintData(const CfgStr &cfg, QWidget *parent)
 {
   const std::unique_ptr<QPrinter> printer = PrintSeam::makePrinter(QPrinter::ScreenResolution);
+  if (NoPrinter(*printer)) {
+    OfferPdf(*printer, cfg.CfgDir, QStringLiteral("Solvane Data.pdf"));
+    if (!PrintSeam::choosePrinter(*printer, parent))
+      return true;
+  }
   return PrintText(PrintDataText(cfg), *printer);
 }
 
-bool PrintGraph(QWidget *window)
+bool PrintGraph(QWidget *window, const QString &pdfFolder)
 {
   const QPixmap picture = window->grab();
   const std::unique_ptr<QPrinter> printer = PrintSeam::makePrinter(QPrinter::HighResolution);
+  if (NoPrinter(*printer))
+    OfferPdf(*printer, pdfFolder, QStringLiteral("Solvane Graph.pdf"));
   if (!PrintSeam::choosePrinter(*printer, window))
     return true;
   QPainter painter;

@@ -21,12 +21,15 @@ QString PrintDataText(const CfgStr &cfg);
 bool PrintText(const QString &text, QPrinter &printer);
 
 // Print Data: the text of PrintDataText on the default printer, no dialog.
-bool PrintData(const CfgStr &cfg);
+// On a machine without a printer the print dialog offers a PDF file in the
+// configuration folder instead; cancelling it prints nothing (true).
+bool PrintData(const CfgStr &cfg, QWidget *parent = nullptr);
 
 // Print Graph: asks for a printer and prints the window's picture, as large
-// as the page allows with its aspect kept. Returns false only when the
-// chosen printer cannot be started; a cancelled dialog prints nothing.
-bool PrintGraph(QWidget *window);
+// as the page allows with its aspect kept; without a printer the dialog
+// offers a PDF file in `pdfFolder`. Returns false only when the chosen
+// printer cannot be started; a cancelled dialog prints nothing.
+bool PrintGraph(QWidget *window, const QString &pdfFolder = QString());
 
 // Graph to Clipboard: the window's picture on the system clipboard.
 void CopyGraph(QWidget *window);

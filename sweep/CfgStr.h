@@ -52,6 +52,7 @@ struct CfgStr {
   bool XLogScale = false;
   bool Y1LogScale = false;
   bool XSweepSettings = true;
+  bool ShowLegend = true;
   int NIndex = 0;
   int X = 300;
   int Y = 200;

@@ -43,7 +43,7 @@ private slots:
   void savedDefaultsMatchHandWrittenFile()
   {
     const QByteArray golden = contents(QStringLiteral(SOLVANE_SOURCE_DIR "/tests/fixtures/cfg_defaults.cfg"));
-    QCOMPARE(golden.count('='), 115);
+    QCOMPARE(golden.count('='), 116);
     QCOMPARE(stored(Defaults()), golden);
   }
 

@@ -1,8 +1,10 @@
 // The CSV export: exact bytes under a decimal-comma locale (comment header,
 // columns, empty cells for unmeasured points, instrument answers kept on
-// one line).
+// one line) and its refusals.
 #include "storage/CsvFile.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <clocale>
@@ -54,6 +56,27 @@ private slots:
                             "Frequency [MHz],Trace 1 Step 1,Trace 1 Step 2,Trace 2 Step 1,Trace 2 Step 2\n"
                             "899.500000,-1.234,-2.500,3.000,5.000\n"
                             "799.500000,0.000,,4.000,6.000\n"));
+  }
+
+  void refusals()
+  {
+    QTemporaryDir dir;
+    CfgStr empty;
+    QString reason;
+    QCOMPARE(SaveCsvFile(empty, dir.filePath("a.csv"), QDateTime(), &reason), -1);
+    QCOMPARE(reason, QStringLiteral("No trace has been measured or loaded yet."));
+    QVERIFY(!QFile::exists(dir.filePath("a.csv")));
+
+    CfgStr one;
+    one.TraceCount = one.LevelCount = one.PointCount = 1;
+    one.AnaFreqs = {1.0};
+    one.Traces = {{{-3.0}}};
+    QCOMPARE(SaveCsvFile(one, dir.filePath("missing/a.csv"), QDateTime(), &reason), -1);
+    QVERIFY(reason.startsWith(dir.filePath("missing/a.csv") + " cannot be opened for writing"));
+    QCOMPARE(SaveCsvFile(one, dir.filePath("a.csv"), QDateTime(), &reason), 0);
+    QFile file(dir.filePath("a.csv"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains("# Measured: ---\n"));
   }
 };
 

@@ -86,10 +86,12 @@ private slots:
         QVERIFY2(action->isEnabled(), qPrintable(action->text()));
       }
     }
-    QCOMPARE(shown, (QStringList{"File", "  Open", "  Save", "  Save as...", "-", "  Default Size", "-", "  Quit",
+    QCOMPARE(shown, (QStringList{"File", "  Open", "  Save", "  Save as...", "-", "  Export Graph...",
+                                 "  Export Data...", "-", "  Default Size", "-", "  Quit",
                                  "Settings", "  Devices", "  Sweep", "Results", "  Graph to Clipboard", "-",
                                  "  Print Graph", "  Print Data", "-", "  Load Data", "  Save Data", "-",
-                                 "  Save Normalization", "Help", "  Contents", "  About"}));
+                                 "  Save Normalization", "-", "  Legend", "  Peak Marker", "  Minimum Marker",
+                                 "  Clear Delta Marker", "  Zoom Back", "Help", "  Contents", "  About"}));
   }
 
   void numbersUseDecimalPointUnderCommaLocale()
@@ -182,7 +184,7 @@ private slots:
       emit dwell->editingFinished();
       Widget<QComboBox>(window, "NrmGen")->setCurrentIndex(1);
     }
-    QCOMPARE(KeyCount(path), 115);
+    QCOMPARE(KeyCount(path), 116);
     const QPair<const char *, double> keys[] = {{"Position/x", 40},   {"Position/y", 60},     {"Position/dx", 786},
                                                 {"Position/dy", 562}, {"Sweep/Dwell", 0.75}, {"Sweep/Normalize Gen", 1}};
     for (const auto &key : keys)
@@ -254,7 +256,7 @@ private slots:
     Trigger(window, "actionSave_as");
     QCOMPARE(asked.mid(0, 1) + asked.mid(2), (QStringList{"Save Cfg File as..", "Config File (*.cfg)"}));
     QCOMPARE(Stored(copy, "Position/x").toInt(), 123);
-    QCOMPARE(KeyCount(copy), 115);
+    QCOMPARE(KeyCount(copy), 116);
     QVERIFY(!QFile::exists(path));
 
     answer.clear();  // cancelled dialogs change nothing

@@ -517,7 +517,7 @@ private slots:
     window.reset();
     QCOMPARE(FakeVisa::transcript().mid(before).filter(QRegularExpression(QStringLiteral("^viClose "))),
              (QStringList{"viClose 1", "viClose 1000", "viClose 2", "viClose 1001", "viClose 3", "viClose 1002"}));
-    QCOMPARE(QSettings(DefaultCfgPath(), QSettings::IniFormat).allKeys().size(), 115);
+    QCOMPARE(QSettings(DefaultCfgPath(), QSettings::IniFormat).allKeys().size(), 116);
   }
 
   void seriesBoundsAndGaps()
@@ -654,7 +654,10 @@ private slots:
     const QString manual = QCoreApplication::applicationDirPath() + "/Solvane.pdf";
     QVERIFY2(ReadAll(manual).startsWith("%PDF-"), "the build renders docs/Manual.md to Solvane.pdf");
     QDesktopServices::setUrlHandler("file", this, "opened");
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", dir.path().toLocal8Bit());  // no desktop database that could say "no PDF viewer"
     trigger("actionContents");
+    qputenv("PATH", path);
     QDesktopServices::unsetUrlHandler("file");
     QCOMPARE(openedUrls, QList<QUrl>{QUrl::fromLocalFile(manual)});
 
