@@ -100,6 +100,13 @@ class TestPlotTools : public QObject {
   QwtPlot *plot() { return window->findChild<QwtPlot *>(QStringLiteral("plt")); }
   QWidget *canvas() { return plot()->canvas(); }
   void trigger(const char *name) { window->findChild<QAction *>(QString::fromLatin1(name))->trigger(); }
+  // A click that starts a run returns when the run has ended.
+  void clickAndWait(const char *name)
+  {
+    auto *start = window->findChild<QPushButton *>(QStringLiteral("Start"));
+    window->findChild<QPushButton *>(QString::fromLatin1(name))->click();
+    QTRY_VERIFY_WITH_TIMEOUT(start->isEnabled(), 60000);
+  }
   QPoint pixel(double mhz, double level)
   {
     return QPoint(qRound(plot()->canvasMap(QwtPlot::xBottom).transform(mhz)),
@@ -157,7 +164,7 @@ private slots:
              QStringLiteral("Trace 2, -10.0 dBm\n300.000 MHz\n-21.00 dBm"));
     // A point that was never measured is no point: the next measured one is named.
     probe->cfg().Traces[1][0][2] = kUnmeasured;
-    probe->curves().setRow(1, 0, probe->cfg().AnaFreqs, probe->cfg().Traces[1][0], 3);
+    probe->curves().setRow(1, 0, TraceRow{&probe->cfg().AnaFreqs, &probe->cfg().Traces, 1, 0}, 3);
     QCOMPARE(probe->tracker().readout(pixel(300.0, -21.0)),
              QStringLiteral("Trace 1, -10.0 dBm\n300.000 MHz\n-20.00 dBm"));
   }
@@ -166,7 +173,7 @@ private slots:
   {
     probe->cfg().StepFreq = 300.0;  // four points
     for (const char *button : {"Start", "Normalize", "Repeat"})
-      window->findChild<QPushButton *>(QString::fromLatin1(button))->click();
+      clickAndWait(button);
     QVERIFY(plot()->axisEnabled(QwtPlot::yRight));
     const QPointF p = probe->curves().curve(0, 0)->sample(1);
     QCOMPARE(probe->tracker().readout(pixel(p.x(), p.y())),
@@ -227,7 +234,7 @@ private slots:
     CfgStr &cfg = probe->cfg();
     cfg.AnaFreqs << 400.0;
     cfg.Traces[0][1] << 7.5;
-    probe->curves().growRow(0, 1, cfg.AnaFreqs, cfg.Traces[0][1], 4);
+    probe->curves().growRow(0, 1, 4);
     QCOMPARE(probe->markers().labels().first(), QStringLiteral("Peak 400.000 MHz, 7.50 dBm"));
     trigger("actionClear_Delta_Marker");
     trigger("actionMinimum_Marker");
@@ -242,7 +249,7 @@ private slots:
     cfg.Gen1.StopLevel = 0.0;
     cfg.Gen1.StepLevel = 5.0;
     cfg.StepFreq = 300.0;  // four points: the bench answers like an instrument, not at once
-    window->findChild<QPushButton *>(QStringLiteral("Start"))->click();
+    clickAndWait("Start");
     QVERIFY2(prompts->messages.isEmpty(), qPrintable(prompts->messages.value(0).text));
     QCOMPARE(probe->legend().entries(),
              QStringList({"Trace 1, -10.0 dBm", "Trace 1, -5.0 dBm", "Trace 1, 0.0 dBm"}));
