@@ -4,12 +4,13 @@
 // every generator and analyzer type, a mixer in every LO mode, normalization,
 // a tracking generator and an amplifier's compression.
 #include "bench/BenchFile.h"
-#include "bench/SimulatedBench.h"
+#include "instruments/SimulatedBench.h"
 #include "instruments/Measure.h"
 #include "instruments/PwuDriver.h"
 #include "instruments/Visa.h"
 #include "instruments/VisaFunctions.h"
 #include "storage/CfgFile.h"
+#include "support/HeadlessObserver.h"
 #include "support/SleepRecorder.h"
 #include "support/TestPaths.h"
 #include "sweep/SweepEngine.h"
@@ -116,16 +117,6 @@ CfgStr settings(int genType, int anaType) {
   return cfg;
 }
 
-struct Headless : SwpObserver {
-  bool continuous() override { return false; }
-  bool stopRequested() override { return false; }
-  void passStarted(bool) override {}
-  void levelStarted(int) override {}
-  void pointMeasured(int, int) override {}
-  void levelDone(int) override {}
-  void passDone(double) override {}
-};
-
 SwpOutcome sweep(CfgStr &cfg, bool normActive = false) {
   SleepRecorder noWaits;
   Headless observer;
@@ -196,7 +187,7 @@ private slots:
     ViFindList list = 0;
     ViUInt32 count = 0;
     char desc[VI_FIND_BUFLEN] = {};
-    QCOMPARE(VI(viFindRsrc)(openedRm(), "?*INSTR", &list, &count, desc), VI_ERROR_RSRC_NFOUND);
+    QCOMPARE(VI(viFindRsrc)(openedRm(), "GPIB?*INSTR", &list, &count, desc), VI_ERROR_RSRC_NFOUND);
   }
 
   void namesTheSimulatedBench() {

@@ -1,0 +1,257 @@
+// libsolvisa against solvane-benchd on loopback: the program's own open,
+// command and measurement code sweeps over VXI-11, HiSLIP, a raw socket and
+// a serial line; status byte and device clear on the LAN; and broken
+// servers, refused ports and silent lines end in the right status in time,
+// without leaking a file descriptor.
+#include "bench/BenchFile.h"
+#include "instruments/Visa.h"
+#include "instruments/VisaFunctions.h"
+#include "support/BenchDaemon.h"
+#include "support/HeadlessObserver.h"
+#include "support/SleepRecorder.h"
+#include "support/TestPaths.h"
+#include "sweep/SweepEngine.h"
+#include "sweep/SwpObserver.h"
+#include "sweep/SwpPlan.h"
+#include "sweep/TraceStore.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLibrary>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cmath>
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#define VI(name) reinterpret_cast<decltype(&name)>(solvisa().resolve(#name))
+
+namespace {
+
+QLibrary &solvisa() {
+  static QLibrary lib(binDir() + "/libsolvisa.so");
+  return lib;
+}
+
+const QByteArray kCable = R"({"kind": "cable", "lossDbPerSqrtGHz": 1.5, "lossDbPerGHz": 0.3})";
+
+QString benchFile(const QString &gen, const QString &ana) {
+  static QTemporaryDir dir;
+  static int count = 0;
+  const QString path = dir.filePath(QString("bench%1.json").arg(++count));
+  QFile file(path);
+  file.open(QIODevice::WriteOnly);
+  file.write(QString(R"({"timeoutMs": 400, "instruments": [{"resource": "%1", "type": 24},
+                        {"resource": "%2", "type": 59}], "dut": %3})")
+                 .arg(gen, ana, QString(kCable)).toLatin1());
+  return path;
+}
+
+// Points the instrument record at a resource the way the device dialog does.
+void place(DevStr &dev, int type, const QString &resource) {
+  dev.Type = type;
+  if (resource.startsWith("ASRL/")) {
+    static int port = 0;
+    qputenv(qPrintable(QString("SOLVISA_ASRL%1").arg(++port)), resource.section("ASRL", 1).section("::", 0, 0).toLatin1());
+    dev.Interface = 2;
+    dev.SerialPort = port - 1;
+  } else if (resource.endsWith("::SOCKET")) {
+    dev.Interface = 4;
+    dev.VisaResourceString = resource;
+  } else {
+    dev.Interface = 3;
+    dev.IpAddress = resource.section("::", 1, -2);
+  }
+}
+
+int openDescriptors() { return QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size(); }
+
+ViSession rm() {
+  static ViSession manager = 0;
+  if (!manager)
+    VI(viOpenDefaultRM)(&manager);
+  return manager;
+}
+
+// Connecting may take long on a busy machine; I/O gets ioMs.
+ViStatus openWithin(const QString &resource, ViUInt32 timeoutMs, ViSession &vi, ViUInt32 ioMs = 2000) {
+  const ViStatus status = VI(viOpen)(rm(), resource.toLatin1().constData(), VI_NO_LOCK, timeoutMs, &vi);
+  if (status == VI_SUCCESS)
+    VI(viSetAttribute)(vi, VI_ATTR_TMO_VALUE, ioMs);
+  return status;
+}
+
+QString reason() { return QString::fromUtf8(reinterpret_cast<const char *(*)()>(solvisa().resolve("solvisa_last_reason"))()); }
+
+}  // namespace
+
+class TstWire : public QObject {
+  Q_OBJECT
+
+private slots:
+  void initTestCase() {
+    qunsetenv("SOLVISA_BENCH");
+    qputenv("SOLVANE_VISA_LIBRARY", (binDir() + "/libsolvisa.so").toLocal8Bit());
+    QVERIFY(VisaLoad() && solvisa().load());
+  }
+
+  void sweepsOverEveryProtocol_data() {
+    QTest::addColumn<QString>("protocol");
+    QTest::addColumn<QString>("gen");
+    QTest::addColumn<QString>("ana");
+    QTest::newRow("VXI-11 through a gateway") << "vxi11" << "GPIB0::28::INSTR" << "GPIB0::20::INSTR";
+    QTest::newRow("HiSLIP") << "hislip" << "GPIB0::28::INSTR" << "GPIB0::20::INSTR";
+    QTest::newRow("raw socket") << "socket" << "GPIB0::28::INSTR" << "GPIB0::20::INSTR";
+    QTest::newRow("serial line") << "serial" << "ASRL1::INSTR" << "ASRL2::INSTR";
+  }
+  void sweepsOverEveryProtocol() {
+    QFETCH(QString, protocol);
+    QFETCH(QString, gen);
+    QFETCH(QString, ana);
+    const QString file = benchFile(gen, ana);
+    BenchDaemon daemon(file);
+    QVERIFY(daemon.ready());
+    qputenv("SOLVISA_PORTMAPPER_PORT", daemon.portmapperPort().toLatin1());
+    auto wire = [&](const QString &r) {
+      const QString served = daemon.resource(r, protocol);
+      return protocol == "serial" ? "ASRL" + served + "::INSTR" : served;
+    };
+    CfgStr cfg;
+    place(cfg.Gen1, 24, wire(gen));
+    place(cfg.Ana, 59, wire(ana));
+    cfg.Gen1.StartFreq = 100.0;
+    cfg.Gen1.StopFreq = 1100.0;
+    cfg.StepFreq = 250.0;
+    cfg.Gen1.StartLevel = cfg.Gen1.StopLevel = -10.0;
+    cfg.Gen1.StepLevel = 10.0;
+    QString error;
+    QVERIFY(CalcSwpLst(cfg, &error));
+    cfg.TraceCount = 1;
+    AllocTrc(cfg);
+    SleepRecorder noWaits;
+    Headless observer;
+    QCOMPARE(int(SweepEngine(cfg, observer).run(false).outcome), int(SwpOutcome::Completed));
+    const auto model = sim::loadBench(file, &error);
+    for (int point = 0; point < cfg.PointCount; ++point) {
+      const sim::Tone rf{cfg.Gen1Freqs[point] * 1e6, -10.0};
+      const double expected = sim::Bench::levelIn(model->dut().respond({rf}, nullptr), rf.freqHz, 1e6, -200.0);
+      QVERIFY2(std::abs(cfg.Traces[0][0][point] - expected) < 0.1,
+               qPrintable(QString("point %1: %2 dBm, expected %3").arg(point).arg(cfg.Traces[0][0][point]).arg(expected)));
+    }
+  }
+
+  void statusByteAndDeviceClear_data() {
+    QTest::addColumn<QString>("protocol");
+    QTest::newRow("VXI-11") << "vxi11";
+    QTest::newRow("HiSLIP") << "hislip";
+  }
+  void statusByteAndDeviceClear() {
+    QFETCH(QString, protocol);
+    BenchDaemon daemon(benchFile("GPIB0::28::INSTR", "GPIB0::20::INSTR"));
+    QVERIFY(daemon.ready());
+    qputenv("SOLVISA_PORTMAPPER_PORT", daemon.portmapperPort().toLatin1());
+    ViSession vi = 0;
+    QCOMPARE(openWithin(daemon.resource("GPIB0::20::INSTR", protocol), 2000, vi), VI_SUCCESS);
+    QCOMPARE(VisaWrite(vi, "*IDN?\n"), VI_SUCCESS);
+    ViUInt16 stb = 0;
+    QCOMPARE(VI(viReadSTB)(vi, &stb), VI_SUCCESS);
+    QCOMPARE(stb & 16, 16);  // message available
+    QCOMPARE(VI(viClear)(vi), VI_SUCCESS);
+    QCOMPARE(VI(viReadSTB)(vi, &stb), VI_SUCCESS);
+    QCOMPARE(stb & 16, 0);
+    char buffer[64];
+    ViUInt32 got = 0;
+    QCOMPARE(VI(viRead)(vi, reinterpret_cast<ViBuf>(buffer), sizeof buffer, &got), VI_ERROR_TMO);
+    QCOMPARE(VI(viClose)(vi), VI_SUCCESS);
+  }
+
+  void faultsEndInTheRightStatusInTime_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("openStatus");
+    QTest::addColumn<int>("readStatus");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("host that does not answer") << "silent" << int(VI_ERROR_TMO) << 0 << "no answer from 127.0.0.1 within 0.7 s";
+    QTest::newRow("server closes mid-reply") << "close-mid-reply" << 0 << int(VI_ERROR_CONN_LOST) << "connection to 127.0.0.1 lost";
+    QTest::newRow("malformed RPC reply") << "malformed" << 0 << int(VI_ERROR_IO) << "malformed reply from 127.0.0.1 (RPC: Can't decode result)";
+    QTest::newRow("reply larger than the buffer") << "oversize" << 0 << int(VI_ERROR_IO) << "reply from 127.0.0.1 larger than asked for";
+    QTest::newRow("refused port") << "refused" << int(VI_ERROR_RSRC_NFOUND) << 0 << "port %1 refused";
+    QTest::newRow("silent serial line") << "pty" << 0 << int(VI_ERROR_TMO) << "no answer from %2 within 0.5 s";
+  }
+  void faultsEndInTheRightStatusInTime() {
+    QFETCH(QString, fault);
+    QFETCH(int, openStatus);
+    QFETCH(int, readStatus);
+    QFETCH(QString, why);
+    std::unique_ptr<BenchDaemon> daemon;
+    QString resource;
+    QString expectedWhy = why;
+    int master = -1;
+    int bound = -1;
+    if (fault == "refused") {
+      // A port that is taken but not listened on refuses connections.
+      bound = socket(AF_INET, SOCK_STREAM, 0);
+      sockaddr_in address{};
+      address.sin_family = AF_INET;
+      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      socklen_t length = sizeof address;
+      QVERIFY(bind(bound, reinterpret_cast<sockaddr *>(&address), length) == 0);
+      getsockname(bound, reinterpret_cast<sockaddr *>(&address), &length);
+      resource = QString("TCPIP::127.0.0.1::%1::SOCKET").arg(ntohs(address.sin_port));
+      expectedWhy = why.arg(ntohs(address.sin_port));
+    } else if (fault == "pty") {
+      master = posix_openpt(O_RDWR | O_NOCTTY);
+      QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+      resource = QString("ASRL%1::INSTR").arg(ptsname(master));
+      expectedWhy = why.arg(ptsname(master));
+    } else {
+      daemon = std::make_unique<BenchDaemon>(benchFile("GPIB0::28::INSTR", "GPIB0::20::INSTR"),
+                                             QStringList{"--fault", fault});
+      QVERIFY(daemon->ready());
+      qputenv("SOLVISA_PORTMAPPER_PORT", daemon->portmapperPort().toLatin1());
+      resource = "TCPIP::127.0.0.1::inst0::INSTR";
+    }
+    QElapsedTimer clock;
+    clock.start();
+    ViSession vi = 0;
+    const ViStatus opened = openWithin(resource, fault == "silent" ? 700 : 2000, vi, 500);
+    QCOMPARE(opened, ViStatus(openStatus));
+    if (opened == VI_SUCCESS) {
+      QCOMPARE(VisaWrite(vi, "*IDN?\n"), VI_SUCCESS);
+      char buffer[100];
+      ViUInt32 got = 0;
+      QCOMPARE(VI(viRead)(vi, reinterpret_cast<ViBuf>(buffer), sizeof buffer, &got), ViStatus(readStatus));
+    }
+    QCOMPARE(reason(), expectedWhy);
+    if (opened == VI_SUCCESS)
+      VI(viClose)(vi);
+    QVERIFY2(clock.elapsed() < 4000, qPrintable(QString("took %1 ms").arg(clock.elapsed())));
+    for (int fd : {master, bound})
+      if (fd >= 0)
+        ::close(fd);
+  }
+
+  void thousandOpensLeaveNoDescriptor() {
+    BenchDaemon daemon(benchFile("GPIB0::28::INSTR", "ASRL1::INSTR"));
+    QVERIFY(daemon.ready());
+    qputenv("SOLVISA_PORTMAPPER_PORT", daemon.portmapperPort().toLatin1());
+    const QStringList resources = {daemon.resource("GPIB0::28::INSTR", "vxi11"),
+                                   daemon.resource("GPIB0::28::INSTR", "hislip"),
+                                   daemon.resource("GPIB0::28::INSTR", "socket"),
+                                   "ASRL" + daemon.resource("ASRL1::INSTR", "serial") + "::INSTR",
+                                   "TCPIP::127.0.0.1::1::SOCKET"};
+    const int before = openDescriptors();
+    for (int i = 0; i < 1000; ++i) {
+      ViSession vi = 0;
+      if (openWithin(resources[i % resources.size()], 1000, vi) == VI_SUCCESS)
+        QCOMPARE(VI(viClose)(vi), VI_SUCCESS);
+    }
+    QCOMPARE(openDescriptors(), before);
+  }
+};
+
+QTEST_GUILESS_MAIN(TstWire)
+#include "tst_wire.moc"
