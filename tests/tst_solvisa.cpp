@@ -4,7 +4,7 @@
 // every generator and analyzer type, a mixer in every LO mode, normalization,
 // a tracking generator and an amplifier's compression.
 #include "bench/BenchFile.h"
-#include "instruments/SimulatedBench.h"
+#include "instruments/VisaExtensions.h"
 #include "instruments/Measure.h"
 #include "instruments/PwuDriver.h"
 #include "instruments/Visa.h"

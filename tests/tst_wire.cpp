@@ -4,12 +4,16 @@
 // servers, refused ports and silent lines end in the right status in time,
 // without leaking a file descriptor.
 #include "bench/BenchFile.h"
+#include "dialogs/DevWindow.h"
 #include "instruments/Visa.h"
 #include "instruments/VisaFunctions.h"
 #include "support/BenchDaemon.h"
+#include "support/CfgFields.h"
 #include "support/HeadlessObserver.h"
+#include "support/PromptRecorder.h"
 #include "support/SleepRecorder.h"
 #include "support/TestPaths.h"
+#include "support/WidgetState.h"
 #include "sweep/SweepEngine.h"
 #include "sweep/SwpObserver.h"
 #include "sweep/SwpPlan.h"
@@ -17,6 +21,8 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QLibrary>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -67,6 +73,23 @@ void place(DevStr &dev, int type, const QString &resource) {
     dev.IpAddress = resource.section("::", 1, -2);
   }
 }
+
+// A loopback port that is taken but not listened on: it refuses connections.
+struct RefusingPort {
+  RefusingPort() {
+    fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(fd, reinterpret_cast<sockaddr *>(&address), length);
+    getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
+    port = ntohs(address.sin_port);
+  }
+  ~RefusingPort() { ::close(fd); }
+  int fd = -1;
+  unsigned port = 0;
+};
 
 int openDescriptors() { return QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size(); }
 
@@ -190,18 +213,10 @@ private slots:
     QString resource;
     QString expectedWhy = why;
     int master = -1;
-    int bound = -1;
+    RefusingPort refusing;
     if (fault == "refused") {
-      // A port that is taken but not listened on refuses connections.
-      bound = socket(AF_INET, SOCK_STREAM, 0);
-      sockaddr_in address{};
-      address.sin_family = AF_INET;
-      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      socklen_t length = sizeof address;
-      QVERIFY(bind(bound, reinterpret_cast<sockaddr *>(&address), length) == 0);
-      getsockname(bound, reinterpret_cast<sockaddr *>(&address), &length);
-      resource = QString("TCPIP::127.0.0.1::%1::SOCKET").arg(ntohs(address.sin_port));
-      expectedWhy = why.arg(ntohs(address.sin_port));
+      resource = QString("TCPIP::127.0.0.1::%1::SOCKET").arg(refusing.port);
+      expectedWhy = why.arg(refusing.port);
     } else if (fault == "pty") {
       master = posix_openpt(O_RDWR | O_NOCTTY);
       QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
@@ -229,9 +244,29 @@ private slots:
     if (opened == VI_SUCCESS)
       VI(viClose)(vi);
     QVERIFY2(clock.elapsed() < 4000, qPrintable(QString("took %1 ms").arg(clock.elapsed())));
-    for (int fd : {master, bound})
-      if (fd >= 0)
-        ::close(fd);
+    if (master >= 0)
+      ::close(master);
+  }
+
+  void theDeviceDialogOffersLanProtocolsAndNamesWhyATestFailed_data() {
+    QTest::addColumn<int>("interface");
+    QTest::addColumn<QString>("resource");
+    QTest::newRow("raw socket") << 5 << "TCPIP::127.0.0.1::%1::SOCKET";
+    QTest::newRow("HiSLIP") << 6 << "TCPIP::127.0.0.1::hislip0,%1::INSTR";
+  }
+  void theDeviceDialogOffersLanProtocolsAndNamesWhyATestFailed() {
+    QFETCH(int, interface);
+    QFETCH(QString, resource);
+    RefusingPort refusing;
+    CfgStr cfg = Defaults();
+    cfg.Gen1.Interface = interface;
+    cfg.Gen1.IpAddress = QString("127.0.0.1:%1").arg(refusing.port);
+    DevWindow dialog(&cfg);
+    PromptRecorder prompts;
+    QCOMPARE(Entries(dialog, "G1Ift"), QStringList({"GPIB0", "GPIB1", "LAN (VXI-11)", "LAN (socket)", "LAN (HiSLIP)"}));
+    W<QPushButton>(dialog, "G1Tst")->click();
+    QCOMPARE(cfg.Gen1.VisaResourceString, resource.arg(refusing.port));
+    QCOMPARE(W<QLineEdit>(dialog, "G1Msg")->text(), QString("Test failed: port %1 refused").arg(refusing.port));
   }
 
   void thousandOpensLeaveNoDescriptor() {
@@ -253,5 +288,5 @@ private slots:
   }
 };
 
-QTEST_GUILESS_MAIN(TstWire)
+QTEST_MAIN(TstWire)
 #include "tst_wire.moc"

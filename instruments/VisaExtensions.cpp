@@ -1,4 +1,4 @@
-#include "instruments/SimulatedBench.h"
+#include "instruments/VisaExtensions.h"
 
 #include "instruments/Visa.h"
 
