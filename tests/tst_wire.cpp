@@ -60,7 +60,10 @@ QString benchFile(const QString &gen, const QString &ana) {
 // Points the instrument record at a resource the way the device dialog does.
 void place(DevStr &dev, int type, const QString &resource) {
   dev.Type = type;
-  if (resource.startsWith("ASRL/")) {
+  if (resource.startsWith("GPIB")) {
+    dev.Interface = 0;
+    dev.GpibAddress = resource.section("::", 1, 1).toInt();
+  } else if (resource.startsWith("ASRL/")) {
     static int port = 0;
     qputenv(qPrintable(QString("SOLVISA_ASRL%1").arg(++port)), resource.section("ASRL", 1).section("::", 0, 0).toLatin1());
     dev.Interface = 2;
@@ -127,6 +130,7 @@ private slots:
     QTest::addColumn<QString>("gen");
     QTest::addColumn<QString>("ana");
     QTest::newRow("VXI-11 through a gateway") << "vxi11" << "GPIB0::28::INSTR" << "GPIB0::20::INSTR";
+    QTest::newRow("GPIB settings, gateway named") << "gateway" << "GPIB0::28::INSTR" << "GPIB0::20::INSTR";
     QTest::newRow("HiSLIP") << "hislip" << "GPIB0::28::INSTR" << "GPIB0::20::INSTR";
     QTest::newRow("raw socket") << "socket" << "GPIB0::28::INSTR" << "GPIB0::20::INSTR";
     QTest::newRow("serial line") << "serial" << "ASRL1::INSTR" << "ASRL2::INSTR";
@@ -139,7 +143,13 @@ private slots:
     BenchDaemon daemon(file);
     QVERIFY(daemon.ready());
     qputenv("SOLVISA_PORTMAPPER_PORT", daemon.portmapperPort().toLatin1());
+    if (protocol == "gateway")
+      qputenv("SOLVISA_GPIB_GATEWAY", "127.0.0.1");
+    else
+      qunsetenv("SOLVISA_GPIB_GATEWAY");
     auto wire = [&](const QString &r) {
+      if (protocol == "gateway")
+        return r;
       const QString served = daemon.resource(r, protocol);
       return protocol == "serial" ? "ASRL" + served + "::INSTR" : served;
     };

@@ -19,6 +19,21 @@ std::unique_ptr<Transport> connectSocket(const Resource &resource, const IoSetti
   return std::make_unique<StreamTransport>(fd, host);
 }
 
+// GPIB instruments behind a LAN/GPIB gateway (SOLVISA_GPIB_GATEWAY names
+// it) are VXI-11 devices "gpibB,P[,S]" of the gateway.
+std::unique_ptr<Transport> connectGpib(const Resource &resource, const IoSettings &io, ViStatus &status,
+                                       std::string &reason) {
+  const QString gateway = qEnvironmentVariable("SOLVISA_GPIB_GATEWAY");
+  if (gateway.isEmpty())
+    return GpibTransport::open(resource, io, status, reason);
+  Resource lan = resource;
+  lan.host = gateway;
+  lan.device = QString("gpib%1,%2").arg(resource.board).arg(resource.primary);
+  if (resource.secondary >= 0)
+    lan.device += "," + QString::number(resource.secondary);
+  return Vxi11Transport::connect(lan, io, status, reason);
+}
+
 }  // namespace
 
 std::unique_ptr<Transport> connectTransport(const Resource &resource, const IoSettings &io, ViStatus &status,
@@ -35,7 +50,7 @@ std::unique_ptr<Transport> connectTransport(const Resource &resource, const IoSe
   case VI_INTF_USB:
     return UsbtmcTransport::open(resource, status, reason);
   case VI_INTF_GPIB:
-    return GpibTransport::open(resource, io, status, reason);
+    return connectGpib(resource, io, status, reason);
   default:
     status = VI_ERROR_RSRC_NFOUND;
     reason = "unknown interface";

@@ -1,7 +1,8 @@
 #pragma once
 // Opens the transport a resource string asks for: VXI-11, raw socket or
-// HiSLIP on the LAN, a serial line, USBTMC or GPIB. nullptr on failure, with
-// the VISA status and the reason in words.
+// HiSLIP on the LAN, a serial line, USBTMC or GPIB (through linux-gpib, or
+// through the VXI-11 gateway that SOLVISA_GPIB_GATEWAY names). nullptr on
+// failure, with the VISA status and the reason in words.
 #include "visa/Resource.h"
 #include "visa/Transport.h"
 
