@@ -212,6 +212,7 @@ private slots:
     QTest::newRow("malformed RPC reply") << "malformed" << 0 << int(VI_ERROR_IO) << "malformed reply from 127.0.0.1 (RPC: Can't decode result)";
     QTest::newRow("reply larger than the buffer") << "oversize" << 0 << int(VI_ERROR_IO) << "reply from 127.0.0.1 larger than asked for";
     QTest::newRow("refused port") << "refused" << int(VI_ERROR_RSRC_NFOUND) << 0 << "port %1 refused";
+    QTest::newRow("GPIB without linux-gpib") << "gpib" << int(VI_ERROR_RSRC_NFOUND) << 0 << "no GPIB driver";
     QTest::newRow("silent serial line") << "pty" << 0 << int(VI_ERROR_TMO) << "no answer from %2 within 0.5 s";
   }
   void faultsEndInTheRightStatusInTime() {
@@ -227,6 +228,11 @@ private slots:
     if (fault == "refused") {
       resource = QString("TCPIP::127.0.0.1::%1::SOCKET").arg(refusing.port);
       expectedWhy = why.arg(refusing.port);
+    } else if (fault == "gpib") {
+      if (QLibrary("libgpib.so.0").load())
+        QSKIP("linux-gpib is installed here");
+      qunsetenv("SOLVISA_GPIB_GATEWAY");
+      resource = "GPIB0::5::INSTR";
     } else if (fault == "pty") {
       master = posix_openpt(O_RDWR | O_NOCTTY);
       QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);

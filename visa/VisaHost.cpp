@@ -228,6 +228,7 @@ ViStatus VisaHost::openTransport(const QString &name, ViUInt32 openTimeoutMs, Ob
 ViStatus VisaHost::open(ViSession rm, const char *name, ViAccessMode mode, ViUInt32 timeout, ViSession *vi) {
   const QString resource = QString::fromLatin1(name ? name : "");
   const QByteArray detail = IoTrace::escaped(resource.toLatin1()) + " timeout " + QByteArray::number(timeout);
+  lastFailure.clear();
   if (!object(rm, Kind::ResourceManager))
     return traced("viOpen", rm, detail, VI_ERROR_INV_OBJECT);
   if (!vi || !name)
