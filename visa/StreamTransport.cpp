@@ -57,7 +57,11 @@ ViStatus StreamTransport::clear(const IoSettings &) {
 }
 
 ViStatus StreamTransport::readStb(ViUInt16 &stb, const IoSettings &io) {
-  // Without a status line the byte is asked for in words.
+  // Without a status line the byte can only be asked for in words, and only
+  // when the session says the instrument speaks them: an answer still
+  // waiting to be read would otherwise pass for the status byte.
+  if (!io.statusByQuery)
+    return fail(VI_ERROR_NSUP_OPER, "a status byte over " + peer_ + " needs VI_ATTR_IO_PROT = 4 (488.2 strings)");
   static const ViByte query[] = "*STB?\n";
   size_t n = 0;
   ViStatus status = write(query, sizeof query - 1, io, n);

@@ -15,6 +15,7 @@ struct IoSettings {
   bool sendEnd = true;         // the last byte of a write carries END
   bool termCharEnabled = false;
   unsigned char termChar = '\n';
+  bool statusByQuery = false;  // VI_ATTR_IO_PROT is 488.2 strings: *STB? gives the status byte
 };
 
 class Transport {

@@ -16,6 +16,7 @@ namespace {
 
 constexpr ViUInt32 kDefaultTimeoutMs = 2000;
 constexpr ViUInt32 kInfiniteTimeout = 0xFFFFFFFFu;
+constexpr ViAttrState kProtocol4882Strings = 4;
 
 thread_local std::string lastFailure;
 
@@ -163,6 +164,7 @@ IoSettings VisaHost::ioSettings(const Object &session) {
   io.termChar = static_cast<unsigned char>(a.at(VI_ATTR_TERMCHAR));
   io.termCharEnabled = a.at(VI_ATTR_TERMCHAR_EN) != 0;
   io.sendEnd = a.at(VI_ATTR_SEND_END_EN) != 0;
+  io.statusByQuery = a.at(VI_ATTR_IO_PROT) == kProtocol4882Strings;
   if (session.interfaceType == VI_INTF_ASRL) {
     // A serial line has END only as the attributes define it.
     io.termCharEnabled = io.termCharEnabled || a.at(VI_ATTR_ASRL_END_IN) == VI_ASRL_END_TERMCHAR;
