@@ -41,6 +41,7 @@ int main(int argc, char **argv) {
       {"hislip-port", "HiSLIP port (0: any free port).", "port", "4880"},
       {"socket-port", "First raw socket port (0: any free ports).", "port", "5025"},
       {"fault", "Misbehave on VXI-11 reads: silent, close-mid-reply, malformed, oversize.", "name"},
+      {"until-stdin-closes", "Exit when standard input closes (the starting process ended)."},
   });
   options.process(app);
 
@@ -92,6 +93,12 @@ int main(int argc, char **argv) {
   }
   std::printf("ready\n");
   std::fflush(stdout);
+  if (options.isSet("until-stdin-closes")) {
+    char ignored[256];
+    while (read(STDIN_FILENO, ignored, sizeof ignored) > 0) {
+    }
+    return 0;
+  }
   for (;;)
     pause();
 }

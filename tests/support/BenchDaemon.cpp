@@ -4,7 +4,8 @@
 
 BenchDaemon::BenchDaemon(const QString &benchFile, const QStringList &extra) {
   process_.start(binDir() + "/solvane-benchd", QStringList{"--bench", benchFile, "--portmapper-port", "0",
-                                                          "--hislip-port", "0", "--socket-port", "0"} + extra);
+                                                          "--hislip-port", "0", "--socket-port", "0",
+                                                          "--until-stdin-closes"} + extra);
   while (process_.waitForReadyRead(5000)) {
     while (process_.canReadLine()) {
       const QStringList words = QString::fromLatin1(process_.readLine()).trimmed().split(' ');
