@@ -2,7 +2,7 @@
 
 #include "ui_MainWindow.h"
 
-#include "bench/SimulatedBench.h"
+#include "instruments/VisaExtensions.h"
 #include "dialogs/DevWindow.h"
 #include "dialogs/SwpWindow.h"
 #include "dialogs/UserPrompt.h"

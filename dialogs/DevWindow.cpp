@@ -5,6 +5,7 @@
 #include "dialogs/WidgetRules.h"
 #include "instruments/GenCmd.h"
 #include "instruments/MeterZero.h"
+#include "instruments/VisaExtensions.h"
 #include "instruments/Visa.h"
 #include "ui_DevWindow.h"
 
@@ -20,7 +21,7 @@
 namespace {
 
 constexpr int kGen1 = 1, kGen2 = 2, kAna = 3;
-constexpr int kGpib0 = 0, kGpib1 = 1, kRs232 = 2, kLan = 3, kUsb = 4;
+constexpr int kGpib0 = 0, kGpib1 = 1, kRs232 = 2, kLan = 3, kUsb = 4, kLanSocket = 5, kLanHislip = 6;
 constexpr int kNoLo = 0, kExternalLo = 31, kUsbSensor = 75, kSensorFallback = 74;
 
 bool In(int value, std::initializer_list<int> set) { return std::find(set.begin(), set.end(), value) != set.end(); }
@@ -266,7 +267,12 @@ void DevWindow::UpdDevPnl(DevStr *d, bool tg)
 
 void DevWindow::FillInterfaces(DevPage &page, DevStr *d)
 {
-  const InterfaceRule rule = d->DevNo == kAna ? AnalyzerInterfaces(*d) : GeneratorInterfaces(d->DevNo, *d);
+  InterfaceRule rule = d->DevNo == kAna ? AnalyzerInterfaces(*d) : GeneratorInterfaces(d->DevNo, *d);
+  // An instrument free to choose its LAN protocol speaks VXI-11, a raw
+  // socket or HiSLIP.
+  const auto lan = std::find(rule.offered.begin(), rule.offered.end(), kLan);
+  if (lan != rule.offered.end() && rule.forced < 0)
+    rule.offered.insert(lan + 1, {kLanSocket, kLanHislip});
   if (rule.forced >= 0)
     d->Interface = rule.forced;
   page.Ift->clear();
@@ -311,7 +317,7 @@ void DevWindow::ApplyPageRules(DevPage &page, const DevStr &d, bool tg)
                active);
   }
   const int iface = d.Interface;
-  SetVisible({page.Ipa, page.IpaLbl}, active && iface == kLan);
+  SetVisible({page.Ipa, page.IpaLbl}, active && In(iface, {kLan, kLanSocket, kLanHislip}));
   SetVisible({page.Pad, page.PadLbl}, active && (iface == kGpib0 || iface == kGpib1));
   SetVisible({page.Usn, page.UsnLbl}, active && iface == kUsb);
   const bool serial = iface == kRs232 && (!generator || (active && In(type, {10, 18, 21})));
@@ -566,7 +572,9 @@ void DevWindow::Test(DevStr *d)
   const ViStatus status = DevOpen(*d);
   page->Rsc->setText(d->VisaResourceString);
   if (status < 0) {
-    const QString failure = QStringLiteral("Test failed: %1").arg(StatusText(status));
+    // The VISA library may know more than its status: "port 5025 refused".
+    const QString reason = VisaFailureReason();
+    const QString failure = QStringLiteral("Test failed: %1").arg(reason.isEmpty() ? StatusText(status) : reason);
     page->Msg->setText(failure);
     const QString hint = DevReachHint(*d);
     UserPrompt::warning(this, page->Title,

@@ -39,8 +39,8 @@ constexpr ChoiceList makeList(const char *const (&texts)[N], const int (&values)
   return ChoiceList{texts, values, N};
 }
 
-const char *const kInterfaceTexts[] = {"GPIB0", "GPIB1", "RS232", "LAN (VXI-11)", "USB"};
-const int kInterfaceValues[] = {0, 1, 2, 3, 4};
+const char *const kInterfaceTexts[] = {"GPIB0", "GPIB1", "RS232", "LAN (VXI-11)", "USB", "LAN (socket)", "LAN (HiSLIP)"};
+const int kInterfaceValues[] = {0, 1, 2, 3, 4, 5, 6};
 
 const char *const kSerialPortTexts[] = {"COM1", "COM2", "COM3", "COM4"};
 const int kSerialPortValues[] = {0, 1, 2, 3};

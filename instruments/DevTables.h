@@ -21,7 +21,7 @@ struct ChoiceList {
   int indexOf(int value) const;  // row holding value, -1 if none
 };
 
-extern const ChoiceList InterfaceList;    // GPIB0, GPIB1, RS232, LAN (VXI-11), USB
+extern const ChoiceList InterfaceList;    // GPIB0, GPIB1, RS232, LAN (VXI-11), USB, LAN (socket), LAN (HiSLIP)
 extern const ChoiceList SerialPortList;   // COM1..COM4 -> 0..3
 extern const ChoiceList BaudrateList;
 extern const ChoiceList ParityList;

@@ -61,6 +61,11 @@ typedef ViFindList *ViPFindList;
 #define VI_ERROR_NSUP_OPER ((ViStatus)0xBFFF0067)
 #define VI_ERROR_INV_MODE ((ViStatus)0xBFFF0091)
 #define VI_ERROR_LIBRARY_NFOUND ((ViStatus)0xBFFF009E)
+#define VI_ERROR_INV_EVENT ((ViStatus)0xBFFF0026)
+#define VI_ERROR_INV_MECH ((ViStatus)0xBFFF0027)
+#define VI_ERROR_USER_BUF ((ViStatus)0xBFFF0071)
+#define VI_ERROR_INV_PARAMETER ((ViStatus)0xBFFF0078)
+#define VI_ERROR_CONN_LOST ((ViStatus)0xBFFF00A6)
 #define VI_ERROR_INV_SESSION VI_ERROR_INV_OBJECT
 
 /* Attributes */
@@ -84,6 +89,9 @@ typedef ViFindList *ViPFindList;
 #define VI_ATTR_ASRL_XON_CHAR ((ViAttr)0x3FFF00C1UL)
 #define VI_ATTR_ASRL_XOFF_CHAR ((ViAttr)0x3FFF00C2UL)
 #define VI_ATTR_RM_SESSION ((ViAttr)0x3FFF00C4UL)
+#define VI_ATTR_INTF_TYPE ((ViAttr)0x3FFF0171UL)
+#define VI_ATTR_INTF_NUM ((ViAttr)0x3FFF0176UL)
+#define VI_ATTR_RSRC_CLASS ((ViAttr)0xBFFF0001UL)
 
 /* Attribute values and operation arguments */
 #define VI_TMO_IMMEDIATE 0UL
@@ -102,6 +110,22 @@ typedef ViFindList *ViPFindList;
 #define VI_GPIB_REN_ASSERT 1
 #define VI_GPIB_REN_ADDRESS_GTL 6
 #define VI_FIND_BUFLEN 256
+#define VI_READ_BUF_DISCARD 4
+#define VI_WRITE_BUF_DISCARD 8
+#define VI_IO_IN_BUF 16
+#define VI_IO_OUT_BUF 32
+#define VI_IO_IN_BUF_DISCARD 64
+#define VI_IO_OUT_BUF_DISCARD 128
+#define VI_INTF_GPIB 1
+#define VI_INTF_ASRL 4
+#define VI_INTF_TCPIP 6
+#define VI_INTF_USB 7
+#define VI_EVENT_SERVICE_REQ ((ViUInt32)0x3FFF200BUL)
+#define VI_ALL_ENABLED_EVENTS ((ViUInt32)0x3FFF7FFFUL)
+#define VI_QUEUE 1
+#define VI_HNDLR 2
+#define VI_SUSPEND_HNDLR 4
+#define VI_ALL_MECH 0xFFFF
 
 #ifdef __cplusplus
 }

@@ -191,6 +191,15 @@ void MakeRsrc(DevStr &dev)
     if (dev.Type == kSensorType)
       dev.VisaResourceString = UsbRsrc(dev.ProductId, dev.SerialNo);
     break;
+  // The address may carry a port ("192.168.0.5:5026"); SCPI's port by default.
+  case 5:
+    dev.VisaResourceString = "TCPIP::" + dev.IpAddress.section(':', 0, 0) + "::" +
+                             (dev.IpAddress.contains(':') ? dev.IpAddress.section(':', 1) : QString("5025")) + "::SOCKET";
+    break;
+  case 6:
+    dev.VisaResourceString = "TCPIP::" + dev.IpAddress.section(':', 0, 0) + "::hislip0" +
+                             (dev.IpAddress.contains(':') ? "," + dev.IpAddress.section(':', 1) : QString()) + "::INSTR";
+    break;
   default: break;
   }
 }

@@ -58,7 +58,7 @@ class TestDevWindow : public QObject {
 private slots:
   void tables()
   {
-    QCOMPARE(Pairs(InterfaceList), QStringLiteral("GPIB0 -> 0, GPIB1 -> 1, RS232 -> 2, LAN (VXI-11) -> 3, USB -> 4"));
+    QCOMPARE(Pairs(InterfaceList), QStringLiteral("GPIB0 -> 0, GPIB1 -> 1, RS232 -> 2, LAN (VXI-11) -> 3, USB -> 4, LAN (socket) -> 5, LAN (HiSLIP) -> 6"));
     QCOMPARE(Pairs(SerialPortList), QStringLiteral("COM1 -> 0, COM2 -> 1, COM3 -> 2, COM4 -> 3"));
     QCOMPARE(Pairs(ParityList), QStringLiteral("None -> 0, Odd -> 1, Even -> 2, Mark -> 3, Space -> 4"));
     QCOMPARE(Pairs(StopBitsList), QStringLiteral("1 -> 10, 1.5 -> 15, 2 -> 20"));
@@ -117,7 +117,7 @@ private slots:
     QCOMPARE(Entries(dialog, "G2Typ") + Entries(dialog, "AnTyp"), types);
     QCOMPARE(Entries(dialog, "G1Typ"), types.mid(1, 30));
     QCOMPARE(W<QComboBox>(dialog, "G1Typ")->currentText(), QStringLiteral("GEN-24"));
-    QCOMPARE(Page(dialog, "G1"), QStringLiteral("[GPIB0],GPIB1,LAN (VXI-11) | Pad | GPIB0::28::INSTR"));
+    QCOMPARE(Page(dialog, "G1"), QStringLiteral("[GPIB0],GPIB1,LAN (VXI-11),LAN (socket),LAN (HiSLIP) | Pad | GPIB0::28::INSTR"));
     QCOMPARE(Rsc(dialog, "An"), QStringLiteral("GPIB0::20::INSTR"));
     // Generator 2 "None": no LO at all. Meter Zero has no meaning here and stays hidden.
     QCOMPARE(Get(cfg, "LO0 LO1 FixedLo FixedIf"), QStringLiteral("LO0=0 LO1=0 FixedLo=1 FixedIf=0"));
@@ -183,7 +183,7 @@ private slots:
     Choose(dialog, "G2Typ", 5);
     QCOMPARE(Entries(dialog, "G2Ift"), QStringList({"GPIB0", "GPIB1"}));
     Choose(dialog, "G1Ift", 3);
-    QCOMPARE(Page(dialog, "G1"), QStringLiteral("GPIB0,GPIB1,[LAN (VXI-11)] | Ipa | TCPIP::192.168.0.1::INSTR"));
+    QCOMPARE(Page(dialog, "G1"), QStringLiteral("GPIB0,GPIB1,[LAN (VXI-11)],LAN (socket),LAN (HiSLIP) | Ipa | TCPIP::192.168.0.1::INSTR"));
   }
 
   void analyzerTypesForceInterfaces()
@@ -192,7 +192,7 @@ private slots:
     cfg.Ana.Type = 68;
     cfg.Ana.Interface = 0;
     DevWindow dialog(&cfg);
-    QCOMPARE(Page(dialog, "An"), QStringLiteral("[LAN (VXI-11)] | Ipa | TCPIP::SPA59-1-100028::INSTR"));
+    QCOMPARE(Page(dialog, "An"), QStringLiteral("[LAN (VXI-11)],LAN (socket),LAN (HiSLIP) | Ipa | TCPIP::SPA59-1-100028::INSTR"));
     QCOMPARE(cfg.Ana.Interface, 3);
 
     Choose(dialog, "AnTyp", 71);
@@ -207,7 +207,7 @@ private slots:
     QVERIFY(!W(dialog, "AnOsc")->isEnabled());  // a power meter has no reference oscillator
 
     Choose(dialog, "AnTyp", 58);
-    QCOMPARE(Page(dialog, "An"), "GPIB0,GPIB1,[RS232],LAN (VXI-11) | " + kSerial + " | ASRL4::INSTR");
+    QCOMPARE(Page(dialog, "An"), "GPIB0,GPIB1,[RS232],LAN (VXI-11),LAN (socket),LAN (HiSLIP) | " + kSerial + " | ASRL4::INSTR");
   }
 
   void panelsAndReadBack()
@@ -327,7 +327,7 @@ private slots:
     QCOMPARE(cfg.Ana.GpibAddress, 17);
     QCOMPARE(Rsc(dialog, "An"), QStringLiteral("GPIB0::17::INSTR"));
     Choose(dialog, "AnIft", 1);
-    QCOMPARE(Page(dialog, "An"), QStringLiteral("GPIB0,[GPIB1],LAN (VXI-11) | Pad | GPIB1::17::INSTR"));
+    QCOMPARE(Page(dialog, "An"), QStringLiteral("GPIB0,[GPIB1],LAN (VXI-11),LAN (socket),LAN (HiSLIP) | Pad | GPIB1::17::INSTR"));
   }
 
   // Test opens the instrument, asks for its identification and shows the

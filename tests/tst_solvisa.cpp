@@ -4,7 +4,7 @@
 // every generator and analyzer type, a mixer in every LO mode, normalization,
 // a tracking generator and an amplifier's compression.
 #include "bench/BenchFile.h"
-#include "bench/SimulatedBench.h"
+#include "instruments/VisaExtensions.h"
 #include "instruments/Measure.h"
 #include "instruments/PwuDriver.h"
 #include "instruments/Visa.h"
@@ -186,7 +186,7 @@ private slots:
     ViFindList list = 0;
     ViUInt32 count = 0;
     char desc[VI_FIND_BUFLEN] = {};
-    QCOMPARE(VI(viFindRsrc)(openedRm(), "?*INSTR", &list, &count, desc), VI_ERROR_RSRC_NFOUND);
+    QCOMPARE(VI(viFindRsrc)(openedRm(), "GPIB?*INSTR", &list, &count, desc), VI_ERROR_RSRC_NFOUND);
   }
 
   void namesTheSimulatedBench() {

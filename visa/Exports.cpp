@@ -1,6 +1,6 @@
 // The C functions of libsolvisa, as the VISA standard names and types them.
 // Formatted I/O (viPrintf, viScanf, viQueryf) and viReadToFile are not
-// offered: they answer VI_ERROR_NSUP_OPER.
+// offered: they answer VI_ERROR_NSUP_OPER. Events are never enabled.
 #include "instruments/VisaFunctions.h"
 #include "visa/StatusText.h"
 #include "visa/VisaHost.h"
@@ -20,9 +20,31 @@ SOLVISA_EXPORT ViStatus viFindRsrc(ViSession sesn, ViConstString expr, ViPFindLi
 
 SOLVISA_EXPORT ViStatus viFindNext(ViFindList vi, ViChar desc[]) { return VisaHost::instance().findNext(vi, desc); }
 
+SOLVISA_EXPORT ViStatus viParseRsrc(ViSession rm, ViConstRsrc name, ViPUInt16 type, ViPUInt16 board) {
+  return VisaHost::instance().parseRsrc(rm, name, type, board, nullptr, nullptr);
+}
+
+// No aliases exist, so the alias is always empty.
+SOLVISA_EXPORT ViStatus viParseRsrcEx(ViSession rm, ViConstRsrc name, ViPUInt16 type, ViPUInt16 board,
+                                      ViChar rsrcClass[], ViChar expanded[], ViChar alias[]) {
+  if (alias)
+    alias[0] = '\0';
+  return VisaHost::instance().parseRsrc(rm, name, type, board, rsrcClass, expanded);
+}
+
+SOLVISA_EXPORT ViStatus viDisableEvent(ViSession vi, ViUInt32 eventType, ViUInt16 mechanism) {
+  return VisaHost::instance().events("viDisableEvent", vi, eventType, mechanism);
+}
+
+SOLVISA_EXPORT ViStatus viDiscardEvents(ViSession vi, ViUInt32 eventType, ViUInt16 mechanism) {
+  return VisaHost::instance().events("viDiscardEvents", vi, eventType, mechanism);
+}
+
+SOLVISA_EXPORT ViStatus viFlush(ViSession vi, ViUInt16 mask) { return VisaHost::instance().flush(vi, mask); }
+
 SOLVISA_EXPORT ViStatus viStatusDesc(ViObject, ViStatus status, ViChar desc[]) {
   if (!desc)
-    return VI_ERROR_INV_OBJECT;
+    return VI_ERROR_INV_PARAMETER;
   const QByteArray text = statusDescription(status).left(VI_FIND_BUFLEN - 1);
   std::memcpy(desc, text.constData(), size_t(text.size()) + 1);
   return VI_SUCCESS;
@@ -83,5 +105,10 @@ SOLVISA_EXPORT ViStatus viGpibControlREN(ViSession vi, ViUInt16 mode) {
 // the bench file, else the SOLVISA_BENCH value), or NULL when there is none,
 // so that a program can tell simulated values from measurements.
 SOLVISA_EXPORT const char *solvisa_bench_name(void) { return VisaHost::instance().benchName(); }
+
+// Not a VISA function: why the calling thread's last failed call failed, in
+// words for the user ("port 5025 refused", "no GPIB driver"); "" when the
+// status says all there is.
+SOLVISA_EXPORT const char *solvisa_last_reason(void) { return VisaHost::lastReason(); }
 
 }  // extern "C"

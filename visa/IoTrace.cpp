@@ -44,6 +44,7 @@ void IoTrace::log(const char *function, ViSession session, const QString &resour
   if (!detail.isEmpty())
     line += ' ' + detail;
   line += "  " + statusName(status) + '\n';
+  std::lock_guard<std::mutex> lock(mutex_);
   file_.write(line);
   file_.flush();
 }

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <mutex>
 
 class IoTrace {
 public:
@@ -23,5 +24,6 @@ public:
   static QByteArray escaped(const QByteArray &bytes);
 
 private:
+  std::mutex mutex_;  // sessions on several threads write lines
   QFile file_;
 };

@@ -1,0 +1,25 @@
+#pragma once
+// solvane-benchd started for a test: on free loopback ports, answering
+// portmapper requests itself, stopped with the test.
+#include <QMap>
+#include <QProcess>
+#include <QStringList>
+
+class BenchDaemon {
+public:
+  // Starts the daemon on a bench file and waits until it serves; extra
+  // arguments (a fault) go to it unchanged.
+  explicit BenchDaemon(const QString &benchFile, const QStringList &extra = {});
+  ~BenchDaemon();
+  bool ready() const { return ready_; }
+  QString portmapperPort() const { return portmapperPort_; }
+  // The resource to open a bench instrument through a protocol ("vxi11",
+  // "hislip", "socket", "serial").
+  QString resource(const QString &benchResource, const QString &protocol) const;
+
+private:
+  QProcess process_;
+  bool ready_ = false;
+  QString portmapperPort_;
+  QMap<QString, QMap<QString, QString>> resources_;
+};

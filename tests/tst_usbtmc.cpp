@@ -1,0 +1,118 @@
+// USBTMC framing against a fake USB pipe: the bulk headers of a message and
+// of a read request, END as EOM, replies split over transfers, broken or
+// oversized replies, the status byte and device clear as class requests.
+#include "visa/UsbtmcTransport.h"
+
+#include <QtTest>
+#include <deque>
+
+namespace {
+
+using Bytes = QByteArray;
+
+class FakePipe : public UsbPipe {
+public:
+  QList<Bytes> out;             // bulk-out transfers, in order
+  std::deque<Bytes> in;         // bulk-in transfers to hand out; none left: timeout
+  QList<QString> requests;      // class requests as "request value"
+  std::deque<Bytes> answers;    // their data
+
+  int bulkOut(const unsigned char *data, int size, int) override {
+    out << Bytes(reinterpret_cast<const char *>(data), size);
+    return size;
+  }
+  int bulkIn(unsigned char *data, int size, int) override {
+    if (in.empty())
+      return kUsbTimeout;
+    const Bytes next = in.front();
+    in.pop_front();
+    const int n = std::min(size, int(next.size()));
+    memcpy(data, next.constData(), size_t(n));
+    return n;
+  }
+  int classRequest(bool, uint8_t request, uint16_t value, unsigned char *data, uint16_t length, int) override {
+    requests << QString("%1 %2").arg(request).arg(value);
+    const Bytes next = answers.empty() ? Bytes() : answers.front();
+    if (!answers.empty())
+      answers.pop_front();
+    const int n = std::min(int(length), int(next.size()));
+    memcpy(data, next.constData(), size_t(n));
+    return n;
+  }
+};
+
+// A bulk-in reply: header for tag, payload, EOM as asked.
+Bytes reply(uint8_t tag, const Bytes &payload, bool eom, int claimed = -1) {
+  const int size = claimed < 0 ? int(payload.size()) : claimed;
+  Bytes header = Bytes::fromHex("02") + char(tag) + char(~tag) + '\0';
+  for (int i = 0; i < 4; ++i)
+    header += char((size >> (8 * i)) & 0xFF);
+  header += char(eom ? 1 : 0) + Bytes(3, '\0');
+  return header + payload;
+}
+
+}  // namespace
+
+class TstUsbtmc : public QObject {
+  Q_OBJECT
+
+private slots:
+  void aMessageGoesOutFramedAndPadded() {
+    auto *pipe = new FakePipe;
+    UsbtmcTransport usb{std::unique_ptr<UsbPipe>(pipe)};
+    IoSettings io;
+    size_t written = 0;
+    QCOMPARE(usb.write(reinterpret_cast<const ViByte *>("*IDN?\n"), 6, io, written), VI_SUCCESS);
+    io.sendEnd = false;
+    QCOMPARE(usb.write(reinterpret_cast<const ViByte *>("FREQ"), 4, io, written), VI_SUCCESS);
+    QCOMPARE(pipe->out[0].toHex(' '), Bytes("01 01 fe 00 06 00 00 00 01 00 00 00 2a 49 44 4e 3f 0a 00 00"));
+    QCOMPARE(pipe->out[1].toHex(' '), Bytes("01 02 fd 00 04 00 00 00 00 00 00 00 46 52 45 51"));
+  }
+
+  void readsFollowTheReplies_data() {
+    QTest::addColumn<QList<Bytes>>("replies");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<Bytes>("received");
+    QTest::newRow("one reply with EOM") << QList<Bytes>{reply(1, "1.5E+06\n", true)} << int(VI_SUCCESS) << Bytes("1.5E+06\n");
+    QTest::newRow("two transfers") << QList<Bytes>{reply(1, "1.5", false), reply(2, "E+06\n", true)} << int(VI_SUCCESS)
+                                   << Bytes("1.5E+06\n");
+    QTest::newRow("buffer full") << QList<Bytes>{reply(1, Bytes(16, 'x'), false)} << int(VI_SUCCESS_MAX_CNT)
+                                 << Bytes(16, 'x');
+    QTest::newRow("another tag") << QList<Bytes>{reply(9, "0\n", true)} << int(VI_ERROR_IO) << Bytes();
+    QTest::newRow("more than asked for") << QList<Bytes>{reply(1, "0\n", true, 4096)} << int(VI_ERROR_IO) << Bytes();
+    QTest::newRow("header cut short") << QList<Bytes>{Bytes::fromHex("0201fe00")} << int(VI_ERROR_IO) << Bytes();
+    QTest::newRow("no reply") << QList<Bytes>{} << int(VI_ERROR_TMO) << Bytes();
+  }
+  void readsFollowTheReplies() {
+    QFETCH(QList<Bytes>, replies);
+    QFETCH(int, status);
+    QFETCH(Bytes, received);
+    auto *pipe = new FakePipe;
+    pipe->in.assign(replies.begin(), replies.end());
+    UsbtmcTransport usb{std::unique_ptr<UsbPipe>(pipe)};
+    IoSettings io;
+    io.termCharEnabled = true;
+    ViByte buffer[16];
+    size_t got = 0;
+    QCOMPARE(usb.read(buffer, sizeof buffer, io, got), ViStatus(status));
+    QCOMPARE(Bytes(reinterpret_cast<const char *>(buffer), int(got)), received);
+    // The request asks for what fits, with the termination character.
+    QCOMPARE(pipe->out[0].toHex(' '), Bytes("02 01 fe 00 10 00 00 00 02 0a 00 00"));
+  }
+
+  void statusByteAndClearAreClassRequests() {
+    auto *pipe = new FakePipe;
+    pipe->answers = {Bytes::fromHex("010250"), Bytes::fromHex("01"), Bytes::fromHex("0200"), Bytes::fromHex("0100")};
+    UsbtmcTransport usb{std::unique_ptr<UsbPipe>(pipe)};
+    IoSettings io;
+    ViUInt16 stb = 0;
+    QCOMPARE(usb.readStb(stb, io), VI_SUCCESS);
+    QCOMPARE(stb, ViUInt16(0x50));
+    QCOMPARE(usb.clear(io), VI_SUCCESS);
+    // READ_STATUS_BYTE with tag 2; INITIATE_CLEAR, then CHECK_CLEAR_STATUS until no longer pending.
+    QCOMPARE(pipe->requests, QStringList({"128 2", "5 0", "6 0", "6 0"}));
+  }
+};
+
+QTEST_GUILESS_MAIN(TstUsbtmc)
+#include "tst_usbtmc.moc"
