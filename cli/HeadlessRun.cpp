@@ -1,11 +1,11 @@
 #include "cli/HeadlessRun.h"
 
-#include "bench/SimulatedBench.h"
 #include "cli/RunProgress.h"
 #include "cli/StopSignal.h"
 #include "instruments/LibStartup.h"
 #include "instruments/Simulate.h"
 #include "instruments/Visa.h"
+#include "instruments/VisaExtensions.h"
 #include "storage/CfgFile.h"
 #include "storage/CfgKeys.h"
 #include "storage/CsvFile.h"
