@@ -176,7 +176,10 @@ void MainWindow::SetRunControls(bool running)
   ui->Devices->setEnabled(!running);
   ui->Sweep->setEnabled(!running);
   if (running) {
-    for (QAction *action : {ui->actionOpen, ui->actionLoad_Data, ui->actionDevices, ui->actionSweep}) {
+    // A save reads the trace store on a thread of its own while the run's
+    // points arrive, so the files wait for the end of the run too.
+    for (QAction *action : {ui->actionOpen, ui->actionLoad_Data, ui->actionDevices, ui->actionSweep,
+                            ui->actionSave_Data, ui->actionSave_Normalization, ui->actionExport_Data}) {
       if (action->isEnabled()) {
         action->setEnabled(false);
         LockedActions.append(action);

@@ -1,6 +1,7 @@
 #include "storage/TraceText.h"
 
 #include "storage/NumText.h"
+#include "sweep/TraceStore.h"
 
 bool TracesComplete(const CfgStr &cfg, QString *reason)
 {
@@ -22,6 +23,11 @@ bool TracesComplete(const CfgStr &cfg, QString *reason)
       if (row.size() != cfg.PointCount)
         return refuse(QStringLiteral("A trace has a different number of points than the sweep."));
   }
+  // The files hold the plan's frequencies: after a change of the sweep they
+  // would label the levels with frequencies they were not measured at.
+  if (!cfg.SeriesAnaFreqs.isEmpty() && !TrcMatchesPlan(cfg))
+    return refuse(QStringLiteral("The sweep frequencies have changed since these traces were measured. "
+                                 "Set the sweep back to save them, or press Start to begin a new series."));
   return true;
 }
 

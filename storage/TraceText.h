@@ -11,6 +11,8 @@
 // True when Traces holds TraceCount records of LevelCount rows of PointCount
 // values and AnaFreqs has PointCount frequencies, all counts at least 1; this
 // keeps the writers from reading a record, row or point that does not exist.
+// False too when the sweep's frequencies are no longer those the series was
+// measured at.
 bool TracesComplete(const CfgStr &cfg, QString *reason);
 
 // AnaFreqs[point] (MHz) with freqDecimals decimals, followed by

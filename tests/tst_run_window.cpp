@@ -235,6 +235,7 @@ private slots:
     DwellHook look(7, 2, [&] {
       during = buttons();
       lockedDuring = !widget<QAction>("actionOpen")->isEnabled() && !widget<QAction>("actionLoad_Data")->isEnabled() &&
+                     !widget<QAction>("actionSave_Data")->isEnabled() &&
                      !widget<QPushButton>("Devices")->isEnabled() && !widget<QPushButton>("Sweep")->isEnabled();
       status = window->statusBar()->currentMessage();
     });

@@ -8,6 +8,7 @@
 #include "dialogs/SwpWindow.h"
 #include "instruments/Measure.h"
 #include "storage/CfgFile.h"
+#include "storage/DataFile.h"
 #include "support/CmdTranscript.h"
 #include "support/FakePwu.h"
 #include "support/FakeVisa.h"
@@ -118,6 +119,13 @@ private slots:
     QCOMPARE(absRel->value(), 0);
     QCOMPARE(cfg.TraceCount, 1);
     QVERIFY(!cfg.NormData.isEmpty() && std::isnan(cfg.NormData[0]));
+    // Nor saved under frequencies it was not measured at.
+    QTemporaryDir dir;
+    QString reason;
+    QCOMPARE(SaveDatFile(cfg, dir.filePath("series.dat"), &reason), -1);
+    QCOMPARE(reason, QStringLiteral("The sweep frequencies have changed since these traces were measured. "
+                                    "Set the sweep back to save them, or press Start to begin a new series."));
+    QVERIFY(!QFile::exists(dir.filePath("series.dat")));
 
     Script(cfg);
     click("Start");

@@ -237,7 +237,12 @@ private slots:
         calls << line.mid(line.indexOf(' ')).simplified();
     const int lastReading = calls.lastIndexOf("viWrite #4 GPIB0::20::INSTR > \"CALC:MARK1:Y?\\n\" VI_SUCCESS");
     QVERIFY(lastReading > 0);
-    QCOMPARE(calls.mid(lastReading + 1),
+    QList<QByteArray> after = calls.mid(lastReading + 1);
+    // A Ctrl-C just after a point may find the next one's tuning under way;
+    // its level is never read.
+    if (!after.isEmpty() && after.first().startsWith("viWrite #2 GPIB0::28::INSTR > \"FREQ "))
+      after.removeFirst();
+    QCOMPARE(after,
              (QList<QByteArray>{"viWrite #2 GPIB0::28::INSTR > \":OUTP OFF\\n\" VI_SUCCESS",
                                 "viGpibControlREN #2 GPIB0::28::INSTR mode 6 VI_SUCCESS",
                                 "viWrite #4 GPIB0::20::INSTR > \"SYST:DISP:UPD ON\\n\" VI_SUCCESS",
