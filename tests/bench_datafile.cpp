@@ -11,15 +11,13 @@
 
 namespace {
 
-long PeakKb()
-{
+long PeakKb() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   return usage.ru_maxrss;
 }
 
-void RoundTrip(const QString &path, int traces, int levels, int points)
-{
+void RoundTrip(const QString &path, int traces, int levels, int points) {
   CfgStr cfg;
   cfg.TraceCount = traces;
   cfg.LevelCount = levels;
@@ -38,8 +36,7 @@ void RoundTrip(const QString &path, int traces, int levels, int points)
 }
 
 // The file is written in pieces, so that only the load can raise the peak.
-void Refuse(const QString &path, const char *what, const QByteArray &head, char filler, int fillerMb)
-{
+void Refuse(const QString &path, const char *what, const QByteArray &head, char filler, int fillerMb) {
   QFile file(path);
   file.open(QIODevice::WriteOnly);
   file.write(head);
@@ -59,8 +56,7 @@ void Refuse(const QString &path, const char *what, const QByteArray &head, char 
 
 }  // namespace
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
   QCoreApplication app(argc, argv);
   QTemporaryDir dir;
   const QString path = dir.filePath("bench.dat");

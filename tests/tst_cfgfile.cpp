@@ -19,36 +19,31 @@ class CfgFileTest : public QObject {
   int fileNo = 0;
 
   // A fresh file for every use (the settings library caches what it read).
-  QString newFile(const QByteArray &text = QByteArray())
-  {
+  QString newFile(const QByteArray &text = QByteArray()) {
     const QString path = dir.filePath(QStringLiteral("f%1.cfg").arg(++fileNo));
     QFile file(path);
     if (!text.isNull() && file.open(QIODevice::WriteOnly))
       file.write(text);
     return path;
   }
-  static QByteArray contents(const QString &path)
-  {
+  static QByteArray contents(const QString &path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
   }
   // Every stored field of a record, as the text its save gives.
-  QByteArray stored(const CfgStr &cfg)
-  {
+  QByteArray stored(const CfgStr &cfg) {
     const QString path = newFile();
     return CfgSave(cfg, path) == 0 ? contents(path) : QByteArray("not saved");
   }
 
 private slots:
-  void savedDefaultsMatchHandWrittenFile()
-  {
+  void savedDefaultsMatchHandWrittenFile() {
     const QByteArray golden = contents(QStringLiteral(SOLVANE_SOURCE_DIR "/tests/fixtures/cfg_defaults.cfg"));
     QCOMPARE(golden.count('='), 115);
     QCOMPARE(stored(Defaults()), golden);
   }
 
-  void missingEmptyOrUnreadableFileGivesDefaults_data()
-  {
+  void missingEmptyOrUnreadableFileGivesDefaults_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<int>("result");
     QTest::newRow("missing") << newFile() << 0;
@@ -56,8 +51,7 @@ private slots:
     QTest::newRow("other keys") << newFile("[Elsewhere]\nkey=1\n") << 0;
     QTest::newRow("a folder") << dir.path() << -1;
   }
-  void missingEmptyOrUnreadableFileGivesDefaults()
-  {
+  void missingEmptyOrUnreadableFileGivesDefaults() {
     QFETCH(QString, path);
     CfgStr cfg = Defaults();
     QVERIFY(CalcSwpLst(cfg));
@@ -75,8 +69,7 @@ private slots:
   // Values that no part of the program could use are replaced. Whatever the
   // file holds, the plan is computed or refused: no hang, no allocation of
   // what absurd counts ask for.
-  void loadRulesAndPlan_data()
-  {
+  void loadRulesAndPlan_data() {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QString>("expected");
     QTest::addColumn<bool>("planned");
@@ -100,8 +93,7 @@ private slots:
     row("absurd levels", "[Sweep]\nLevel%20Sweep=true\nGen1%20Stop%20Level=1e9\nGen1%20Step%20Level=1e-9\n", "", false);
     row("binary noise", QByteArray("\x01\xff[[=\n=\n[Sweep\n\x00\x00=%%%\n", 24), "", true);
   }
-  void loadRulesAndPlan()
-  {
+  void loadRulesAndPlan() {
     QFETCH(QByteArray, text);
     QFETCH(QString, expected);
     CfgStr cfg;
@@ -112,8 +104,7 @@ private slots:
     QVERIFY(reason.isEmpty() == (cfg.PointCount > 0) && cfg.PointCount <= kMaxPoints);
   }
 
-  void valuesSurviveSaveAndLoadInAnyLocale()
-  {
+  void valuesSurviveSaveAndLoadInAnyLocale() {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     CfgStr cfg = Defaults("Dwell=0.5 LO1=1e20 Log=2 Atten=10.25");  // the sweep dialog's OK stores Log as a check state
     cfg.X = -20;
@@ -133,8 +124,7 @@ private slots:
     QVERIFY(back.Numerator == 1.0 / 3.0);
   }
 
-  void writeFailureAndOpenRefusal()
-  {
+  void writeFailureAndOpenRefusal() {
     const QString file = newFile("a file, not a folder");
     QCOMPARE(CfgSave(Defaults(), file + QStringLiteral("/inside.cfg")), -1);
     QCOMPARE(CfgSaveErrorText("/x/y.cfg"),
@@ -150,8 +140,7 @@ private slots:
     QCOMPARE(cfg.Count, 12);
   }
 
-  void folderOfTheFile()
-  {
+  void folderOfTheFile() {
     QCOMPARE(CfgMakerDir("/home/ann/.local/share/Solvane64"), QStringLiteral("/home/ann/.local/share/Kestrova/Solvane64"));
     QCOMPARE(CfgMakerDir("C:\\Users\\ann\\AppData\\Local\\Solvane64"),
              QStringLiteral("C:/Users/ann/AppData/Local/Kestrova/Solvane64"));
@@ -167,8 +156,7 @@ private slots:
   }
 
   // Settings changed from the defaults and the settings and plan they give.
-  void plan_data()
-  {
+  void plan_data() {
     QTest::addColumn<QString>("settings");
     QTest::addColumn<QString>("expected");
     const auto row = [](const char *name, const char *settings, const char *expected) {
@@ -194,8 +182,7 @@ private slots:
     row("swept LO, logarithmic", "LO=24 FixedLo=0 LO0=1 LO1=100 Log=1 Count=3 RF0=10 RF1=1000",
         "LOs=1,10,100 IFs=11,110,1100");
   }
-  void plan()
-  {
+  void plan() {
     QFETCH(QString, settings);
     QFETCH(QString, expected);
     CfgStr cfg = Defaults(settings);
@@ -204,8 +191,7 @@ private slots:
   }
 
   // A refused plan leaves everything the plan writes as it was.
-  void refusals_data()
-  {
+  void refusals_data() {
     QTest::addColumn<QString>("settings");
     QTest::addColumn<QString>("reason");
     const QString notFinite = "The sweep settings give frequencies or levels that are not finite numbers. "
@@ -233,8 +219,7 @@ private slots:
     row("NaN step", "Step=nan", notFinite);
     row("overflowing IF", "N=1e307", notFinite);
   }
-  void refusals()
-  {
+  void refusals() {
     QFETCH(QString, settings);
     CfgStr cfg = Defaults("LO=24 FixedLo=0 FixedIf=1 Levels=1");
     QVERIFY(CalcSwpLst(cfg));

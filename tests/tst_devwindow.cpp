@@ -22,8 +22,7 @@ QString Rsc(QWidget &dialog, const QString &prefix) { return W<QLineEdit>(dialog
 
 // An instrument page as a user sees it: the interface list with the choice
 // in brackets, the address fields shown and the resource string.
-QString Page(QWidget &dialog, const QString &prefix)
-{
+QString Page(QWidget &dialog, const QString &prefix) {
   QStringList interfaces = Entries(dialog, prefix + "Ift");
   const int current = W<QComboBox>(dialog, prefix + "Ift")->currentIndex();
   interfaces[current] = '[' + interfaces[current] + ']';
@@ -31,8 +30,7 @@ QString Page(QWidget &dialog, const QString &prefix)
 }
 
 // The current texts of the combo boxes prefix + suffix.
-QString Current(QWidget &dialog, const QString &prefix, const QString &suffixes)
-{
+QString Current(QWidget &dialog, const QString &prefix, const QString &suffixes) {
   QStringList out;
   for (const QString &suffix : suffixes.split(' '))
     out << W<QComboBox>(dialog, prefix + suffix)->currentText();
@@ -42,8 +40,7 @@ QString Current(QWidget &dialog, const QString &prefix, const QString &suffixes)
 void PressOk(QWidget &dialog) { W<QDialogButtonBox>(dialog, "DevWindowOk")->button(QDialogButtonBox::Ok)->click(); }
 
 // "texts -> values" of a list, e.g. "1 -> 10, 1.5 -> 15, 2 -> 20".
-QString Pairs(const ChoiceList &list)
-{
+QString Pairs(const ChoiceList &list) {
   QStringList out;
   for (int i = 0; i < list.count; ++i)
     out << QStringLiteral("%1 -> %2").arg(list.texts[i]).arg(list.values[i]);
@@ -56,8 +53,7 @@ class TestDevWindow : public QObject {
   Q_OBJECT
 
 private slots:
-  void tables()
-  {
+  void tables() {
     QCOMPARE(Pairs(InterfaceList), QStringLiteral("GPIB0 -> 0, GPIB1 -> 1, RS232 -> 2, LAN (VXI-11) -> 3, USB -> 4"));
     QCOMPARE(Pairs(SerialPortList), QStringLiteral("COM1 -> 0, COM2 -> 1, COM3 -> 2, COM4 -> 3"));
     QCOMPARE(Pairs(ParityList), QStringLiteral("None -> 0, Odd -> 1, Even -> 2, Mark -> 3, Space -> 4"));
@@ -97,8 +93,7 @@ private slots:
     QCOMPARE(PmTable[0].ProductId, 3);  // the analyzer's default product id
   }
 
-  void opening()
-  {
+  void opening() {
     CfgStr cfg = Defaults("LO0=900 FixedLo=0 FixedIf=1");
     cfg.Gen1.RtcNo = 7;
     DevWindow dialog(&cfg);
@@ -132,8 +127,7 @@ private slots:
 
   // The tracking generator disables both generator pages; generator 2 of
   // type None or External has nothing to address.
-  void generatorPagesWithoutAGenerator()
-  {
+  void generatorPagesWithoutAGenerator() {
     CfgStr cfg = Defaults("LO=24");
     DevWindow dialog(&cfg);
     for (bool on : {true, false}) {
@@ -153,8 +147,7 @@ private slots:
     QCOMPARE(Get(cfg, "FixedLo LO1"), QStringLiteral("FixedLo=1 LO1=0"));
   }
 
-  void serialTypesOfferRs232()
-  {
+  void serialTypesOfferRs232() {
     for (int type : {10, 18, 21}) {
       CfgStr cfg = Defaults();
       DevWindow dialog(&cfg);
@@ -175,8 +168,7 @@ private slots:
     }
   }
 
-  void type5PerPage()
-  {
+  void type5PerPage() {
     CfgStr cfg = Defaults();
     DevWindow dialog(&cfg);
     Choose(dialog, "G1Typ", 5);
@@ -186,8 +178,7 @@ private slots:
     QCOMPARE(Page(dialog, "G1"), QStringLiteral("GPIB0,GPIB1,[LAN (VXI-11)] | Ipa | TCPIP::192.168.0.1::INSTR"));
   }
 
-  void analyzerTypesForceInterfaces()
-  {
+  void analyzerTypesForceInterfaces() {
     CfgStr cfg = Defaults();
     cfg.Ana.Type = 68;
     cfg.Ana.Interface = 0;
@@ -210,8 +201,7 @@ private slots:
     QCOMPARE(Page(dialog, "An"), "GPIB0,GPIB1,[RS232],LAN (VXI-11) | " + kSerial + " | ASRL4::INSTR");
   }
 
-  void panelsAndReadBack()
-  {
+  void panelsAndReadBack() {
     CfgStr cfg = Defaults();
     cfg.Spx.RefLevel = -20;
     cfg.Spx.Rbw = 1000;
@@ -257,8 +247,7 @@ private slots:
   // Without the sensor driver a sensor falls back to a meter, with a warning
   // for every such choice; with it the sensor is reached over USB or, for a
   // model that has it, LAN.
-  void powerSensorPage()
-  {
+  void powerSensorPage() {
     CfgStr cfg = Defaults();
     cfg.SensorDriverLoaded = false;
     DevWindow dialog(&cfg);
@@ -311,8 +300,7 @@ private slots:
     QCOMPARE(cfg.Ana.PwxxCount, 64);
   }
 
-  void gpibAddressKeystrokes()
-  {
+  void gpibAddressKeystrokes() {
     CfgStr cfg = Defaults();
     DevWindow dialog(&cfg);
     dialog.show();
@@ -332,8 +320,7 @@ private slots:
 
   // Test opens the instrument, asks for its identification and shows the
   // answer, or why it failed.
-  void testButtons()
-  {
+  void testButtons() {
     QVERIFY(FakeVisa::load());
     FakeVisa::reset();
     FakeVisa::replyFor(QStringLiteral("GPIB0::28::INSTR"), QStringLiteral("Simulated,GEN-24,100028,1.0\n"));

@@ -11,15 +11,13 @@
 
 namespace {
 
-QString DefaultCfgPath()
-{
+QString DefaultCfgPath() {
   CfgStr cfg;
   CfgPaths(cfg);
   return cfg.CfgPath;
 }
 
-void WriteCfg(const QString &path, const QList<QPair<QString, QVariant>> &keys)
-{
+void WriteCfg(const QString &path, const QList<QPair<QString, QVariant>> &keys) {
   QFile::remove(path);
   QSettings settings(path, QSettings::IniFormat);
   for (const auto &key : keys)
@@ -30,8 +28,7 @@ QVariant Stored(const QString &path, const QString &key) { return QSettings(path
 int KeyCount(const QString &path) { return QSettings(path, QSettings::IniFormat).allKeys().size(); }
 
 template <class T>
-T *Widget(MainWindow &window, const char *name)
-{
+T *Widget(MainWindow &window, const char *name) {
   T *widget = window.findChild<T *>(QString::fromLatin1(name));
   if (!widget)
     qFatal("widget %s missing", name);
@@ -46,22 +43,19 @@ class TestMainWindow : public QObject {
   Q_OBJECT
 
 private slots:
-  void init()
-  {
+  void init() {
     QDir(DefaultCfgPath()).removeRecursively();
     QFile::remove(DefaultCfgPath());
     prompts.reset(new PromptRecorder);
   }
 
-  void cleanup()
-  {
+  void cleanup() {
     UserPrompt::setOpenFileHandler(nullptr);
     UserPrompt::setSaveFileHandler(nullptr);
     prompts.reset();
   }
 
-  void formAndMenusAtStart()
-  {
+  void formAndMenusAtStart() {
     MainWindow window;
     QCOMPARE(MainWindow::WindowTitle(), QStringLiteral("Solvane64 v5.3.0"));
     QCOMPARE(window.minimumSize(), QSize(786, 562));
@@ -92,8 +86,7 @@ private slots:
                                  "  Save Normalization", "Help", "  Contents", "  About"}));
   }
 
-  void numbersUseDecimalPointUnderCommaLocale()
-  {
+  void numbersUseDecimalPointUnderCommaLocale() {
     const QLocale before;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     {
@@ -106,8 +99,7 @@ private slots:
     QLocale::setDefault(before);
   }
 
-  void visaAndSensorDriverMissing()
-  {
+  void visaAndSensorDriverMissing() {
     const QString path = DefaultCfgPath();
     { MainWindow window; }
     QCOMPARE(titles(), QStringList{"VISA Error"});
@@ -132,8 +124,7 @@ private slots:
     QCOMPARE(Stored(path, "Ana/Type").toInt(), 74);
   }
 
-  void badConfigurationExplainedAtStart()
-  {
+  void badConfigurationExplainedAtStart() {
     WriteCfg(DefaultCfgPath(), {{"Sweep/Step Freq", 0.0}});
     {
       MainWindow window;
@@ -150,8 +141,7 @@ private slots:
     QCOMPARE(Widget<QDoubleSpinBox>(window, "FMax")->value(), 1000.0);
   }
 
-  void displaySettingsRestored()
-  {
+  void displaySettingsRestored() {
     WriteCfg(DefaultCfgPath(), {{"Display/Start Freq", 12.5}, {"Display/Stop Freq", 4321.125},
                                 {"Display/X Sweep Settings", true}, {"Display/X Autoscale", true},
                                 {"Display/X Log Scale", true}, {"Display/Y1 Autoscale", false},
@@ -168,8 +158,7 @@ private slots:
     QCOMPARE(Widget<QComboBox>(window, "NrmGen")->currentIndex(), 1);
   }
 
-  void quittingWritesConfiguration()
-  {
+  void quittingWritesConfiguration() {
     const QString path = DefaultCfgPath();
     {
       MainWindow window;
@@ -189,8 +178,7 @@ private slots:
       QCOMPARE(Stored(path, key.first).toDouble(), key.second);
   }
 
-  void quitButtonAndEntryCloseWindow()
-  {
+  void quitButtonAndEntryCloseWindow() {
     MainWindow window;
     for (const std::function<void()> &quit : std::initializer_list<std::function<void()>>{
              [&] { Widget<QPushButton>(window, "Quit")->click(); }, [&] { Trigger(window, "actionQuit"); }}) {
@@ -200,8 +188,7 @@ private slots:
     }
   }
 
-  void positionOffEveryScreenComesBack()
-  {
+  void positionOffEveryScreenComesBack() {
     WriteCfg(DefaultCfgPath(), {{"Position/x", 250}, {"Position/y", 120}});
     {
       MainWindow window;
@@ -212,8 +199,7 @@ private slots:
     QCOMPARE(window.pos(), QGuiApplication::primaryScreen()->availableGeometry().topLeft());
   }
 
-  void openAndSaveAs()
-  {
+  void openAndSaveAs() {
     QTemporaryDir dir;
     const QString path = DefaultCfgPath(), chosen = dir.filePath("bench.cfg"), copy = dir.filePath("copy.cfg");
     WriteCfg(chosen, {{"Sweep/Dwell", 3.25}, {"Display/X Sweep Settings", false}});
@@ -267,8 +253,7 @@ private slots:
     QCOMPARE(dwell->value(), 3.25);
   }
 
-  void cancelledSetupDialogsRewriteDefaultFile()
-  {
+  void cancelledSetupDialogsRewriteDefaultFile() {
     const QString path = DefaultCfgPath();
     MainWindow window;
     QTimer cancel;
@@ -288,8 +273,7 @@ private slots:
   }
 
 private:
-  QStringList titles() const
-  {
+  QStringList titles() const {
     QStringList shown;
     for (const UserPrompt::Message &message : prompts->messages)
       shown << message.title;
@@ -301,8 +285,7 @@ private:
 // The user's real configuration and drivers are never touched: HOME and the
 // data folder point into a temporary folder, the sensor-driver folder is
 // empty, and the VISA library named is one without VISA functions.
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
   QTemporaryDir home;
   qputenv("HOME", home.path().toLocal8Bit());
   qputenv("XDG_DATA_HOME", (home.path() + "/share").toLocal8Bit());
