@@ -85,7 +85,7 @@ private slots:
     row("int overflow", "[Sweep]\nAttenuator=6\nLog%20Sweep=yes\nDwell=nan\nCount=99999999999\n[Ana]\n"
         "External%20Attenuation=3.5", "Atten=3.5 Log=1 Dwell=0 Count=0", false);
     row("smallest int", "[Sweep]\nDwell=0.25\nCount=-2147483648", "Dwell=0.25 Count=-2147483648", true);
-    row("absurd log count", "[Sweep]\nLog%20Sweep=1\nCount=2147483647\n", "", false);
+    row("largest int, absurd log count", "[Sweep]\nLog%20Sweep=1\nCount=2147483647\n", "Count=2147483647", false);
     row("tiny step", "[Sweep]\nStep%20Freq=1e-300\n", "", false);
     row("huge numbers", "[Sweep]\nGen1%20Stop%20Freq=1e308\nStep%20Freq=1e305\n", "", true);
     row("infinite stop", "[Sweep]\nGen1%20Stop%20Freq=inf\n", "", false);
@@ -181,6 +181,9 @@ private slots:
     row("swept LO", "LO=24 FixedLo=0 LO0=2000 LO1=5000", "Points=91 IF1=6000 LOs=2000:10:2900 IFs=2100:20:3900");
     row("swept LO, logarithmic", "LO=24 FixedLo=0 LO0=1 LO1=100 Log=1 Count=3 RF0=10 RF1=1000",
         "LOs=1,10,100 IFs=11,110,1100");
+    // Only a swept LO needs LO frequencies above 0 MHz for a logarithmic sweep.
+    row("logarithmic, LO fixed at 0 MHz", "LO=24 LO0=0 Log=1 Count=3 RF0=10 RF1=1000", "IFs=10,100,1000");
+    row("logarithmic, no LO", "FixedLo=0 LO0=0 Log=1 Count=3 RF0=10 RF1=1000", "IFs=10,100,1000");
   }
   void plan() {
     QFETCH(QString, settings);
@@ -210,8 +213,12 @@ private slots:
     row("log from 0 MHz", "Log=1 RF0=0",
         "A logarithmic sweep needs RF start and stop frequencies above 0 MHz (they are 0 MHz and 1000 MHz).");
     // The fixed-IF plan computed first has moved the LO stop to 900 MHz.
-    row("log swept LO from -1 MHz", "Log=1 FixedIf=0 LO0=-1",
-        "A logarithmic sweep needs LO start and stop frequencies above 0 MHz (they are -1 MHz and 900 MHz).");
+    row("log swept LO from 0 MHz", "Log=1 FixedIf=0 LO0=0",
+        "A logarithmic sweep needs LO start and stop frequencies above 0 MHz (they are 0 MHz and 900 MHz).");
+    row("log swept LO to 0 MHz", "Log=1 FixedIf=0 LO1=0",
+        "A logarithmic sweep needs LO start and stop frequencies above 0 MHz (they are 1000 MHz and 0 MHz).");
+    row("log to 0 MHz", "Log=1 RF1=0",
+        "A logarithmic sweep needs RF start and stop frequencies above 0 MHz (they are 100 MHz and 0 MHz).");
     row("one past the point limit", "RF1=200110",
         "The sweep would have 20002 frequency points; at most 20001 are possible. Use a larger step.");
     row("tiny step", "Step=1e-300",
