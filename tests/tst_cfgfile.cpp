@@ -3,6 +3,7 @@
 #include "sweep/SwpLimits.h"
 #include "sweep/SwpPlan.h"
 #include "support/CfgFields.h"
+#include "support/TestPaths.h"
 
 #include <QtTest>
 
@@ -26,19 +27,15 @@ class CfgFileTest : public QObject {
       file.write(text);
     return path;
   }
-  static QByteArray contents(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-  }
   // Every stored field of a record, as the text its save gives.
   QByteArray stored(const CfgStr &cfg) {
     const QString path = newFile();
-    return CfgSave(cfg, path) == 0 ? contents(path) : QByteArray("not saved");
+    return CfgSave(cfg, path) == 0 ? ReadAll(path) : QByteArray("not saved");
   }
 
 private slots:
   void savedDefaultsMatchHandWrittenFile() {
-    const QByteArray golden = contents(QStringLiteral(SOLVANE_SOURCE_DIR "/tests/fixtures/cfg_defaults.cfg"));
+    const QByteArray golden = ReadAll(QStringLiteral(SOLVANE_SOURCE_DIR "/tests/fixtures/cfg_defaults.cfg"));
     QCOMPARE(golden.count('='), 115);
     QCOMPARE(stored(Defaults()), golden);
   }
@@ -116,7 +113,7 @@ private slots:
     CfgStr back;
     QCOMPARE(CfgLoad(back, path), 0);
     QLocale::setDefault(QLocale::c());
-    const QByteArray text = contents(path);
+    const QByteArray text = ReadAll(path);
     for (const char *line : {"\nDwell=0.5\n", "\nLog%20Sweep=2\n", "\nAttenuator=10.25\n", "\nExternal%20Attenuation=10.25\n"})
       QVERIFY2(text.contains(line), line);
     cfg.LogSweep = 1;  // read back as a boolean

@@ -3,6 +3,8 @@
 #include "app/MainWindow.h"
 #include "storage/CfgFile.h"
 #include "support/PromptRecorder.h"
+#include "support/TestPaths.h"
+#include "support/WidgetState.h"
 
 #include <QtWidgets>
 #include <QtTest>
@@ -10,12 +12,6 @@
 #include <qwt_plot.h>
 
 namespace {
-
-QString DefaultCfgPath() {
-  CfgStr cfg;
-  CfgPaths(cfg);
-  return cfg.CfgPath;
-}
 
 void WriteCfg(const QString &path, const QList<QPair<QString, QVariant>> &keys) {
   QFile::remove(path);
@@ -27,15 +23,7 @@ void WriteCfg(const QString &path, const QList<QPair<QString, QVariant>> &keys) 
 QVariant Stored(const QString &path, const QString &key) { return QSettings(path, QSettings::IniFormat).value(key); }
 int KeyCount(const QString &path) { return QSettings(path, QSettings::IniFormat).allKeys().size(); }
 
-template <class T>
-T *Widget(MainWindow &window, const char *name) {
-  T *widget = window.findChild<T *>(QString::fromLatin1(name));
-  if (!widget)
-    qFatal("widget %s missing", name);
-  return widget;
-}
-
-void Trigger(MainWindow &window, const char *action) { Widget<QAction>(window, action)->trigger(); }
+void Trigger(MainWindow &window, const char *action) { W<QAction>(window, action)->trigger(); }
 
 }  // namespace
 
@@ -63,15 +51,15 @@ private slots:
     QVERIFY(!window.windowIcon().pixmap(32).isNull());
     for (const char *image : {"Start.png", "Update.png", "Stop.png", "Minus.png"})
       QVERIFY2(!QPixmap(QStringLiteral(":/Vexa_common/src/qt5/images/") + image).isNull(), image);
-    QCOMPARE(Widget<QwtPlot>(window, "plt")->geometry(), QRect(110, 10, 661, 441));
-    QVERIFY(Widget<QWidget>(window, "TMsg")->isHidden());
+    QCOMPARE(W<QwtPlot>(window, "plt")->geometry(), QRect(110, 10, 661, 441));
+    QVERIFY(W<QWidget>(window, "TMsg")->isHidden());
     for (const char *enabled : {"Devices", "Sweep", "Start", "Quit"})
-      QVERIFY2(Widget<QPushButton>(window, enabled)->isEnabled(), enabled);
-    QCOMPARE(Widget<QPushButton>(window, "Del")->toolTip(), QStringLiteral("Delete Last Trace"));
+      QVERIFY2(W<QPushButton>(window, enabled)->isEnabled(), enabled);
+    QCOMPARE(W<QPushButton>(window, "Del")->toolTip(), QStringLiteral("Delete Last Trace"));
     for (const char *disabled : {"Repeat", "Normalize", "Stop", "Del", "Gen1", "Gen2", "Ana", "NIdx", "AbsRel", "SwpTime"})
-      QVERIFY2(!Widget<QWidget>(window, disabled)->isEnabled(), disabled);
-    QCOMPARE(Widget<QComboBox>(window, "NrmGen")->currentText(), QStringLiteral("Receiver"));
-    QVERIFY(!Widget<QCheckBox>(window, "RunCont")->isChecked());
+      QVERIFY2(!W<QWidget>(window, disabled)->isEnabled(), disabled);
+    QCOMPARE(W<QComboBox>(window, "NrmGen")->currentText(), QStringLiteral("Receiver"));
+    QVERIFY(!W<QCheckBox>(window, "RunCont")->isChecked());
     QStringList shown;  // the menus in order, every entry enabled
     for (QAction *menu : window.menuBar()->actions()) {
       shown << menu->text();
@@ -91,10 +79,10 @@ private slots:
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     {
       MainWindow window;
-      auto *dwell = Widget<QDoubleSpinBox>(window, "Dwell");
+      auto *dwell = W<QDoubleSpinBox>(window, "Dwell");
       dwell->setValue(1.25);
       QCOMPARE(dwell->text(), QStringLiteral("1.25"));
-      QCOMPARE(Widget<QDoubleSpinBox>(window, "FMax")->text(), QStringLiteral("1000.000000"));
+      QCOMPARE(W<QDoubleSpinBox>(window, "FMax")->text(), QStringLiteral("1000.000000"));
     }
     QLocale::setDefault(before);
   }
@@ -130,7 +118,7 @@ private slots:
       MainWindow window;
       QCOMPARE(titles(), (QStringList{"VISA Error", "Sweep"}));
       QVERIFY(!prompts->messages.last().text.isEmpty());
-      QVERIFY(Widget<QPushButton>(window, "Start")->isEnabled());
+      QVERIFY(W<QPushButton>(window, "Start")->isEnabled());
     }
     QFile::remove(DefaultCfgPath());
     prompts->messages.clear();
@@ -138,7 +126,7 @@ private slots:
     MainWindow window;
     QCOMPARE(titles(), (QStringList{"Configuration", "VISA Error"}));
     QVERIFY(prompts->messages.first().text.contains(QStringLiteral("could not be read")));
-    QCOMPARE(Widget<QDoubleSpinBox>(window, "FMax")->value(), 1000.0);
+    QCOMPARE(W<QDoubleSpinBox>(window, "FMax")->value(), 1000.0);
   }
 
   void displaySettingsRestored() {
@@ -151,11 +139,11 @@ private slots:
     const QPair<const char *, double> values[] = {
         {"FMin", 12.5}, {"FMax", 4321.125}, {"LMin", -87.5}, {"LMax", 12.25}, {"Dwell", 2.5}};
     for (const auto &value : values)
-      QCOMPARE(Widget<QDoubleSpinBox>(window, value.first)->value(), value.second);
+      QCOMPARE(W<QDoubleSpinBox>(window, value.first)->value(), value.second);
     const QPair<const char *, bool> boxes[] = {{"SwpFrq", true}, {"AutoFrq", true}, {"LogFrq", true}, {"AutoLvl", false}};
     for (const auto &box : boxes)
-      QVERIFY2(Widget<QCheckBox>(window, box.first)->isChecked() == box.second, box.first);
-    QCOMPARE(Widget<QComboBox>(window, "NrmGen")->currentIndex(), 1);
+      QVERIFY2(W<QCheckBox>(window, box.first)->isChecked() == box.second, box.first);
+    QCOMPARE(W<QComboBox>(window, "NrmGen")->currentIndex(), 1);
   }
 
   void quittingWritesConfiguration() {
@@ -166,10 +154,10 @@ private slots:
       window.move(40, 60);
       Trigger(window, "actionDefault_Size");
       QCOMPARE(window.size(), QSize(786, 562));  // the fixed form wins
-      auto *dwell = Widget<QDoubleSpinBox>(window, "Dwell");
+      auto *dwell = W<QDoubleSpinBox>(window, "Dwell");
       dwell->setValue(0.75);
       emit dwell->editingFinished();
-      Widget<QComboBox>(window, "NrmGen")->setCurrentIndex(1);
+      W<QComboBox>(window, "NrmGen")->setCurrentIndex(1);
     }
     QCOMPARE(KeyCount(path), 115);
     const QPair<const char *, double> keys[] = {{"Position/x", 40},   {"Position/y", 60},     {"Position/dx", 786},
@@ -181,7 +169,7 @@ private slots:
   void quitButtonAndEntryCloseWindow() {
     MainWindow window;
     for (const std::function<void()> &quit : std::initializer_list<std::function<void()>>{
-             [&] { Widget<QPushButton>(window, "Quit")->click(); }, [&] { Trigger(window, "actionQuit"); }}) {
+             [&] { W<QPushButton>(window, "Quit")->click(); }, [&] { Trigger(window, "actionQuit"); }}) {
       window.show();
       quit();
       QVERIFY(!window.isVisible());
@@ -212,8 +200,8 @@ private slots:
     UserPrompt::setOpenFileHandler(handler);
     UserPrompt::setSaveFileHandler(handler);
     MainWindow window;
-    auto *dwell = Widget<QDoubleSpinBox>(window, "Dwell");
-    Widget<QLineEdit>(window, "Gen1")->setText(QStringLiteral("GEN-24"));
+    auto *dwell = W<QDoubleSpinBox>(window, "Dwell");
+    W<QLineEdit>(window, "Gen1")->setText(QStringLiteral("GEN-24"));
     dwell->setValue(1.5);
     prompts->messages.clear();
     answer = dir.filePath("gone.cfg");
@@ -226,10 +214,10 @@ private slots:
     answer = chosen;
     Trigger(window, "actionOpen");
     QCOMPARE(dwell->value(), 3.25);
-    QVERIFY(!Widget<QCheckBox>(window, "SwpFrq")->isChecked());
-    QVERIFY(Widget<QLineEdit>(window, "Gen1")->text().isEmpty());
-    QVERIFY(Widget<QPushButton>(window, "Start")->isEnabled());
-    QVERIFY(!Widget<QPushButton>(window, "Normalize")->isEnabled());  // no trace to take it from
+    QVERIFY(!W<QCheckBox>(window, "SwpFrq")->isChecked());
+    QVERIFY(W<QLineEdit>(window, "Gen1")->text().isEmpty());
+    QVERIFY(W<QPushButton>(window, "Start")->isEnabled());
+    QVERIFY(!W<QPushButton>(window, "Normalize")->isEnabled());  // no trace to take it from
     Trigger(window, "actionSave");
     QCOMPARE(Stored(path, "Sweep/Dwell").toDouble(), 3.25);
     QCOMPARE(KeyCount(chosen), 2);

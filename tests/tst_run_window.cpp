@@ -13,6 +13,8 @@
 #include "support/CmdTranscript.h"
 #include "support/FakeVisa.h"
 #include "support/PromptRecorder.h"
+#include "support/TestPaths.h"
+#include "support/WidgetState.h"
 #include "sweep/InitErr.h"
 #include "sweep/SweepEngine.h"
 #include "sweep/SwpObserver.h"
@@ -117,12 +119,6 @@ QStringList RunWrites() {
 
 const QStringList kEndOfRun{":OUTP OFF\n", "SYST:DISP:UPD ON\n", "INIT:CONT ON\n"};
 
-QString DefaultCfgPath() {
-  CfgStr cfg;
-  CfgPaths(cfg);
-  return cfg.CfgPath;
-}
-
 // Runs `step` each time the running sweep gives way to events, until it returns true.
 std::unique_ptr<QTimer> DuringRun(std::function<bool()> step) {
   auto timer = std::make_unique<QTimer>();
@@ -161,11 +157,6 @@ QByteArray EightTraces() {
     text += '\n';
   }
   return text;
-}
-
-QByteArray ReadAll(const QString &path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 class CountingPlot : public QwtPlot {
@@ -645,12 +636,7 @@ private slots:
 
 private:
   template <class T>
-  T *widget(const char *name) {
-    T *w = window->findChild<T *>(QString::fromLatin1(name));
-    if (!w)
-      qFatal("widget %s missing", name);
-    return w;
-  }
+  T *widget(const char *name) { return W<T>(*window, name); }
   void click(const char *name) { widget<QPushButton>(name)->click(); }
   void trigger(const char *name) { widget<QAction>(name)->trigger(); }
   QVector<double> curveY(int slot, int level) { return CurveY(probe->curves().curve(slot, level)); }
@@ -697,10 +683,8 @@ private:
     };
   }
   void load(const QByteArray &content) {
-    QFile file(dir.filePath("load.dat"));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-    file.close();
-    UserPrompt::setOpenFileHandler(answer(file.fileName()));
+    QVERIFY(WriteAll(dir.filePath("load.dat"), content));
+    UserPrompt::setOpenFileHandler(answer(dir.filePath("load.dat")));
     trigger("actionLoad_Data");
   }
 
