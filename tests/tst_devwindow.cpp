@@ -110,12 +110,14 @@ private slots:
     CfgStr cfg = Defaults();
     cfg.SensorDriverLoaded = true;
     DevWindow dialog(&cfg);
-    QStringList offers;
+    QStringList offers, connectors;
     for (const auto &[prefix, first, last] : {std::tuple{"G1", 1, 30}, {"G2", 0, 31}, {"An", 32, 80}}) {
       QMap<QString, QStringList> typesOf;
       for (int type = first; type <= last; ++type) {
         Choose(dialog, QString(prefix) + "Typ", type);
         typesOf[Entries(dialog, QString(prefix) + "Ift").join(',')] << QString::number(type);
+        if (!Which(dialog, Shown, prefix, "Rfp Rtc1").isEmpty())  // the radio testers' connector and unit
+          connectors << QString("%1 %2: %3").arg(prefix).arg(type).arg(Which(dialog, Shown, prefix, "Rfp Rtc1"));
       }
       for (auto it = typesOf.cbegin(); it != typesOf.cend(); ++it)
         offers << QString("%1 %2: %3").arg(prefix, it.key(), it.value().join(' '));
@@ -130,6 +132,8 @@ private slots:
         "An " + gpib + lan + "36 40 42 46 47 48 49 50 53 55 57 59 60 61 62 63 64 65 66 67 70 73 74",
         "An " + gpib + ",RS232" + lan + "58", "An LAN (VXI-11): 68 71", "An RS232: 79", "An USB: 75"};
     QCOMPARE(offers, expected);
+    QCOMPARE(connectors.join(", "), QStringLiteral("G1 1: Rfp, G1 2: Rfp, G1 3: Rfp Rtc1, G2 1: Rfp, G2 2: Rfp, "
+                                                  "G2 3: Rfp Rtc1, An 69: Rfp, An 70: Rfp, An 71: Rfp Rtc1"));
   }
 
   void opening() {
@@ -316,6 +320,13 @@ private slots:
     QVERIFY(Rsc(dialog, "An").endsWith(QStringLiteral("::0x3::100028")));
 
     QCOMPARE(Entries(dialog, "AnIft"), QStringList({"USB"}));
+    QStringList lanModels;  // the sensor models that also offer LAN
+    for (int row = 0; row < W<QComboBox>(dialog, "PwTyp")->count(); ++row) {
+      W<QComboBox>(dialog, "PwTyp")->setCurrentIndex(row);
+      if (Entries(dialog, "AnIft").size() > 1)
+        lanModels << QString::number(cfg.Ana.ProductId);
+    }
+    QCOMPARE(lanModels.join(' '), QStringLiteral("80 81 84 85 86"));
     Choose(dialog, "PwTyp", 80);
     QVERIFY(cfg.Ana.ProductId == 80 && cfg.Ana.Interface == 4);
     QCOMPARE(Entries(dialog, "AnIft"), QStringList({"LAN (VXI-11)", "USB"}));

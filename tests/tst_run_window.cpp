@@ -357,6 +357,7 @@ private slots:
     QCOMPARE(widget<QLabel>("TMsg")->text(), QStringLiteral("Normalized"));
     QVERIFY(widget<QLabel>("TMsg")->isVisibleTo(window.get()));
     QCOMPARE(CurveY(probe->normCurve()), QVector<double>({-10.0, -10.0, -10.0}));
+    QVERIFY(probe->normCurve()->isVisible());
     // The right axis reads the levels relative to the start level.
     auto *plot = widget<QwtPlot>("plt");
     QVERIFY(plot->axisEnabled(QwtPlot::yRight));
@@ -432,7 +433,7 @@ private slots:
     widget<QCheckBox>("SwpFrq")->click();  // off: the fields give the range
     prompts->messages.clear();
     widget<QDoubleSpinBox>("FMax")->setValue(100.0);
-    const QPair<const char *, double> fields[] = {{"FMin", 500.0}, {"LMax", 10.0}, {"LMin", 20.0}};
+    const QPair<const char *, double> fields[] = {{"FMin", 100.0}, {"FMin", 500.0}, {"LMax", 10.0}, {"LMin", 20.0}};
     for (const auto &field : fields) {
       widget<QDoubleSpinBox>(field.first)->setValue(field.second);
       emit widget<QDoubleSpinBox>(field.first)->editingFinished();
@@ -442,6 +443,10 @@ private slots:
                                    "olmin=20 > olmax=10: Swapping olmin with olmax."}));
     QCOMPARE(QPointF(widget<QDoubleSpinBox>("LMin")->value(), widget<QDoubleSpinBox>("LMax")->value()), QPointF(10, 20));
     QCOMPARE(QPointF(probe->cfg().DispStartFreq, probe->cfg().DispStopFreq), QPointF(100, 1000));
+    widget<QCheckBox>("AutoFrq")->click();  // autoscale and the sweep's range exclude each other
+    QVERIFY(probe->cfg().XAutoscale && !widget<QCheckBox>("SwpFrq")->isChecked());
+    widget<QCheckBox>("SwpFrq")->click();
+    QVERIFY(!probe->cfg().XAutoscale && !widget<QCheckBox>("AutoFrq")->isChecked());
   }
 
   void limitsRefusedBeforeRun() {
@@ -465,14 +470,20 @@ private slots:
     QVERIFY(prompts->messages[1].text.startsWith("The sweep settings have changed"));
     QCOMPARE(cfg.TraceCount, 1);
 
+    QCOMPARE(traceCurves().size(), 1);  // a new series hides every earlier slot
+    cfg.StepFreq = 0.0;  // a plan refused before a repeat
+    click("Repeat");
+    QCOMPARE(shown().last(), QStringLiteral("Sweep: The frequency step is 0 MHz: a linear sweep needs a step."));
+    cfg.StepFreq = 5.0;
+
     // More level steps than the curve table holds: nothing runs.
     const int runs = FakeVisa::writes().filter("SWE:TIME?").size();
     cfg.LevelSweep = true;
     cfg.Gen1.StopLevel = 20.0;
     cfg.Gen1.StepLevel = 1.0;
     click("Start");
-    QCOMPARE(prompts->messages.size(), 3);
-    QCOMPARE(prompts->messages[2].title, QStringLiteral("Sweep"));
+    QCOMPARE(prompts->messages.size(), 4);
+    QCOMPARE(prompts->messages[3].title, QStringLiteral("Sweep"));
     QCOMPARE(FakeVisa::writes().filter("SWE:TIME?").size(), runs);
     QCOMPARE(cfg.Traces[0][0].size(), 3);
   }
