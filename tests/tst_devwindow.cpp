@@ -39,11 +39,12 @@ QString Current(QWidget &dialog, const QString &prefix, const QString &suffixes)
 
 void PressOk(QWidget &dialog) { W<QDialogButtonBox>(dialog, "DevWindowOk")->button(QDialogButtonBox::Ok)->click(); }
 
-// "texts -> values" of a list, e.g. "1 -> 10, 1.5 -> 15, 2 -> 20".
-QString Pairs(const ChoiceList &list) {
+// "texts -> values" of a list as a combo box offers it, e.g. "1 -> 10, 1.5 -> 15, 2 -> 20".
+QString Pairs(QWidget &dialog, const QString &combo) {
   QStringList out;
-  for (int i = 0; i < list.count; ++i)
-    out << QStringLiteral("%1 -> %2").arg(list.texts[i]).arg(list.values[i]);
+  auto *cb = W<QComboBox>(dialog, combo);
+  for (int i = 0; i < cb->count(); ++i)
+    out << QStringLiteral("%1 -> %2").arg(cb->itemText(i)).arg(cb->itemData(i).toInt());
   return out.join(QStringLiteral(", "));
 }
 
@@ -53,24 +54,30 @@ class TestDevWindow : public QObject {
   Q_OBJECT
 
 private slots:
-  void tables() {
-    QCOMPARE(Pairs(InterfaceList), QStringLiteral("GPIB0 -> 0, GPIB1 -> 1, RS232 -> 2, LAN (VXI-11) -> 3, USB -> 4"));
-    QCOMPARE(Pairs(SerialPortList), QStringLiteral("COM1 -> 0, COM2 -> 1, COM3 -> 2, COM4 -> 3"));
-    QCOMPARE(Pairs(ParityList), QStringLiteral("None -> 0, Odd -> 1, Even -> 2, Mark -> 3, Space -> 4"));
-    QCOMPARE(Pairs(StopBitsList), QStringLiteral("1 -> 10, 1.5 -> 15, 2 -> 20"));
-    QCOMPARE(Pairs(FlowControlList), QStringLiteral("OFF -> 0, XON/XOFF -> 1, RTS/CTS -> 2, DTR/DSR -> 3"));
-    QCOMPARE(Pairs(DetectorList), QStringLiteral("Average -> 0, Peak -> 1, Quasipeak -> 2"));
-    QCOMPARE(Pairs(UnitList), QStringLiteral("dBuV -> 0, dBm -> 1"));
-    QCOMPARE(Pairs(SpeedList), QStringLiteral("Slow -> 0, Fast -> 1"));
-    QCOMPARE(Pairs(SweepTimeList), "Auto -> 0, 1 ms -> 1, 2 ms -> 2, 5 ms -> 5, 10 ms -> 10, 20 ms -> 20, 50 ms -> 50, "
-                                   "100 ms -> 100, 200 ms -> 200, 500 ms -> 500, 1 s -> 1000, 2 s -> 2000, 5 s -> 5000, "
-                                   "10 s -> 10000");
-    QCOMPARE(Pairs(BandwidthList),
+  // The lists as the dialog offers them (the interfaces of a page depend on its type).
+  void lists() {
+    CfgStr cfg = Defaults();
+    DevWindow dialog(&cfg);
+    QCOMPARE(Pairs(dialog, "G1Por"), QStringLiteral("COM1 -> 0, COM2 -> 1, COM3 -> 2, COM4 -> 3"));
+    QCOMPARE(Pairs(dialog, "G1Bau"), "1200 -> 1200, 2400 -> 2400, 4800 -> 4800, 9600 -> 9600, 19200 -> 19200, "
+                                     "38400 -> 38400, 57600 -> 57600, 115200 -> 115200");
+    QCOMPARE(Pairs(dialog, "G1Par"), QStringLiteral("None -> 0, Odd -> 1, Even -> 2, Mark -> 3, Space -> 4"));
+    QCOMPARE(Pairs(dialog, "G1Stp"), QStringLiteral("1 -> 10, 1.5 -> 15, 2 -> 20"));
+    QCOMPARE(Pairs(dialog, "G1Flo"), QStringLiteral("OFF -> 0, XON/XOFF -> 1, RTS/CTS -> 2, DTR/DSR -> 3"));
+    QCOMPARE(Pairs(dialog, "RcDet"), QStringLiteral("Average -> 0, Peak -> 1, Quasipeak -> 2"));
+    QCOMPARE(Pairs(dialog, "RcUni"), QStringLiteral("dBuV -> 0, dBm -> 1"));
+    QCOMPARE(Pairs(dialog, "SpFst"), QStringLiteral("Slow -> 0, Fast -> 1"));
+    QCOMPARE(Pairs(dialog, "SpSwt"), "Auto -> 0, 1 ms -> 1, 2 ms -> 2, 5 ms -> 5, 10 ms -> 10, 20 ms -> 20, 50 ms -> 50, "
+                                     "100 ms -> 100, 200 ms -> 200, 500 ms -> 500, 1 s -> 1000, 2 s -> 2000, "
+                                     "5 s -> 5000, 10 s -> 10000");
+    QCOMPARE(Pairs(dialog, "SpRbw"),
              "Auto -> 0, 1 Hz -> 1, 2 Hz -> 2, 3 Hz -> 3, 5 Hz -> 5, 10 Hz -> 10, 20 Hz -> 20, 30 Hz -> 30, 50 Hz -> 50, "
              "100 Hz -> 100, 200 Hz -> 200, 300 Hz -> 300, 500 Hz -> 500, 1 kHz -> 1000, 2 kHz -> 2000, 3 kHz -> 3000, "
              "5 kHz -> 5000, 10 kHz -> 10000, 20 kHz -> 20000, 30 kHz -> 30000, 50 kHz -> 50000, 100 kHz -> 100000, "
              "200 kHz -> 200000, 300 kHz -> 300000, 500 kHz -> 500000, 1 MHz -> 1000000, 2 MHz -> 2000000, "
              "3 MHz -> 3000000, 5 MHz -> 5000000, 10 MHz -> 10000000");
+    for (const char *bandwidth : {"SpVbw", "ExRbw", "ExVbw"})
+      QCOMPARE(Pairs(dialog, bandwidth), Pairs(dialog, "SpRbw"));
     QVERIFY(BandwidthList.indexOf(20000) == 18 && BandwidthList.indexOf(4) == -1);
     // Only DTR/DSR has another code in VISA.
     QCOMPARE(QList<int>({FlowControlToVisa(0), FlowControlToVisa(1), FlowControlToVisa(2), FlowControlToVisa(3)}),
@@ -84,9 +91,7 @@ private slots:
     QCOMPARE(RfPortTexts(71).join(","), QStringLiteral("RF1,RF2,RF3,RF4,RF5,RF6,RF7,RF8"));
     QVERIFY(RfPortTexts(24).isEmpty() && RfPortTexts(-1).isEmpty());
 
-    // The sensor models with their product ids, as the sensor list offers them.
-    CfgStr cfg = Defaults();
-    DevWindow dialog(&cfg);
+    // The sensor models with their product ids.
     QStringList models;
     auto *sensors = W<QComboBox>(dialog, "PwTyp");
     for (int row = 0; row < sensors->count(); ++row)
@@ -284,7 +289,7 @@ private slots:
     W<QSpinBox>(dialog, "RcAtt")->setValue(20);
     Choose(dialog, "RcDet", 2);
     PressOk(dialog);
-    QVERIFY(cfg.Rcx.RecAttenuation == 20 && cfg.Rcx.RecDetector == 2);
+    QVERIFY(cfg.Rcx.RecAttenuation == 20 && cfg.Rcx.RecDetector == 2 && cfg.Rcx.RecUnitsDbm == 1);
   }
 
   // Without the sensor driver a sensor falls back to a meter, with a warning

@@ -496,6 +496,15 @@ private slots:
     QCOMPARE(widget<QLabel>("Gen2Lbl")->text() + '|' + widget<QLabel>("AnaLbl")->text(),
              QStringLiteral("Generator2 (LO)|Analyzer (IF)"));
     QCOMPARE(widget<QLineEdit>("Ana")->text(), QString::fromLatin1(DevTypeTable[kAnaType]));
+    QStringList units;  // a receiver reports dBuV or dBm, and the display names which
+    cfg.Ana.Type = 34;
+    for (int dbm : {0, 1}) {
+      cfg.Rcx.RecUnitsDbm = dbm;
+      emit widget<QDoubleSpinBox>("FMin")->editingFinished();
+      units << widget<QLabel>("UniLbl")->text() + ' ' + widget<QwtPlot>("plt")->axisTitle(QwtPlot::yLeft).text();
+    }
+    QCOMPARE(units, QStringList({QString::fromUtf8("dB\u00b5V Level / dB\u00b5V"), "dBm Level / dBm"}));
+    cfg.Ana.Type = kAnaType;
 
     cfg.Gen2.Type = 0;
     cfg.Ana.TrackingGenerator = true;
