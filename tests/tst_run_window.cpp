@@ -433,7 +433,7 @@ private slots:
     widget<QCheckBox>("SwpFrq")->click();  // off: the fields give the range
     prompts->messages.clear();
     widget<QDoubleSpinBox>("FMax")->setValue(100.0);
-    const QPair<const char *, double> fields[] = {{"FMin", 100.0}, {"FMin", 500.0}, {"LMax", 10.0}, {"LMin", 20.0}};
+    const QPair<const char *, double> fields[] = {{"FMin", 500.0}, {"LMax", 10.0}, {"LMin", 20.0}};
     for (const auto &field : fields) {
       widget<QDoubleSpinBox>(field.first)->setValue(field.second);
       emit widget<QDoubleSpinBox>(field.first)->editingFinished();
