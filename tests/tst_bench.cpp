@@ -186,7 +186,8 @@ private slots:
     const struct { const char *resource, *instrument; int secondary; } rows[] = {
         {"GPIB0::20::INSTR", "GPIB0::20", -1}, {"gpib::20::instr", "GPIB0::20", -1},  // board 0 by default
         {"GPIB1::20::7::INSTR", "GPIB1::20", 7}, {"ASRL2::INSTR", "ASRL2", -1},
-        {"TCPIP::192.168.0.1::INSTR", "TCPIP0::192.168.0.1", -1}, {"USB::0x1209::0x001A::17", "USB0::0x1209::0x1a::17", -1},
+        {"TCPIP::192.168.0.1::INSTR", "TCPIP0::192.168.0.1", -1},
+        {"USB::0x1209::0x001A::17", "USB0::0x1209::0x1a::17", -1},
         {"GPIB0:20", "", -1}};
     for (const auto &row : rows) {
       const sim::ResourceName name = sim::parseResourceName(row.resource);
