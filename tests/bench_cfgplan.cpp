@@ -12,8 +12,7 @@
 
 namespace {
 
-void report(const char *what, int repeats, const std::function<void()> &work)
-{
+void report(const char *what, int repeats, const std::function<void()> &work) {
   QElapsedTimer timer;
   timer.start();
   for (int i = 0; i < repeats; ++i)
@@ -23,8 +22,7 @@ void report(const char *what, int repeats, const std::function<void()> &work)
 
 }  // namespace
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
   QCoreApplication app(argc, argv);
   CfgStr cfg;
   CfgDefaults(cfg);

@@ -19,8 +19,7 @@ namespace {
 constexpr int kTimedPoints = 200;
 
 // Microseconds per point for the points after `drawn` already shown.
-double perPoint(bool incremental, int drawn)
-{
+double perPoint(bool incremental, int drawn) {
   QVector<double> x, y;
   for (int i = 0; i < drawn + kTimedPoints; ++i) {
     x.append(100.0 + i * 0.1);
@@ -55,8 +54,7 @@ double perPoint(bool incremental, int drawn)
   return timer.nsecsElapsed() * 1e-3 / kTimedPoints;
 }
 
-double best(bool incremental, int drawn)
-{
+double best(bool incremental, int drawn) {
   double fastest = perPoint(incremental, drawn);
   for (int round = 1; round < 5; ++round)
     fastest = std::min(fastest, perPoint(incremental, drawn));
@@ -65,8 +63,7 @@ double best(bool incremental, int drawn)
 
 }  // namespace
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
   QApplication app(argc, argv);
   std::printf("points drawn   incremental [us/point]   full replot [us/point]\n");
   for (int drawn : {100, 1000, 10000}) {

@@ -43,15 +43,15 @@ private slots:
     QTest::addColumn<int>("type");
     QTest::addColumn<QStringList>("exchanges");
     QTest::addColumn<QStringList>("errors");
-    QTest::newRow("identifies as simulated") << 24 << QStringList{"*IDN? => Solvane Simulated,GEN-24,SIM000009,1.0"}
-                                             << QStringList();
     QTest::newRow("power meter identifies") << 78 << QStringList{"ZV => Solvane Simulated,PWM-78,SIM000009,1.0"}
                                             << QStringList();
     QTest::newRow("unknown header, no answer, the rest discarded")
         << 24
         << QStringList{"FREX 1000000.0;*OPC? => ", "*ESR? => 32", "SYST:ERR? => -113,\"Undefined header\"",
-                       "SYST:ERR? => 0,\"No error\"", "FREQ abc => ", "FREQ => "}
-        << QStringList{"-104,\"Data type error\"", "-109,\"Missing parameter\""};
+                       "SYST:ERR? => 0,\"No error\"", "FREQ abc => ", "FREQ => ",
+                       "FREQ 1000O0000.0;*OPC? => ", "FREQ 100000000.0,*OPC? => "}
+        << QStringList{"-104,\"Data type error\"", "-109,\"Missing parameter\"", "-104,\"Data type error\"",
+                       "-104,\"Data type error\""};
     QTest::newRow("*CLS empties the queue") << 24 << QStringList{"FREQ abc => ", "*CLS;SYST:ERR? => 0,\"No error\""}
                                             << QStringList();
     QTest::newRow("generator keeps state and refuses out of range")
@@ -61,14 +61,10 @@ private slots:
                        "POW -10.0004;*OPC?;POW? => 1;-10.00",  // 0.01 dB steps
                        ":OUTP ON;:OUTP? => 1", "*RST;:OUTP?;FREQ? => 0;1000000000.00"}
         << QStringList{"-222,\"Data out of range\"", "-222,\"Data out of range\""};
-    // Each type takes its own spelling of level and output; the others are unknown.
+    // Each type takes its own spelling (the program's, proven end to end in
+    // tst_solvisa); the others are unknown.
     QTest::newRow("type 4 level") << 4 << QStringList{"POW:POW -10;*OPC? => 1", "POW -10;*OPC? => "}
                                   << QStringList{"-113,\"Undefined header\""};
-    QTest::newRow("type 10 output") << 10 << QStringList{"OUTP1 ON;*OPC? => 1", ":OUTP ON;*OPC? => "}
-                                    << QStringList{"-113,\"Undefined header\""};
-    QTest::newRow("second source") << 25 << QStringList{"SOUR2:FREQ 2000000.0;*OPC?;SOUR2:FREQ? => 1;2000000.00",
-                                                        "FREQ 2000000.0;*OPC? => "}
-                                   << QStringList{"-113,\"Undefined header\""};
     QTest::newRow("short commands")  // "L:ON" is the spelling of types 15-17 and 29
         << 12 << QStringList{"RF 5000000.0 => ", "RF? => RF 5000000.0", "L -7;*OPC? => 1", "LEV:ON => ", "L:ON => "}
         << QStringList{"-113,\"Undefined header\""};
@@ -146,35 +142,28 @@ private slots:
     QVERIFY(near(sim::compressed(10.0, 10.0), 9.0) && near(sim::compressed(-20.0, 10.0), -20.0));
     QVERIFY(sim::compressed(30.0, 10.0) < 17.0);  // saturated
 
-    auto filter = sim::makeDut(QJsonObject{{"kind", "filter"}, {"centerHz", 1e9}, {"bandwidthHz", 1e8},
-                                           {"insertionLossDb", 2.0}}, &error);
+    // The filter's skirts and the cable's slope show in tst_solvisa's sweeps.
+    auto filter = sim::makeDut(QJsonObject{{"kind", "filter"}, {"centerHz", 1e9}, {"insertionLossDb", 2.0}}, &error);
     QVERIFY(near(filter->respond({{1e9, 0.0}}, nullptr)[0].levelDbm, -2.0));
-    QVERIFY(filter->respond({{1.5e9, 0.0}}, nullptr)[0].levelDbm < -40.0);
-    auto cable = sim::makeDut(QJsonObject{{"kind", "cable"}}, &error);
-    QVERIFY(cable->respond({{4e9, 0.0}}, nullptr)[0].levelDbm < cable->respond({{1e9, 0.0}}, nullptr)[0].levelDbm);
     auto multiplier = sim::makeDut(QJsonObject{{"kind", "multiplier"}, {"n", 3}}, &error);
     QCOMPARE(multiplier->respond({{1e9, 0.0}}, nullptr)[0].freqHz, 3e9);
   }
 
-  void badBenchFiles_data() {
-    QTest::addColumn<QByteArray>("json");
-    QTest::addColumn<QString>("error");
-    QTest::newRow("not json") << QByteArray("{") << "not a JSON object";
-    QTest::newRow("type") << QByteArray(R"({"instruments": [{"resource": "GPIB0::1::INSTR", "type": 31}]})")
-                          << "GPIB0::1::INSTR: no simulated instrument of type 31";
-    QTest::newRow("port") << QByteArray(R"({"instruments": [{"resource": "GPIB0::1::INSTR", "type": 24, "port": "if"}]})")
-                          << "GPIB0::1::INSTR: port must be \"rf\" or \"lo\"";
-    QTest::newRow("twice") << QByteArray(R"({"instruments": [{"resource": "GPIB0::1::INSTR", "type": 24},
-                                                             {"resource": "gpib::1::instr", "type": 59}]})")
-                           << "gpib::1::instr: two instruments at one address";
-    QTest::newRow("dut") << QByteArray(R"({"dut": {"kind": "antenna"}})") << "unknown device kind \"antenna\"";
-  }
   void badBenchFiles() {
-    QFETCH(QByteArray, json);
-    QFETCH(QString, error);
-    QString got;
-    QVERIFY(!sim::benchFromJson(json, &got));
-    QVERIFY2(got.startsWith(error), qPrintable(got));
+    const QPair<QByteArray, QString> rows[] = {
+        {"{", "not a JSON object"},
+        {R"({"instruments": [{"resource": "GPIB0::1::INSTR", "type": 31}]})",
+         "GPIB0::1::INSTR: no simulated instrument of type 31"},
+        {R"({"instruments": [{"resource": "GPIB0::1::INSTR", "type": 24, "port": "if"}]})",
+         "GPIB0::1::INSTR: port must be \"rf\" or \"lo\""},
+        {R"({"instruments": [{"resource": "GPIB0::1::INSTR", "type": 24}, {"resource": "gpib::1::instr", "type": 59}]})",
+         "gpib::1::instr: two instruments at one address"},
+        {R"({"dut": {"kind": "antenna"}})", "unknown device kind \"antenna\""}};
+    for (const auto &row : rows) {
+      QString got;
+      QVERIFY(!sim::benchFromJson(row.first, &got));
+      QVERIFY2(got.startsWith(row.second), qPrintable(got));
+    }
   }
 
   void benchFiles() {
@@ -193,26 +182,18 @@ private slots:
     QVERIFY(error.startsWith("/nonexistent/bench.json: "));
   }
 
-  void resourceNames_data() {
-    QTest::addColumn<QString>("resource");
-    QTest::addColumn<QString>("instrument");
-    QTest::addColumn<int>("secondary");
-    QTest::newRow("gpib") << "GPIB0::20::INSTR" << "GPIB0::20" << -1;
-    QTest::newRow("gpib board default") << "gpib::20::instr" << "GPIB0::20" << -1;
-    QTest::newRow("secondary") << "GPIB1::20::7::INSTR" << "GPIB1::20" << 7;
-    QTest::newRow("serial") << "ASRL2::INSTR" << "ASRL2" << -1;
-    QTest::newRow("lan") << "TCPIP::192.168.0.1::INSTR" << "TCPIP0::192.168.0.1" << -1;
-    QTest::newRow("usb") << "USB::0x1209::0x001A::17" << "USB0::0x1209::0x1a::17" << -1;
-    QTest::newRow("garbage") << "GPIB0:20" << "" << -1;
-  }
   void resourceNames() {
-    QFETCH(QString, resource);
-    QFETCH(QString, instrument);
-    QFETCH(int, secondary);
-    const sim::ResourceName name = sim::parseResourceName(resource);
-    QCOMPARE(name.instrument, instrument);
-    QCOMPARE(name.secondary, secondary);
-    QCOMPARE(name.valid, !instrument.isEmpty());
+    const struct { const char *resource, *instrument; int secondary; } rows[] = {
+        {"GPIB0::20::INSTR", "GPIB0::20", -1}, {"gpib::20::instr", "GPIB0::20", -1},  // board 0 by default
+        {"GPIB1::20::7::INSTR", "GPIB1::20", 7}, {"ASRL2::INSTR", "ASRL2", -1},
+        {"TCPIP::192.168.0.1::INSTR", "TCPIP0::192.168.0.1", -1},
+        {"USB::0x1209::0x001A::17", "USB0::0x1209::0x1a::17", -1},
+        {"GPIB0:20", "", -1}};
+    for (const auto &row : rows) {
+      const sim::ResourceName name = sim::parseResourceName(row.resource);
+      QCOMPARE(QString("%1 %2 %3").arg(name.instrument).arg(name.secondary).arg(name.valid),
+               QString("%1 %2 %3").arg(row.instrument).arg(row.secondary).arg(*row.instrument != 0));
+    }
   }
 };
 

@@ -3,6 +3,7 @@
 #include "sweep/SwpLimits.h"
 #include "sweep/SwpPlan.h"
 #include "support/CfgFields.h"
+#include "support/TestPaths.h"
 
 #include <QtTest>
 
@@ -19,36 +20,27 @@ class CfgFileTest : public QObject {
   int fileNo = 0;
 
   // A fresh file for every use (the settings library caches what it read).
-  QString newFile(const QByteArray &text = QByteArray())
-  {
+  QString newFile(const QByteArray &text = QByteArray()) {
     const QString path = dir.filePath(QStringLiteral("f%1.cfg").arg(++fileNo));
     QFile file(path);
     if (!text.isNull() && file.open(QIODevice::WriteOnly))
       file.write(text);
     return path;
   }
-  static QByteArray contents(const QString &path)
-  {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-  }
   // Every stored field of a record, as the text its save gives.
-  QByteArray stored(const CfgStr &cfg)
-  {
+  QByteArray stored(const CfgStr &cfg) {
     const QString path = newFile();
-    return CfgSave(cfg, path) == 0 ? contents(path) : QByteArray("not saved");
+    return CfgSave(cfg, path) == 0 ? ReadAll(path) : QByteArray("not saved");
   }
 
 private slots:
-  void savedDefaultsMatchHandWrittenFile()
-  {
-    const QByteArray golden = contents(QStringLiteral(SOLVANE_SOURCE_DIR "/tests/fixtures/cfg_defaults.cfg"));
+  void savedDefaultsMatchHandWrittenFile() {
+    const QByteArray golden = ReadAll(QStringLiteral(SOLVANE_SOURCE_DIR "/tests/fixtures/cfg_defaults.cfg"));
     QCOMPARE(golden.count('='), 116);
     QCOMPARE(stored(Defaults()), golden);
   }
 
-  void missingEmptyOrUnreadableFileGivesDefaults_data()
-  {
+  void missingEmptyOrUnreadableFileGivesDefaults_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<int>("result");
     QTest::newRow("missing") << newFile() << 0;
@@ -56,8 +48,7 @@ private slots:
     QTest::newRow("other keys") << newFile("[Elsewhere]\nkey=1\n") << 0;
     QTest::newRow("a folder") << dir.path() << -1;
   }
-  void missingEmptyOrUnreadableFileGivesDefaults()
-  {
+  void missingEmptyOrUnreadableFileGivesDefaults() {
     QFETCH(QString, path);
     CfgStr cfg = Defaults();
     QVERIFY(CalcSwpLst(cfg));
@@ -75,8 +66,7 @@ private slots:
   // Values that no part of the program could use are replaced. Whatever the
   // file holds, the plan is computed or refused: no hang, no allocation of
   // what absurd counts ask for.
-  void loadRulesAndPlan_data()
-  {
+  void loadRulesAndPlan_data() {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QString>("expected");
     QTest::addColumn<bool>("planned");
@@ -92,7 +82,7 @@ private slots:
     row("int overflow", "[Sweep]\nAttenuator=6\nLog%20Sweep=yes\nDwell=nan\nCount=99999999999\n[Ana]\n"
         "External%20Attenuation=3.5", "Atten=3.5 Log=1 Dwell=0 Count=0", false);
     row("smallest int", "[Sweep]\nDwell=0.25\nCount=-2147483648", "Dwell=0.25 Count=-2147483648", true);
-    row("absurd log count", "[Sweep]\nLog%20Sweep=1\nCount=2147483647\n", "", false);
+    row("largest int, absurd log count", "[Sweep]\nLog%20Sweep=1\nCount=2147483647\n", "Count=2147483647", false);
     row("tiny step", "[Sweep]\nStep%20Freq=1e-300\n", "", false);
     row("huge numbers", "[Sweep]\nGen1%20Stop%20Freq=1e308\nStep%20Freq=1e305\n", "", true);
     row("infinite stop", "[Sweep]\nGen1%20Stop%20Freq=inf\n", "RF1=1000", true);
@@ -100,8 +90,7 @@ private slots:
     row("absurd levels", "[Sweep]\nLevel%20Sweep=true\nGen1%20Stop%20Level=1e9\nGen1%20Step%20Level=1e-9\n", "", false);
     row("binary noise", QByteArray("\x01\xff[[=\n=\n[Sweep\n\x00\x00=%%%\n", 22), "", true);
   }
-  void loadRulesAndPlan()
-  {
+  void loadRulesAndPlan() {
     QFETCH(QByteArray, text);
     QFETCH(QString, expected);
     CfgStr cfg;
@@ -112,8 +101,7 @@ private slots:
     QVERIFY(reason.isEmpty() == (cfg.PointCount > 0) && cfg.PointCount <= kMaxPoints);
   }
 
-  void valuesSurviveSaveAndLoadInAnyLocale()
-  {
+  void valuesSurviveSaveAndLoadInAnyLocale() {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     CfgStr cfg = Defaults("Dwell=0.5 LO1=1e20 Log=2 Atten=10.25");  // the sweep dialog's OK stores Log as a check state
     cfg.X = -20;
@@ -125,7 +113,7 @@ private slots:
     CfgStr back;
     QCOMPARE(CfgLoad(back, path), 0);
     QLocale::setDefault(QLocale::c());
-    const QByteArray text = contents(path);
+    const QByteArray text = ReadAll(path);
     for (const char *line : {"\nDwell=0.5\n", "\nLog%20Sweep=2\n", "\nAttenuator=10.25\n", "\nExternal%20Attenuation=10.25\n"})
       QVERIFY2(text.contains(line), line);
     cfg.LogSweep = 1;  // read back as a boolean
@@ -133,8 +121,7 @@ private slots:
     QVERIFY(back.Numerator == 1.0 / 3.0);
   }
 
-  void writeFailureAndOpenRefusal()
-  {
+  void writeFailureAndOpenRefusal() {
     const QString file = newFile("a file, not a folder");
     QString why;
     QCOMPARE(CfgSave(Defaults(), file + QStringLiteral("/inside.cfg"), &why), -1);
@@ -152,8 +139,7 @@ private slots:
     QCOMPARE(cfg.Count, 12);
   }
 
-  void folderOfTheFile()
-  {
+  void folderOfTheFile() {
     QCOMPARE(CfgMakerDir("/home/ann/.local/share/Solvane64"), QStringLiteral("/home/ann/.local/share/Kestrova/Solvane64"));
     QCOMPARE(CfgMakerDir("C:\\Users\\ann\\AppData\\Local\\Solvane64"),
              QStringLiteral("C:/Users/ann/AppData/Local/Kestrova/Solvane64"));
@@ -169,8 +155,7 @@ private slots:
   }
 
   // Settings changed from the defaults and the settings and plan they give.
-  void plan_data()
-  {
+  void plan_data() {
     QTest::addColumn<QString>("settings");
     QTest::addColumn<QString>("expected");
     const auto row = [](const char *name, const char *settings, const char *expected) {
@@ -195,9 +180,11 @@ private slots:
     row("swept LO", "LO=24 FixedLo=0 LO0=2000 LO1=5000", "Points=91 IF1=6000 LOs=2000:10:2900 IFs=2100:20:3900");
     row("swept LO, logarithmic", "LO=24 FixedLo=0 LO0=1 LO1=100 Log=1 Count=3 RF0=10 RF1=1000",
         "LOs=1,10,100 IFs=11,110,1100");
+    // Only a swept LO needs LO frequencies above 0 MHz for a logarithmic sweep.
+    row("logarithmic, LO fixed at 0 MHz", "LO=24 LO0=0 Log=1 Count=3 RF0=10 RF1=1000", "IFs=10,100,1000");
+    row("logarithmic, no LO", "FixedLo=0 LO0=0 Log=1 Count=3 RF0=10 RF1=1000", "IFs=10,100,1000");
   }
-  void plan()
-  {
+  void plan() {
     QFETCH(QString, settings);
     QFETCH(QString, expected);
     CfgStr cfg = Defaults(settings);
@@ -206,8 +193,7 @@ private slots:
   }
 
   // A refused plan leaves everything the plan writes as it was.
-  void refusals_data()
-  {
+  void refusals_data() {
     QTest::addColumn<QString>("settings");
     QTest::addColumn<QString>("reason");
     const QString notFinite = "The sweep settings give frequencies or levels that are not finite numbers. "
@@ -226,8 +212,12 @@ private slots:
     row("log from 0 MHz", "Log=1 RF0=0",
         "A logarithmic sweep needs RF start and stop frequencies above 0 MHz (they are 0 MHz and 1000 MHz).");
     // The fixed-IF plan computed first has moved the LO stop to 900 MHz.
-    row("log swept LO from -1 MHz", "Log=1 FixedIf=0 LO0=-1",
-        "A logarithmic sweep needs LO start and stop frequencies above 0 MHz (they are -1 MHz and 900 MHz).");
+    row("log swept LO from 0 MHz", "Log=1 FixedIf=0 LO0=0",
+        "A logarithmic sweep needs LO start and stop frequencies above 0 MHz (they are 0 MHz and 900 MHz).");
+    row("log swept LO to 0 MHz", "Log=1 FixedIf=0 LO1=0",
+        "A logarithmic sweep needs LO start and stop frequencies above 0 MHz (they are 1000 MHz and 0 MHz).");
+    row("log to 0 MHz", "Log=1 RF1=0",
+        "A logarithmic sweep needs RF start and stop frequencies above 0 MHz (they are 100 MHz and 0 MHz).");
     row("one past the point limit", "RF1=200110",
         "The sweep would have 20002 frequency points; at most 20001 are possible. Use a larger step.");
     row("tiny step", "Step=1e-300",
@@ -235,8 +225,7 @@ private slots:
     row("NaN step", "Step=nan", notFinite);
     row("overflowing IF", "N=1e307", notFinite);
   }
-  void refusals()
-  {
+  void refusals() {
     QFETCH(QString, settings);
     CfgStr cfg = Defaults("LO=24 FixedLo=0 FixedIf=1 Levels=1");
     QVERIFY(CalcSwpLst(cfg));

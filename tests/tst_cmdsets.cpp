@@ -316,7 +316,7 @@ private slots:
         {{69}, 1, "-10.0,INV,-12.0,\n", power, -11.0, {}},  // invalid parts left out of the mean
         {{70, 71}, 1, "0,-23.5\n", gprf, -23.5, {}},
         {{72}, 1, "1000000.0,-23.5\n", twoLetter, -23.5, {kDwell, 1}},
-        {{72}, 1, "-30.5\n", twoLetter, -30.5, {kDwell, 1}},
+        {{72}, 1, "-30.5 -12\n", twoLetter, -30.5, {kDwell, 1}},  // only a comma brings a second number
         {{73}, 1, "-5.5\n", "FREQ 1234567890.000000\n|TRIG:IMM\n|READ1?\n", -5.5, {30}},
         {{74}, 1, "-6.5\n", "FREQ 1234567890.000000\n|INIT;*OPC?\n|FETC?\n", -6.5, {}},
         {{76}, 1, "-7.5\n", ":TRIG;*OPC?\n|:SENS1:DATA?\n", -7.5, {100}},  // status polled every 100 ms

@@ -4,6 +4,7 @@
 #include "storage/CorrFile.h"
 #include "storage/DataFile.h"
 #include "storage/NormExport.h"
+#include "support/TestPaths.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -29,16 +30,6 @@ CfgStr Store(int traces, int levels, const QVector<double> &freqs) {
       for (int i = 0; i < freqs.size(); ++i)
         cfg.Traces[t][l][i] = -(10.0 * t + l) - i / 1000.0 - 0.0004;
   return cfg;
-}
-
-QByteArray ReadAll(const QString &path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-bool Write(const QString &path, const QByteArray &bytes) {
-  QFile file(path);
-  return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 }  // namespace
@@ -83,7 +74,7 @@ private slots:
   }
 
   void twoLevelPointLineAndUnmeasuredValue() {
-    QVERIFY(Write(path("two.dat"), "Repetition  Count: 1\r\nLevel Sweep Count: 2\r\nMeasurement Count: 2\r\n"
+    QVERIFY(WriteAll(path("two.dat"), "Repetition  Count: 1\r\nLevel Sweep Count: 2\r\nMeasurement Count: 2\r\n"
                            "100.000000 -10.123 -20.456\r\n200.000000 nan -3.5\r\n"));
     CfgStr cfg;
     QCOMPARE(LoadDatFile(cfg, path("two.dat")), 0);
@@ -130,7 +121,7 @@ private slots:
   }
 
   void failedSavesKeepTheOldFile() {
-    QVERIFY(Write(path("old.dat"), "old bytes"));
+    QVERIFY(WriteAll(path("old.dat"), "old bytes"));
     CfgStr empty;
     empty.PointCount = 91;
     QString reason;
@@ -142,7 +133,7 @@ private slots:
     // The replacement is written beside the file first; a name too long for
     // that companion makes the save fail, even for the superuser.
     const QString longName = path(QString(250, 'x') + ".dat");
-    QVERIFY(Write(longName, "old bytes"));
+    QVERIFY(WriteAll(longName, "old bytes"));
     QCOMPARE(SaveDatFile(Store(1, 1, {1.0}), longName, &reason), -1);
     QVERIFY2(reason.contains(longName), qPrintable(reason));
     QCOMPARE(ReadAll(longName) + ReadAll(path("old.dat")), QByteArray("old bytesold bytes"));
@@ -174,7 +165,7 @@ private slots:
   void hostileFilesAreRefused() {
     QFETCH(QByteArray, content);
     QFETCH(QString, says);
-    QVERIFY(Write(path("bad.dat"), content));
+    QVERIFY(WriteAll(path("bad.dat"), content));
     CfgStr cfg = Store(2, 1, {1.0, 2.0});
     const CfgStr before = cfg;
     QString reason;

@@ -3,6 +3,8 @@
 #include "app/MainWindow.h"
 #include "storage/CfgFile.h"
 #include "support/PromptRecorder.h"
+#include "support/TestPaths.h"
+#include "support/WidgetState.h"
 
 #include <QtWidgets>
 #include <QtTest>
@@ -11,15 +13,7 @@
 
 namespace {
 
-QString DefaultCfgPath()
-{
-  CfgStr cfg;
-  CfgPaths(cfg);
-  return cfg.CfgPath;
-}
-
-void WriteCfg(const QString &path, const QList<QPair<QString, QVariant>> &keys)
-{
+void WriteCfg(const QString &path, const QList<QPair<QString, QVariant>> &keys) {
   QFile::remove(path);
   QSettings settings(path, QSettings::IniFormat);
   for (const auto &key : keys)
@@ -29,16 +23,7 @@ void WriteCfg(const QString &path, const QList<QPair<QString, QVariant>> &keys)
 QVariant Stored(const QString &path, const QString &key) { return QSettings(path, QSettings::IniFormat).value(key); }
 int KeyCount(const QString &path) { return QSettings(path, QSettings::IniFormat).allKeys().size(); }
 
-template <class T>
-T *Widget(MainWindow &window, const char *name)
-{
-  T *widget = window.findChild<T *>(QString::fromLatin1(name));
-  if (!widget)
-    qFatal("widget %s missing", name);
-  return widget;
-}
-
-void Trigger(MainWindow &window, const char *action) { Widget<QAction>(window, action)->trigger(); }
+void Trigger(MainWindow &window, const char *action) { W<QAction>(window, action)->trigger(); }
 
 }  // namespace
 
@@ -46,22 +31,19 @@ class TestMainWindow : public QObject {
   Q_OBJECT
 
 private slots:
-  void init()
-  {
+  void init() {
     QDir(DefaultCfgPath()).removeRecursively();
     QFile::remove(DefaultCfgPath());
     prompts.reset(new PromptRecorder);
   }
 
-  void cleanup()
-  {
+  void cleanup() {
     UserPrompt::setOpenFileHandler(nullptr);
     UserPrompt::setSaveFileHandler(nullptr);
     prompts.reset();
   }
 
-  void formAndMenusAtStart()
-  {
+  void formAndMenusAtStart() {
     MainWindow window;
     QCOMPARE(MainWindow::WindowTitle(), QStringLiteral("Solvane64 v5.3.0"));
     QCOMPARE(window.minimumSize(), QSize(786, 562));
@@ -69,15 +51,15 @@ private slots:
     QVERIFY(!window.windowIcon().pixmap(32).isNull());
     for (const char *image : {"Start.png", "Update.png", "Stop.png", "Minus.png"})
       QVERIFY2(!QPixmap(QStringLiteral(":/Vexa_common/src/qt5/images/") + image).isNull(), image);
-    QCOMPARE(Widget<QwtPlot>(window, "plt")->geometry(), QRect(110, 10, 661, 441));
-    QVERIFY(Widget<QWidget>(window, "TMsg")->isHidden());
+    QCOMPARE(W<QwtPlot>(window, "plt")->geometry(), QRect(110, 10, 661, 441));
+    QVERIFY(W<QWidget>(window, "TMsg")->isHidden());
     for (const char *enabled : {"Devices", "Sweep", "Start", "Quit"})
-      QVERIFY2(Widget<QPushButton>(window, enabled)->isEnabled(), enabled);
-    QCOMPARE(Widget<QPushButton>(window, "Del")->toolTip(), QStringLiteral("Delete Last Trace"));
+      QVERIFY2(W<QPushButton>(window, enabled)->isEnabled(), enabled);
+    QCOMPARE(W<QPushButton>(window, "Del")->toolTip(), QStringLiteral("Delete Last Trace"));
     for (const char *disabled : {"Repeat", "Normalize", "Stop", "Del", "Gen1", "Gen2", "Ana", "NIdx", "AbsRel", "SwpTime"})
-      QVERIFY2(!Widget<QWidget>(window, disabled)->isEnabled(), disabled);
-    QCOMPARE(Widget<QComboBox>(window, "NrmGen")->currentText(), QStringLiteral("Receiver"));
-    QVERIFY(!Widget<QCheckBox>(window, "RunCont")->isChecked());
+      QVERIFY2(!W<QWidget>(window, disabled)->isEnabled(), disabled);
+    QCOMPARE(W<QComboBox>(window, "NrmGen")->currentText(), QStringLiteral("Receiver"));
+    QVERIFY(!W<QCheckBox>(window, "RunCont")->isChecked());
     QStringList shown;  // the menus in order, every entry enabled
     for (QAction *menu : window.menuBar()->actions()) {
       shown << menu->text();
@@ -94,22 +76,20 @@ private slots:
                                  "  Clear Delta Marker", "  Zoom Back", "Help", "  Contents", "  About"}));
   }
 
-  void numbersUseDecimalPointUnderCommaLocale()
-  {
+  void numbersUseDecimalPointUnderCommaLocale() {
     const QLocale before;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     {
       MainWindow window;
-      auto *dwell = Widget<QDoubleSpinBox>(window, "Dwell");
+      auto *dwell = W<QDoubleSpinBox>(window, "Dwell");
       dwell->setValue(1.25);
       QCOMPARE(dwell->text(), QStringLiteral("1.25"));
-      QCOMPARE(Widget<QDoubleSpinBox>(window, "FMax")->text(), QStringLiteral("1000.000000"));
+      QCOMPARE(W<QDoubleSpinBox>(window, "FMax")->text(), QStringLiteral("1000.000000"));
     }
     QLocale::setDefault(before);
   }
 
-  void visaAndSensorDriverMissing()
-  {
+  void visaAndSensorDriverMissing() {
     const QString path = DefaultCfgPath();
     { MainWindow window; }
     QCOMPARE(titles(), QStringList{"VISA Error"});
@@ -134,14 +114,13 @@ private slots:
     QCOMPARE(Stored(path, "Ana/Type").toInt(), 74);
   }
 
-  void badConfigurationExplainedAtStart()
-  {
+  void badConfigurationExplainedAtStart() {
     WriteCfg(DefaultCfgPath(), {{"Sweep/Step Freq", 0.0}});
     {
       MainWindow window;
       QCOMPARE(titles(), (QStringList{"VISA Error", "Sweep"}));
       QVERIFY(!prompts->messages.last().text.isEmpty());
-      QVERIFY(Widget<QPushButton>(window, "Start")->isEnabled());
+      QVERIFY(W<QPushButton>(window, "Start")->isEnabled());
     }
     QFile::remove(DefaultCfgPath());
     prompts->messages.clear();
@@ -149,11 +128,10 @@ private slots:
     MainWindow window;
     QCOMPARE(titles(), (QStringList{"Configuration", "VISA Error"}));
     QVERIFY(prompts->messages.first().text.contains(QStringLiteral("could not be read")));
-    QCOMPARE(Widget<QDoubleSpinBox>(window, "FMax")->value(), 1000.0);
+    QCOMPARE(W<QDoubleSpinBox>(window, "FMax")->value(), 1000.0);
   }
 
-  void displaySettingsRestored()
-  {
+  void displaySettingsRestored() {
     WriteCfg(DefaultCfgPath(), {{"Display/Start Freq", 12.5}, {"Display/Stop Freq", 4321.125},
                                 {"Display/X Sweep Settings", true}, {"Display/X Autoscale", true},
                                 {"Display/X Log Scale", true}, {"Display/Y1 Autoscale", false},
@@ -163,15 +141,14 @@ private slots:
     const QPair<const char *, double> values[] = {
         {"FMin", 12.5}, {"FMax", 4321.125}, {"LMin", -87.5}, {"LMax", 12.25}, {"Dwell", 2.5}};
     for (const auto &value : values)
-      QCOMPARE(Widget<QDoubleSpinBox>(window, value.first)->value(), value.second);
+      QCOMPARE(W<QDoubleSpinBox>(window, value.first)->value(), value.second);
     const QPair<const char *, bool> boxes[] = {{"SwpFrq", true}, {"AutoFrq", true}, {"LogFrq", true}, {"AutoLvl", false}};
     for (const auto &box : boxes)
-      QVERIFY2(Widget<QCheckBox>(window, box.first)->isChecked() == box.second, box.first);
-    QCOMPARE(Widget<QComboBox>(window, "NrmGen")->currentIndex(), 1);
+      QVERIFY2(W<QCheckBox>(window, box.first)->isChecked() == box.second, box.first);
+    QCOMPARE(W<QComboBox>(window, "NrmGen")->currentIndex(), 1);
   }
 
-  void quittingWritesConfiguration()
-  {
+  void quittingWritesConfiguration() {
     const QString path = DefaultCfgPath();
     {
       MainWindow window;
@@ -179,10 +156,10 @@ private slots:
       window.move(40, 60);
       Trigger(window, "actionDefault_Size");
       QCOMPARE(window.size(), QSize(786, 562));  // the fixed form wins
-      auto *dwell = Widget<QDoubleSpinBox>(window, "Dwell");
+      auto *dwell = W<QDoubleSpinBox>(window, "Dwell");
       dwell->setValue(0.75);
       emit dwell->editingFinished();
-      Widget<QComboBox>(window, "NrmGen")->setCurrentIndex(1);
+      W<QComboBox>(window, "NrmGen")->setCurrentIndex(1);
     }
     QCOMPARE(KeyCount(path), 116);
     const QPair<const char *, double> keys[] = {{"Position/x", 40},   {"Position/y", 60},     {"Position/dx", 786},
@@ -191,19 +168,17 @@ private slots:
       QCOMPARE(Stored(path, key.first).toDouble(), key.second);
   }
 
-  void quitButtonAndEntryCloseWindow()
-  {
+  void quitButtonAndEntryCloseWindow() {
     MainWindow window;
     for (const std::function<void()> &quit : std::initializer_list<std::function<void()>>{
-             [&] { Widget<QPushButton>(window, "Quit")->click(); }, [&] { Trigger(window, "actionQuit"); }}) {
+             [&] { W<QPushButton>(window, "Quit")->click(); }, [&] { Trigger(window, "actionQuit"); }}) {
       window.show();
       quit();
       QVERIFY(!window.isVisible());
     }
   }
 
-  void positionOffEveryScreenComesBack()
-  {
+  void positionOffEveryScreenComesBack() {
     WriteCfg(DefaultCfgPath(), {{"Position/x", 250}, {"Position/y", 120}});
     {
       MainWindow window;
@@ -214,8 +189,7 @@ private slots:
     QCOMPARE(window.pos(), QGuiApplication::primaryScreen()->availableGeometry().topLeft());
   }
 
-  void openAndSaveAs()
-  {
+  void openAndSaveAs() {
     QTemporaryDir dir;
     const QString path = DefaultCfgPath(), chosen = dir.filePath("bench.cfg"), copy = dir.filePath("copy.cfg");
     WriteCfg(chosen, {{"Sweep/Dwell", 3.25}, {"Display/X Sweep Settings", false}});
@@ -228,8 +202,8 @@ private slots:
     UserPrompt::setOpenFileHandler(handler);
     UserPrompt::setSaveFileHandler(handler);
     MainWindow window;
-    auto *dwell = Widget<QDoubleSpinBox>(window, "Dwell");
-    Widget<QLineEdit>(window, "Gen1")->setText(QStringLiteral("GEN-24"));
+    auto *dwell = W<QDoubleSpinBox>(window, "Dwell");
+    W<QLineEdit>(window, "Gen1")->setText(QStringLiteral("GEN-24"));
     dwell->setValue(1.5);
     prompts->messages.clear();
     answer = dir.filePath("gone.cfg");
@@ -242,10 +216,10 @@ private slots:
     answer = chosen;
     Trigger(window, "actionOpen");
     QCOMPARE(dwell->value(), 3.25);
-    QVERIFY(!Widget<QCheckBox>(window, "SwpFrq")->isChecked());
-    QVERIFY(Widget<QLineEdit>(window, "Gen1")->text().isEmpty());
-    QVERIFY(Widget<QPushButton>(window, "Start")->isEnabled());
-    QVERIFY(!Widget<QPushButton>(window, "Normalize")->isEnabled());  // no trace to take it from
+    QVERIFY(!W<QCheckBox>(window, "SwpFrq")->isChecked());
+    QVERIFY(W<QLineEdit>(window, "Gen1")->text().isEmpty());
+    QVERIFY(W<QPushButton>(window, "Start")->isEnabled());
+    QVERIFY(!W<QPushButton>(window, "Normalize")->isEnabled());  // no trace to take it from
     Trigger(window, "actionSave");
     QCOMPARE(Stored(path, "Sweep/Dwell").toDouble(), 3.25);
     QCOMPARE(KeyCount(chosen), 2);
@@ -269,8 +243,7 @@ private slots:
     QCOMPARE(dwell->value(), 3.25);
   }
 
-  void cancelledSetupDialogsRewriteDefaultFile()
-  {
+  void cancelledSetupDialogsRewriteDefaultFile() {
     const QString path = DefaultCfgPath();
     MainWindow window;
     QTimer cancel;
@@ -290,8 +263,7 @@ private slots:
   }
 
 private:
-  QStringList titles() const
-  {
+  QStringList titles() const {
     QStringList shown;
     for (const UserPrompt::Message &message : prompts->messages)
       shown << message.title;
@@ -303,8 +275,7 @@ private:
 // The user's real configuration and drivers are never touched: HOME and the
 // data folder point into a temporary folder, the sensor-driver folder is
 // empty, and the VISA library named is one without VISA functions.
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
   QTemporaryDir home;
   qputenv("HOME", home.path().toLocal8Bit());
   qputenv("XDG_DATA_HOME", (home.path() + "/share").toLocal8Bit());

@@ -9,8 +9,7 @@
 
 namespace {
 
-DevStr sensor(ViSession session = 0)
-{
+DevStr sensor(ViSession session = 0) {
   DevStr ana;
   ana.Type = 75;
   ana.Interface = 4;
@@ -31,8 +30,7 @@ class TstPwu : public QObject {
 
  private slots:
   // Runs before the driver is loaded in this process.
-  void missingOrIncompleteDriver()
-  {
+  void missingOrIncompleteDriver() {
     QVERIFY(!PwuLoad(FakePwu::folder() + "no-such-folder/"));
     QVERIFY(!PwuLoad(FakePwu::incompleteFolder()));
     QCOMPARE(PwuLibraryPath(), QString());
@@ -43,15 +41,13 @@ class TstPwu : public QObject {
     QCOMPARE(level, 1.0);
   }
 
-  void load()
-  {
+  void load() {
     QVERIFY(FakePwu::load());
     QVERIFY(FakeVisa::load());
     SetInstrumentSleep([this](int ms) { sleeps_ << ms; });
   }
 
-  void init()
-  {
+  void init() {
     FakePwu::reset();
     FakeVisa::reset();
     sleeps_.clear();
@@ -59,8 +55,7 @@ class TstPwu : public QObject {
 
   // The sensor always opens through its USB form, identifies every time, and
   // a second open closes the first session.
-  void openTwice()
-  {
+  void openTwice() {
     DevStr ana = sensor();
     ana.Interface = 0;
     ana.Reset = true;
@@ -77,8 +72,7 @@ class TstPwu : public QObject {
     QCOMPARE(FakeVisa::transcript(), QStringList());
   }
 
-  void openFailures()
-  {
+  void openFailures() {
     DevStr ana = sensor();
     ana.Idn = "old";
     FakePwu::failNext("pwudrv_init", -1074001);
@@ -91,8 +85,7 @@ class TstPwu : public QObject {
     QCOMPARE(DevOpen(ana), VI_SUCCESS);
   }
 
-  void setupAveraging()
-  {
+  void setupAveraging() {
     DevStr ana = sensor(4);
     ana.PwxxResolution = 2;
     ana.PwxxCount = 64;
@@ -109,8 +102,7 @@ class TstPwu : public QObject {
 
   // No power has no level: the run must report a failed measurement rather
   // than draw or save minus infinity.
-  void readings_data()
-  {
+  void readings_data() {
     QTest::addColumn<double>("watts");
     QTest::addColumn<QString>("logged");
     QTest::addColumn<int>("status");
@@ -122,8 +114,7 @@ class TstPwu : public QObject {
     QTest::newRow("negative") << -0.000001 << "-0.000001" << kPwuNoReading << 7.0;
   }
 
-  void readings()
-  {
+  void readings() {
     QFETCH(double, watts);
     QFETCH(QString, logged);
     QFETCH(int, status);
@@ -137,8 +128,7 @@ class TstPwu : public QObject {
                                                  "pwudrv_meass_readMeasurement 1 1 10000 -> " + logged}));
   }
 
-  void measurementFailures()
-  {
+  void measurementFailures() {
     double level = 7.0;
     FakePwu::failNext("pwudrv_chan_setCorrectionFrequency", -3);
     QCOMPARE(PwuMeasure(1, 1e9, 1.0, level), -3);
@@ -151,8 +141,7 @@ class TstPwu : public QObject {
     QCOMPARE(level, 0.0);
   }
 
-  void closeThroughDevClose()
-  {
+  void closeThroughDevClose() {
     DevStr ana = sensor();
     QCOMPARE(DevClose(ana), VI_SUCCESS);
     ana.Session = 3;

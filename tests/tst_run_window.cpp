@@ -1,7 +1,7 @@
 // The main window against the recording fake VISA: sweep runs driven through
 // its buttons (stored values, curves, button states, messages), the trace
 // plot's drawing, the data-file, print, manual and About entries, and the
-// order of closing.
+// order of closing; then the sweep engine on its own.
 #include "app/MainWindow.h"
 #include "instruments/DevTables.h"
 #include "instruments/Measure.h"
@@ -11,8 +11,11 @@
 #include "storage/CfgFile.h"
 #include "storage/PrintSeam.h"
 #include "support/DwellHook.h"
+#include "support/CmdTranscript.h"
 #include "support/FakeVisa.h"
 #include "support/PromptRecorder.h"
+#include "support/TestPaths.h"
+#include "support/WidgetState.h"
 #include "sweep/InitErr.h"
 #include "sweep/SweepEngine.h"
 #include "sweep/SwpObserver.h"
@@ -49,15 +52,12 @@ namespace {
 
 // A small bench: a generator (type 24) at GPIB0::28, an optional LO
 // generator of the same type at GPIB0::29 and a zero-span analyzer (type 59)
-// at GPIB0::20.
+// at GPIB0::20. Sessions are numbered in the order opened: 1, 2, 3.
 constexpr int kGenType = 24;
 constexpr int kAnaType = 59;
-const QString kGen1Rsrc = QStringLiteral("GPIB0::28::INSTR");
-const QString kGen2Rsrc = QStringLiteral("GPIB0::29::INSTR");
-const QString kAnaRsrc = QStringLiteral("GPIB0::20::INSTR");
+const QString kGen1Rsrc = "GPIB0::28::INSTR", kGen2Rsrc = "GPIB0::29::INSTR", kAnaRsrc = "GPIB0::20::INSTR";
 
-void Gpib(DevStr &dev, int type, int address)
-{
+void Gpib(DevStr &dev, int type, int address) {
   dev.Type = type;
   dev.Interface = 0;
   dev.GpibAddress = address;
@@ -66,8 +66,7 @@ void Gpib(DevStr &dev, int type, int address)
 
 // `points` points from 100 MHz in 10 MHz steps at -10 dBm, no LO generator,
 // the plan computed and one empty trace record.
-void Settings(CfgStr &cfg, int points)
-{
+void Settings(CfgStr &cfg, int points) {
   Gpib(cfg.Gen1, kGenType, 28);
   Gpib(cfg.Gen2, 0, 29);
   Gpib(cfg.Ana, kAnaType, 20);
@@ -82,8 +81,7 @@ void Settings(CfgStr &cfg, int points)
 }
 
 // Adds the LO generator from 1000 MHz, fixed or stepping with the RF.
-void WithLo(CfgStr &cfg, bool fixedLo)
-{
+void WithLo(CfgStr &cfg, bool fixedLo) {
   Gpib(cfg.Gen2, kGenType, 29);
   cfg.Gen2.StartFreq = 1000.0;
   cfg.Gen2.StopFreq = 1000.0 + (cfg.Gen1.StopFreq - cfg.Gen1.StartFreq);
@@ -93,81 +91,55 @@ void WithLo(CfgStr &cfg, bool fixedLo)
   AllocTrc(cfg);
 }
 
-// The read-backs the preparation of a run asks for: the generators' level and
-// frequency extremes and the analyzer's sweep time.
-void ScriptPrep(const CfgStr &cfg, double sweepTimeS = 0.05)
-{
-  for (const DevStr *gen : {&cfg.Gen1, &cfg.Gen2}) {
-    if ((gen == &cfg.Gen1 && cfg.Ana.TrackingGenerator) || gen->Type == 0)
-      continue;
-    const QString rsrc = gen == &cfg.Gen1 ? kGen1Rsrc : kGen2Rsrc;
-    if (cfg.LevelSweep)
-      FakeVisa::replyFor(rsrc, QString::number(gen->StopLevel) + '\n');
-    FakeVisa::replyFor(rsrc, QString::number(gen->StartLevel) + '\n');
-    for (double mhz : {gen->StopFreq, gen->StartFreq})
-      FakeVisa::replyFor(rsrc, QString::number(mhz * 1e6, 'f', 1) + '\n');
-  }
-  FakeVisa::replyFor(kAnaRsrc, QString::number(sweepTimeS) + '\n');
-}
-
-void ScriptReadings(double dbm, int count)
-{
+void Readings(double dbm, int count) {
   for (int i = 0; i < count; ++i)
     FakeVisa::replyFor(kAnaRsrc, QString::number(dbm) + '\n');
 }
 
-// The commands written after the last sweep-time query: the measuring and the end of the run.
-QStringList RunWrites()
-{
-  const QStringList writes = FakeVisa::writes();
-  for (int i = writes.size() - 1; i >= 0; --i) {
-    if (writes.at(i).startsWith(QLatin1String("SWE:TIME?")))
-      return writes.mid(i + 1);
+// The read-backs the preparation of a run asks for (the generators' level
+// and frequency extremes, the analyzer's sweep time), then `count` readings.
+void Script(const CfgStr &cfg, double dbm, int count, double sweepTimeS = 0.05) {
+  for (const DevStr *gen : {&cfg.Gen1, &cfg.Gen2}) {
+    if ((gen == &cfg.Gen1 && cfg.Ana.TrackingGenerator) || gen->Type == 0)
+      continue;
+    QList<double> values{gen->StartLevel, gen->StopFreq * 1e6, gen->StartFreq * 1e6};
+    if (cfg.LevelSweep)
+      values.prepend(gen->StopLevel);
+    for (double value : values)
+      FakeVisa::replyFor(gen == &cfg.Gen1 ? kGen1Rsrc : kGen2Rsrc, QString::number(value, 'f', 1) + '\n');
   }
-  return {};
+  FakeVisa::replyFor(kAnaRsrc, QString::number(sweepTimeS) + '\n');
+  Readings(dbm, count);
+}
+
+// The commands written after the last sweep-time query: the measuring and the end of the run.
+QStringList RunWrites() {
+  const QStringList writes = FakeVisa::writes();
+  const int query = writes.lastIndexOf("SWE:TIME?\n");
+  return query < 0 ? QStringList() : writes.mid(query + 1);
 }
 
 const QStringList kEndOfRun{":OUTP OFF\n", "SYST:DISP:UPD ON\n", "INIT:CONT ON\n"};
 
-QStringList WritesTo(ViSession session)
-{
-  const QString prefix = QStringLiteral("viWrite %1 ").arg(session);
-  QStringList lines;
-  for (const QString &line : FakeVisa::transcript().filter(QRegularExpression('^' + prefix)))
-    lines << line.mid(prefix.size());
-  return lines;
-}
-
-QString DefaultCfgPath()
-{
-  CfgStr cfg;
-  CfgPaths(cfg);
-  return cfg.CfgPath;
-}
-
-int Measured(const QVector<double> &row)
-{
+int Measured(const QVector<double> &row) {
   return int(std::count_if(row.cbegin(), row.cend(), [](double v) { return !std::isnan(v); }));
 }
 
-QVector<QPointF> Points(const QwtPlotCurve *curve)
-{
+QVector<QPointF> Points(const QwtPlotCurve *curve) {
   QVector<QPointF> points;
   for (size_t i = 0; i < curve->dataSize(); ++i)
     points << curve->sample(i);
   return points;
 }
 
-QVector<double> CurveY(const QwtPlotCurve *curve)
-{
+QVector<double> CurveY(const QwtPlotCurve *curve) {
   QVector<double> y;
   for (const QPointF &p : Points(curve))
     y << p.y();
   return y;
 }
 
-QByteArray EightTraces()
-{
+QByteArray EightTraces() {
   QByteArray text = "Repetition  Count: 8\nLevel Sweep Count: 1\nMeasurement Count: 2\n";
   for (const char *freq : {"100.000000", "200.000000"}) {
     text += freq;
@@ -178,17 +150,10 @@ QByteArray EightTraces()
   return text;
 }
 
-QByteArray ReadAll(const QString &path)
-{
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 class CountingPlot : public QwtPlot {
 public:
   int replots = 0;
-  void replot() override
-  {
+  void replot() override {
     ++replots;
     QwtPlot::replot();
   }
@@ -203,8 +168,7 @@ public slots:
   void opened(const QUrl &url) { openedUrls << url; }
 
 private slots:
-  void init()
-  {
+  void init() {
     QFile::remove(DefaultCfgPath());
     FakeVisa::reset();
     prompts.reset(new PromptRecorder);
@@ -214,8 +178,7 @@ private slots:
     QVERIFY(prompts->messages.isEmpty());  // the fake is a complete VISA library
   }
 
-  void cleanup()
-  {
+  void cleanup() {
     probe.reset();
     window.reset();
     prompts.reset();
@@ -224,8 +187,8 @@ private slots:
     PrintSeam::setPrinterChooser(nullptr);
   }
 
-  void startThenRepeats()
-  {
+  // Each reading is drawn as it comes; every repeat gets the next colour.
+  void startThenRepeats() {
     CfgStr &cfg = probe->cfg();
     QCOMPARE(cfg.PointCount, 91);  // the default settings
     QString during, status;
@@ -243,7 +206,8 @@ private slots:
     click("Start");
     QCOMPARE(during, QStringLiteral("Stop"));
     QVERIFY(lockedDuring);
-    QVERIFY2(QRegularExpression(QStringLiteral("^Level step 1 of 1, point 1 of 91, \\d+:\\d\\d left$")).match(status).hasMatch(),
+    QCOMPARE(drawnDuring, 1);
+    QVERIFY2(QRegularExpression("^Level step 1 of 1, point 1 of 91, \\d+:\\d\\d left$").match(status).hasMatch(),
              qPrintable(status));
     QVERIFY(widget<QAction>("actionOpen")->isEnabled() && widget<QPushButton>("Devices")->isEnabled());
     QVERIFY(window->statusBar()->currentMessage().isEmpty());
@@ -269,8 +233,7 @@ private slots:
     QVERIFY(prompts->messages.isEmpty());
   }
 
-  void stopTakesEffectAtNextPoint()
-  {
+  void stopTakesEffectAtNextPoint() {
     QString afterStop;
     probe->cfg().Dwell = 0.007;
     // Stop during the sixth point's dwell: its reading is not stored.
@@ -287,7 +250,7 @@ private slots:
     QCOMPARE(Measured(probe->cfg().Traces[0][0]), 5);
     QCOMPARE(probe->cfg().TraceCount, 1);
     QVERIFY(!probe->normActive());
-    QCOMPARE(FakeVisa::writes().filter(QStringLiteral("SWE:TIME?")).size(), 1);
+    QCOMPARE(FakeVisa::writes().filter("SWE:TIME?").size(), 1);
     QCOMPARE(int(probe->curves().curve(0, 0)->dataSize()), 5);
     QCOMPARE(RunWrites().filter(QStringLiteral("CALC:MARK1:Y?")).size(), 6);
     QCOMPARE(RunWrites().mid(RunWrites().size() - 3), kEndOfRun);
@@ -295,8 +258,8 @@ private slots:
     QVERIFY(prompts->messages.isEmpty());
   }
 
-  void continuousPassesReuseRecord()
-  {
+  // Continuous passes overwrite one record and draw once per level step.
+  void continuousPassesReuseRecord() {
     start(3, -16.0);
     widget<QCheckBox>("RunCont")->setChecked(true);
     ScriptPrep(probe->cfg());
@@ -313,11 +276,10 @@ private slots:
     QVERIFY(swpTime->value() < 50.0);
     QVERIFY(!probe->curves().curve(0, 0)->isVisible());
     QCOMPARE(curveY(1, 0), QVector<double>({-18.0, -18.0, -18.0}));
-    QCOMPARE(RunWrites().filter(QStringLiteral("CALC:MARK1:Y?")).size(), 9);
+    QCOMPARE(RunWrites().filter("CALC:MARK1:Y?").size(), 9);
   }
 
-  void closingStopsRun()
-  {
+  void closingStopsRun() {
     widget<QCheckBox>("RunCont")->setChecked(true);
     probe->cfg().Dwell = 0.007;
     DwellHook closeAtThird(7, 3, [&] { QVERIFY(!window->close()); });
@@ -328,8 +290,7 @@ private slots:
     QCOMPARE(RunWrites().last(), QStringLiteral("INIT:CONT ON\n"));
   }
 
-  void errorsShownWithTitles()
-  {
+  void errorsShownWithTitles() {
     FakeVisa::failOpen(kAnaRsrc);
     start(3, -16.0);
     QVERIFY(shown().join("").startsWith("Analyzer   (IF): Initialization Error.\n\nThe VISA library "));
@@ -342,8 +303,7 @@ private slots:
     auto *swpTime = widget<QDoubleSpinBox>("SwpTime");
     swpTime->setValue(50.0);
     Settings(probe->cfg(), 10);
-    ScriptPrep(probe->cfg());
-    ScriptReadings(-16.0, 4);
+    Script(probe->cfg(), -16.0, 4);
     click("Start");
     QCOMPARE(shown(), QStringList{"Analyzer (IF): Power Measurement Error."});
     QCOMPARE(Measured(probe->cfg().Traces[0][0]), 4);
@@ -353,11 +313,16 @@ private slots:
     QVERIFY(!widget<QSlider>("AbsRel")->isEnabled());
   }
 
-  void normalizationBothModes()
-  {
+  void normalizationBothModes() {
     start(3, -16.0);
-    click("Normalize");
     CfgStr &cfg = probe->cfg();
+    cfg.NIndex = 1;  // past the only level step: nothing to take the reference from
+    click("Normalize");
+    QCOMPARE(shown(), QStringList{"Normalize: Level step 1 of the last trace is not completely measured. "
+                                  "Measure a complete trace before normalizing."});
+    QVERIFY(!probe->normActive());
+    cfg.NIndex = 0;
+    click("Normalize");
     QVERIFY(probe->normActive());
     QCOMPARE(cfg.NormData, QVector<double>({-6.0, -6.0, -6.0}));
     QCOMPARE(cfg.TraceCount, 1);
@@ -366,7 +331,14 @@ private slots:
     QCOMPARE(widget<QLabel>("TMsg")->text(), QStringLiteral("Normalized"));
     QVERIFY(widget<QLabel>("TMsg")->isVisibleTo(window.get()));
     QCOMPARE(CurveY(probe->normCurve()), QVector<double>({-10.0, -10.0, -10.0}));
-    QVERIFY(widget<QwtPlot>("plt")->axisEnabled(QwtPlot::yRight));
+    QVERIFY(probe->normCurve()->isVisible());
+    // The right axis reads the levels relative to the start level.
+    auto *plot = widget<QwtPlot>("plt");
+    QVERIFY(plot->axisEnabled(QwtPlot::yRight));
+    const QwtInterval left = plot->axisScaleDiv(QwtPlot::yLeft).interval();
+    const QwtInterval right = plot->axisScaleDiv(QwtPlot::yRight).interval();
+    QCOMPARE(QPointF(right.minValue(), right.maxValue()), QPointF(left.minValue() + 10.0, left.maxValue() + 10.0));
+    QCOMPARE(plot->axisTitle(QwtPlot::yRight).text(), QStringLiteral("Rel. Level / dB"));
     QVERIFY(!probe->curves().curve(0, 0)->isVisible());
 
     repeat(-16.0);  // receiver side: the unchanged device now reads the start level
@@ -374,24 +346,22 @@ private slots:
     QCOMPARE(cfg.Traces[1][0], QVector<double>({-10.0, -10.0, -10.0}));
     QCOMPARE(probe->traceIdx(), 0);
     QCOMPARE(curveY(0, 0), QVector<double>({-10.0, -10.0, -10.0}));
-    QCOMPARE(RunWrites().filter(QStringLiteral("POW ")).size(), 1);
+    QCOMPARE(RunWrites().filter("POW ").size(), 1);
 
     widget<QComboBox>("NrmGen")->setCurrentIndex(1);
     repeat(-10.0);  // generator side: the source is raised by the loss
-    QCOMPARE(RunWrites().filter(QStringLiteral("POW -4;*OPC?")).size(), 3);
+    QCOMPARE(RunWrites().filter("POW -4;*OPC?").size(), 3);
     QCOMPARE(cfg.Traces[2][0], QVector<double>({-10.0, -10.0, -10.0}));
   }
 
-  void relativeDisplay()
-  {
+  void relativeDisplay() {
     CfgStr &cfg = probe->cfg();
     Settings(cfg, 3);
     cfg.LevelSweep = true;
     cfg.Gen1.StopLevel = 0.0;
     QVERIFY(CalcSwpLst(cfg));
-    ScriptPrep(cfg);
-    ScriptReadings(-16.0, 3);
-    ScriptReadings(-6.0, 3);  // the 0 dBm step
+    Script(cfg, -16.0, 3);
+    Readings(-6.0, 3);  // the 0 dBm step
     click("Start");
     repeat(-17.0);
     repeat(-18.0);
@@ -419,8 +389,7 @@ private slots:
     QCOMPARE(curveY(0, 0), QVector<double>(3, -16.0));
   }
 
-  void deleteLastTrace()
-  {
+  void deleteLastTrace() {
     start(3, -16.0);
     repeat(-17.0);
     click("Del");
@@ -434,8 +403,7 @@ private slots:
     QCOMPARE(curveY(1, 0), QVector<double>(3, -19.0));
   }
 
-  void swapWarnings()
-  {
+  void swapWarnings() {
     widget<QCheckBox>("SwpFrq")->click();  // off: the fields give the range
     prompts->messages.clear();
     widget<QDoubleSpinBox>("FMax")->setValue(100.0);
@@ -449,17 +417,20 @@ private slots:
                                    "olmin=20 > olmax=10: Swapping olmin with olmax."}));
     QCOMPARE(QPointF(widget<QDoubleSpinBox>("LMin")->value(), widget<QDoubleSpinBox>("LMax")->value()), QPointF(10, 20));
     QCOMPARE(QPointF(probe->cfg().DispStartFreq, probe->cfg().DispStopFreq), QPointF(100, 1000));
+    widget<QCheckBox>("AutoFrq")->click();  // autoscale and the sweep's range exclude each other
+    QVERIFY(probe->cfg().XAutoscale && !widget<QCheckBox>("SwpFrq")->isChecked());
+    widget<QCheckBox>("SwpFrq")->click();
+    QVERIFY(!probe->cfg().XAutoscale && !widget<QCheckBox>("AutoFrq")->isChecked());
   }
 
-  void limitsRefusedBeforeRun()
-  {
+  void limitsRefusedBeforeRun() {
     start(3, -16.0);
     for (int i = 1; i < kMaxTraces; ++i)
       repeat(-16.0);
     click("Repeat");
     QCOMPARE(prompts->messages.size(), 1);
     QCOMPARE(prompts->messages[0].title, QStringLiteral("Repeat"));
-    QVERIFY(prompts->messages[0].text.startsWith(QStringLiteral("All 20 trace slots are in use.")));
+    QVERIFY(prompts->messages[0].text.startsWith("All 20 trace slots are in use."));
     QCOMPARE(probe->cfg().TraceCount, kMaxTraces);
 
     // The sweep dialog changed the plan: the series cannot grow.
@@ -470,29 +441,44 @@ private slots:
     QVERIFY(CalcSwpLst(cfg));
     click("Repeat");
     QCOMPARE(prompts->messages.size(), 2);
-    QVERIFY(prompts->messages[1].text.startsWith(QStringLiteral("The sweep settings have changed")));
+    QVERIFY(prompts->messages[1].text.startsWith("The sweep settings have changed"));
     QCOMPARE(cfg.TraceCount, 1);
 
+    QCOMPARE(traceCurves().size(), 1);  // a new series hides every earlier slot
+    cfg.StepFreq = 0.0;  // a plan refused before a repeat
+    click("Repeat");
+    QCOMPARE(shown().last(), QStringLiteral("Sweep: The frequency step is 0 MHz: a linear sweep needs a step."));
+    cfg.StepFreq = 5.0;
+
     // More level steps than the curve table holds: nothing runs.
-    const int runs = FakeVisa::writes().filter(QStringLiteral("SWE:TIME?")).size();
+    const int runs = FakeVisa::writes().filter("SWE:TIME?").size();
     cfg.LevelSweep = true;
     cfg.Gen1.StopLevel = 20.0;
     cfg.Gen1.StepLevel = 1.0;
     click("Start");
-    QCOMPARE(prompts->messages.size(), 3);
-    QCOMPARE(prompts->messages[2].title, QStringLiteral("Sweep"));
-    QCOMPARE(FakeVisa::writes().filter(QStringLiteral("SWE:TIME?")).size(), runs);
+    QCOMPARE(prompts->messages.size(), 4);
+    QCOMPARE(prompts->messages[3].title, QStringLiteral("Sweep"));
+    QCOMPARE(FakeVisa::writes().filter("SWE:TIME?").size(), runs);
     QCOMPARE(cfg.Traces[0][0].size(), 3);
   }
 
-  void deviceLabels()
-  {
+  void deviceLabels() {
     CfgStr &cfg = probe->cfg();
     WithLo(cfg, true);
     script(-16.0);
     click("Start");
-    QCOMPARE(widget<QLabel>("Gen2Lbl")->text(), QStringLiteral("Generator2 (LO)"));
+    QCOMPARE(widget<QLabel>("Gen2Lbl")->text() + '|' + widget<QLabel>("AnaLbl")->text(),
+             QStringLiteral("Generator2 (LO)|Analyzer (IF)"));
     QCOMPARE(widget<QLineEdit>("Ana")->text(), QString::fromLatin1(DevTypeTable[kAnaType]));
+    QStringList units;  // a receiver reports dBuV or dBm, and the display names which
+    cfg.Ana.Type = 34;
+    for (int dbm : {0, 1}) {
+      cfg.Rcx.RecUnitsDbm = dbm;
+      emit widget<QDoubleSpinBox>("FMin")->editingFinished();
+      units << widget<QLabel>("UniLbl")->text() + ' ' + widget<QwtPlot>("plt")->axisTitle(QwtPlot::yLeft).text();
+    }
+    QCOMPARE(units, QStringList({QString::fromUtf8("dB\u00b5V Level / dB\u00b5V"), "dBm Level / dBm"}));
+    cfg.Ana.Type = kAnaType;
 
     cfg.Gen2.Type = 0;
     cfg.Ana.TrackingGenerator = true;
@@ -503,8 +489,7 @@ private slots:
     QCOMPARE(widget<QLineEdit>("Gen1")->text(), QString::fromLatin1(DevTypeTable[kAnaType]));
   }
 
-  void closesInstrumentsThenWritesConfiguration()
-  {
+  void closesInstrumentsThenWritesConfiguration() {
     CfgStr &cfg = probe->cfg();
     cfg.Gen2.Type = cfg.Gen1.Type;
     DevStr *devices[] = {&cfg.Gen1, &cfg.Gen2, &cfg.Ana};
@@ -516,7 +501,7 @@ private slots:
     const int before = FakeVisa::transcript().size();
     probe.reset();
     window.reset();
-    QCOMPARE(FakeVisa::transcript().mid(before).filter(QRegularExpression(QStringLiteral("^viClose "))),
+    QCOMPARE(FakeVisa::transcript().mid(before).filter(QRegularExpression("^viClose ")),
              (QStringList{"viClose 1", "viClose 1000", "viClose 2", "viClose 1001", "viClose 3", "viClose 1002"}));
     QCOMPARE(QSettings(DefaultCfgPath(), QSettings::IniFormat).allKeys().size(), 116);
   }
@@ -571,6 +556,7 @@ private slots:
     QVERIFY(canvasImage() != before);
     curves->setRow(1, 0, {&x, &store, 1, 0}, 4);
     QCOMPARE(Points(curves->curve(0, 0)), Points(curves->curve(1, 0)));
+    QCOMPARE(curves->curve(0, 0)->boundingRect(), QRectF(QPointF(100.0, -40.0), QPointF(130.0, -10.0)));
     // Outside a fixed scale the point is clipped, not a reason to replot.
     replots = plot.replots;
     x << 500.0;
@@ -598,8 +584,7 @@ private slots:
     QVERIFY(plot.axisScaleDiv(QwtPlot::yLeft).upperBound() >= upper + 50.0);
   }
 
-  void loadedTracesAreASeries()
-  {
+  void loadedTracesAreASeries() {
     load(EightTraces());
     QCOMPARE(asked, (QStringList{"Open File", "Solvane Files (*.dat);;All Files (*.*)"}));
     QVERIFY(prompts->messages.isEmpty());
@@ -617,8 +602,7 @@ private slots:
     QCOMPARE(traceCurves()[6]->sample(1).y(), -16.5 + 10.0);  // default start level -10 dBm
   }
 
-  void refusedLoadAndSaves()
-  {
+  void refusedLoadAndSaves() {
     UserPrompt::setSaveFileHandler(answer(dir.filePath("none.dat")));
     trigger("actionSave_Data");
     QCOMPARE(shown(), QStringList{"Fehler: SaveDatFile -1\n\nNo trace has been measured or loaded yet."});
@@ -643,8 +627,7 @@ private slots:
     QCOMPARE(prompts->messages.size(), 1);
   }
 
-  void pictureManualAndAbout()
-  {
+  void pictureManualAndAbout() {
     bool chooserAsked = false;
     PrintSeam::setPrinterChooser([&chooserAsked](QPrinter &, QWidget *) { return !(chooserAsked = true); });
     trigger("actionPrint_Graph");
@@ -675,13 +658,7 @@ private slots:
 
 private:
   template <class T>
-  T *widget(const char *name)
-  {
-    T *w = window->findChild<T *>(QString::fromLatin1(name));
-    if (!w)
-      qFatal("widget %s missing", name);
-    return w;
-  }
+  T *widget(const char *name) { return W<T>(*window, name); }
   // A click that starts a run returns when the run has ended.
   void click(const char *name)
   {
@@ -697,8 +674,7 @@ private:
   void trigger(const char *name) { widget<QAction>(name)->trigger(); }
   QVector<double> curveY(int slot, int level) { return CurveY(probe->curves().curve(slot, level)); }
   // The run controls that are enabled, in the order of the form.
-  QString buttons()
-  {
+  QString buttons() {
     QStringList enabled;
     for (const char *name : {"Start", "Repeat", "Normalize", "Stop", "Del", "NIdx", "AbsRel"})
       if (widget<QWidget>(name)->isEnabled())
@@ -706,24 +682,25 @@ private:
     return enabled.join(QLatin1Char(' '));
   }
   // "title: text" of every message shown.
-  QStringList shown()
-  {
+  QStringList shown() {
     QStringList lines;
     for (const UserPrompt::Message &m : prompts->messages)
       lines << m.title + QStringLiteral(": ") + m.text;
     return lines;
   }
   // One run of the current settings, every reading `dbm`.
-  void script(double dbm)
-  {
-    ScriptPrep(probe->cfg());
-    ScriptReadings(dbm, probe->cfg().PointCount * probe->cfg().LevelCount);
+  void script(double dbm) { Script(probe->cfg(), dbm, probe->cfg().PointCount * probe->cfg().LevelCount); }
+  void start(int points, double dbm) {
+    Settings(probe->cfg(), points);
+    script(dbm);
+    click("Start");
   }
-  void start(int points, double dbm) { Settings(probe->cfg(), points); script(dbm); click("Start"); }
-  void repeat(double dbm) { script(dbm); click("Repeat"); }
+  void repeat(double dbm) {
+    script(dbm);
+    click("Repeat");
+  }
   // Visible trace curves (the normalization curve has 3 x 3 symbols).
-  QList<QwtPlotCurve *> traceCurves()
-  {
+  QList<QwtPlotCurve *> traceCurves() {
     QList<QwtPlotCurve *> curves;
     for (QwtPlotItem *item : widget<QwtPlot>("plt")->itemList(QwtPlotItem::Rtti_PlotCurve)) {
       auto *curve = static_cast<QwtPlotCurve *>(item);
@@ -732,19 +709,15 @@ private:
     }
     return curves;
   }
-  UserPrompt::FileHandler answer(const QString &path)
-  {
+  UserPrompt::FileHandler answer(const QString &path) {
     return [this, path](const QString &caption, const QString &, const QString &filter) {
       asked = QStringList{caption, filter};
       return path;
     };
   }
-  void load(const QByteArray &content)
-  {
-    QFile file(dir.filePath("load.dat"));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-    file.close();
-    UserPrompt::setOpenFileHandler(answer(file.fileName()));
+  void load(const QByteArray &content) {
+    QVERIFY(WriteAll(dir.filePath("load.dat"), content));
+    UserPrompt::setOpenFileHandler(answer(dir.filePath("load.dat")));
     trigger("actionLoad_Data");
   }
 
@@ -770,17 +743,14 @@ public:
   void levelStarted(int level) override { events << QStringLiteral("level %1").arg(level); }
   void pointMeasured(int level, int point) override { events << QStringLiteral("point %1 %2").arg(level).arg(point); }
   void levelDone(int level) override { events << QStringLiteral("levelDone %1").arg(level); }
-  void passDone(double seconds) override
-  {
+  void passDone(double seconds) override {
     events << (seconds >= 0.0 ? "passDone" : "negative time");
     atPassEnd();
   }
 };
 
-QStringList MeasureCommands(const char *hz, const char *marker)
-{
-  return {QStringLiteral("FREQ:CENT %1;*OPC?\n").arg(QLatin1String(hz)), QStringLiteral("INIT;*OPC?\n"),
-          QStringLiteral("CALC:MARK1:X %1;*OPC?\n").arg(QLatin1String(marker)), QStringLiteral("CALC:MARK1:Y?\n")};
+QStringList MeasureCommands(const QString &hz, const QString &marker) {
+  return {"FREQ:CENT " + hz + ";*OPC?\n", "INIT;*OPC?\n", "CALC:MARK1:X " + marker + ";*OPC?\n", "CALC:MARK1:Y?\n"};
 }
 
 }  // namespace
@@ -790,111 +760,135 @@ class TestSweepEngine : public QObject {
 
 private slots:
   void init() { fresh(3); }
-  void commandsOfARun()
-  {
-    ScriptPrep(cfg, 0.25);
-    ScriptReadings(-16.5, 3);
+
+  // Point by point, then the RF off (or left on) and every instrument back to local.
+  void commandsOfARun() {
+    Script(cfg, -16.5, 3, 0.25);
     QCOMPARE(int(run().outcome), int(SwpOutcome::Completed));
     QStringList expected{"POW -10;*OPC?\n"};
     for (const char *hz : {"100000000.0", "110000000.0", "120000000.0"})
-      expected << QStringLiteral("FREQ %1;*OPC?\n").arg(QLatin1String(hz)) << MeasureCommands(hz, "0.2500");
+      expected << QStringLiteral("FREQ %1;*OPC?\n").arg(hz) << MeasureCommands(hz, "0.2500");
     QCOMPARE(RunWrites(), expected + kEndOfRun);
+    QCOMPARE(FakeVisa::transcript().mid(FakeVisa::transcript().size() - 5),
+             QStringList({"viWrite 1 \":OUTP OFF\\n\"", "viGpibControlREN 1 6", "viWrite 2 \"SYST:DISP:UPD ON\\n\"",
+                          "viWrite 2 \"INIT:CONT ON\\n\"", "viGpibControlREN 2 6"}));
     QCOMPARE(cfg.Traces[0][0], QVector<double>({-16.5, -16.5, -16.5}));
     QCOMPARE(rec.events, QStringList({"pass 0", "level 0", "point 0 0", "point 0 1", "point 0 2", "passDone"}));
+
+    fresh(3);
+    cfg.RfOnAfterSweep = true;
+    Script(cfg, -16.0, 3);
+    run();
+    QCOMPARE(RunWrites().mid(RunWrites().size() - 3, 1), QStringList{":OUTP ON\n"});
 
     // Without a sweep time the marker sits at the start of the trace.
     fresh(3);
     for (const char *reply : {"-10\n", "120000000.0\n", "100000000.0\n"})
       FakeVisa::replyFor(kGen1Rsrc, QString::fromLatin1(reply));
     FakeVisa::timeoutFor(kAnaRsrc);
-    ScriptReadings(-16.0, 3);
+    Readings(-16.0, 3);
     QCOMPARE(int(run().outcome), int(SwpOutcome::Completed));
     QCOMPARE(RunWrites().mid(2, 4), MeasureCommands("100000000.0", "0.0000"));
   }
 
-  void loGeneratorModes()
-  {
+  void loGeneratorModes() {
     // Fixed LO with two level steps: one LO command per level step.
     WithLo(cfg, true);
     cfg.LevelSweep = true;
     cfg.Gen1.StopLevel = 0.0;
     QVERIFY(CalcSwpLst(cfg));
     AllocTrc(cfg);
-    ScriptPrep(cfg);
-    ScriptReadings(-16.0, 6);
+    Script(cfg, -16.0, 6);
     QCOMPARE(int(run().outcome), int(SwpOutcome::Completed));
-    // Sessions are numbered in the order opened: generator 1, generator 2, analyzer.
     const QStringList lo = WritesTo(2);
-    QCOMPARE(lo.mid(lo.indexOf("\"ROSC:SOUR INT\\n\"") + 1),
-             QStringList({"\"FREQ 1000000000.0;*OPC?\\n\"", "\"FREQ 1000000000.0;*OPC?\\n\""}));
+    QCOMPARE(lo.mid(lo.indexOf("ROSC:SOUR INT\n") + 1),
+             QStringList({"FREQ 1000000000.0;*OPC?\n", "FREQ 1000000000.0;*OPC?\n"}));
     QCOMPARE(WritesTo(1).filter("POW 0;").size(), 2);  // proven, then level step 1
     QCOMPARE(cfg.Traces[0][1], QVector<double>({-16.0, -16.0, -16.0}));
+    QCOMPARE(FakeVisa::transcript().last(), QStringLiteral("viGpibControlREN 2 6"));  // the LO goes to local too
 
     // LO stepping with the RF: one LO command per point, the IF is RF + LO.
     fresh(3);
     WithLo(cfg, false);
-    ScriptPrep(cfg);
-    ScriptReadings(-16.0, 3);
+    Script(cfg, -16.0, 3);
     run();
     QCOMPARE(WritesTo(2).mid(WritesTo(2).size() - 3),
-             QStringList({"\"FREQ 1000000000.0;*OPC?\\n\"", "\"FREQ 1010000000.0;*OPC?\\n\"",
-                          "\"FREQ 1020000000.0;*OPC?\\n\""}));
-    QVERIFY(WritesTo(3).contains("\"FREQ:CENT 1120000000.0;*OPC?\\n\""));
+             QStringList({"FREQ 1000000000.0;*OPC?\n", "FREQ 1010000000.0;*OPC?\n", "FREQ 1020000000.0;*OPC?\n"}));
+    QVERIFY(WritesTo(3).contains("FREQ:CENT 1120000000.0;*OPC?\n"));
   }
 
-  void trackingGeneratorAsSource()
-  {
+  // The analyzer's own generator is the source; type 53 puts its marker at
+  // the point's frequency, the others at the end of the sweep time.
+  void trackingGeneratorAsSource() {
     cfg.Ana.TrackingGenerator = true;
-    ScriptPrep(cfg);
-    ScriptReadings(-16.0, 3);
+    Script(cfg, -16.0, 3);
     QCOMPARE(int(run().outcome), int(SwpOutcome::Completed));
     QVERIFY(FakeVisa::transcript().filter(kGen1Rsrc).isEmpty());
     QCOMPARE(RunWrites().first(), QStringLiteral("SOUR:POW -10dBm;*OPC?\n"));
     QCOMPARE(RunWrites().size(), 1 + 3 * 4 + 2);  // no frequency to a generator, no RF switched
+    QCOMPARE(RunWrites().mid(1, 4), MeasureCommands("100000000.0", "0.0500"));
     QCOMPARE(cfg.Traces[0][0], QVector<double>({-16.0, -16.0, -16.0}));
+
+    fresh(3);
+    cfg.Ana.Type = 53;
+    cfg.Ana.TrackingGenerator = true;
+    Script(cfg, -16.0, 3);
+    QCOMPARE(int(run().outcome), int(SwpOutcome::Completed));
+    QCOMPARE(RunWrites().mid(5, 4), MeasureCommands("110000000.0", "110000000.0000"));
   }
 
-  void refusalsAndCorrections()
-  {
+  void refusalsAndCorrections() {
     // A record or reference of another shape than the plan is never written;
     // the prepared instruments are put back.
     cfg.Traces[0][0].resize(2);
-    ScriptPrep(cfg);
+    Script(cfg, 0.0, 0);
     QCOMPARE(int(run().outcome), int(SwpOutcome::StoreMismatch));
     QVERIFY(FakeVisa::writes().filter("FREQ:CENT").isEmpty());
     QCOMPARE(FakeVisa::writes().mid(FakeVisa::writes().size() - 3), kEndOfRun);
     fresh(3);
     cfg.NormData.clear();
-    ScriptPrep(cfg);
+    Script(cfg, 0.0, 0);
     QCOMPARE(int(run(true).outcome), int(SwpOutcome::StoreMismatch));
 
     fresh(3);
     cfg.ExternalAttenuation = 10.0;
-    ScriptPrep(cfg);
-    ScriptReadings(-16.0, 3);
+    Script(cfg, -16.0, 3);
     run();
     QCOMPARE(cfg.Traces[0][0], QVector<double>({-6.0, -6.0, -6.0}));
 
     // Switching the RF off fails: the other instruments still go to local.
     fresh(3);
-    ScriptPrep(cfg);
-    ScriptReadings(-16.0, 3);
-    rec.atPassEnd = [] { FakeVisa::failNext(QStringLiteral("viWrite"), VI_ERROR_TMO); };
+    Script(cfg, -16.0, 3);
+    rec.atPassEnd = [] { FakeVisa::failNext("viWrite", VI_ERROR_TMO); };
     const SwpResult ended = run();
     QCOMPARE(int(ended.outcome), int(SwpOutcome::EndFailed));
     QCOMPARE(int(ended.endDevice), int(SwpDevice::Gen1));
     QCOMPARE(RunWrites().mid(RunWrites().size() - 2), kEndOfRun.mid(1));
+    QCOMPARE(FakeVisa::transcript().last(), QStringLiteral("viGpibControlREN 2 6"));
+  }
 
-    // Stages without a text of their own.
-    for (int code : {-7, -14, -18, -20, 3})
-      QCOMPARE(QString::fromLatin1(InitErrFor(code).title) + InitErrFor(code).text, QStringLiteral("UnknownUnknown Error."));
-    QCOMPARE(QString::fromLatin1(InitErrFor(-13).title) + InitErrFor(-13).text, QStringLiteral("Generator2 (LO)RF ON Error."));
+  // The message of every preparation stage; stages without a text of their own.
+  void initErrorTexts() {
+    QStringList texts;
+    for (int code = -1; code >= -20; --code)
+      texts << QString::fromLatin1(InitErrFor(code).title) + ": " + InitErrFor(code).text;
+    const QString gen1 = "Generator1 (RF): ", gen2 = "Generator2 (LO): ", ana = "Analyzer   (IF): ";
+    const QString unknown = "Unknown: Unknown Error.";
+    QStringList expected;
+    for (const QString &title : {gen1, gen2})
+      for (const char *text : {"Initialization Error.", "Max RF Level Error.", "Min RF Level Error.",
+                               "Max Frequency Error.", "Min Frequency Error.", "RF ON Error."})
+        expected << title + text;
+    expected.insert(6, unknown);
+    expected << unknown << ana + "Initialization Error." << ana + "Freq Config Error." << ana + "Sweep Setup Error."
+             << unknown << ana + "Display Setup Error." << unknown;
+    QCOMPARE(texts, expected);
+    QCOMPARE(QString(InitErrFor(3).title), QStringLiteral("Unknown"));
   }
 
 private:
   SwpResult run(bool normActive = false) { return SweepEngine(cfg, rec).run(normActive); }
-  void fresh(int points)
-  {
+  void fresh(int points) {
     FakeVisa::reset();
     cfg = CfgStr();
     rec = Recorder();
@@ -907,8 +901,7 @@ private:
 
 // HOME and the data folder point into a temporary folder, so the user's own
 // configuration is never touched.
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
   QTemporaryDir home;
   qputenv("HOME", home.path().toLocal8Bit());
   qputenv("XDG_DATA_HOME", (home.path() + "/share").toLocal8Bit());

@@ -10,16 +10,14 @@
 namespace {
 
 // A value typed into a box and confirmed (Return or leaving the box).
-void Enter(QWidget &dialog, const QString &name, double value)
-{
+void Enter(QWidget &dialog, const QString &name, double value) {
   auto *box = W<QDoubleSpinBox>(dialog, name);
   box->setValue(value);
   emit box->editingFinished();
 }
 
 // The values the named boxes show, e.g. "AnFMin=100 AnFMax=1000".
-QString Boxes(QWidget &dialog, const QString &names)
-{
+QString Boxes(QWidget &dialog, const QString &names) {
   QStringList out;
   for (const QString &name : names.split(' '))
     out << name + '=' + QString::number(W<QDoubleSpinBox>(dialog, name)->value());
@@ -37,8 +35,7 @@ class TestSwpWindow : public QObject {
   Q_OBJECT
 
 private slots:
-  void noLoGenerator()
-  {
+  void noLoGenerator() {
     CfgStr cfg = Defaults("FixedLo=0 FixedIf=1 Usb=0");
     SwpWindow dialog(&cfg);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Sweep Parameters"));
@@ -56,8 +53,7 @@ private slots:
     QCOMPARE(Boxes(dialog, "AnFMin AnFMax"), QStringLiteral("AnFMin=100 AnFMax=1000"));
   }
 
-  void externalLo()
-  {
+  void externalLo() {
     CfgStr cfg = Defaults("LO=31 FixedLo=0");
     SwpWindow dialog(&cfg);
     QCOMPARE(Formula(dialog), QStringLiteral("f(IF)=f(RF)*num/den+-f(LO)"));
@@ -67,8 +63,7 @@ private slots:
     QCOMPARE(Which(dialog, Shown, "G2", kLoRange), kLoRange);
   }
 
-  void fixedIfAndFixedLo()
-  {
+  void fixedIfAndFixedLo() {
     CfgStr cfg = Defaults("LO=24 FixedLo=0 FixedIf=0 DisplayAna=1");
     SwpWindow dialog(&cfg);
     // Swept LO: IF = RF + LO, 100 + 1000 up to 1000 + 3000.
@@ -92,8 +87,7 @@ private slots:
     QCOMPARE(cfg.UpperSideband, 0);
   }
 
-  void logSwitchesStepAndCount()
-  {
+  void logSwitchesStepAndCount() {
     CfgStr cfg = Defaults();
     SwpWindow dialog(&cfg);
     QCOMPARE(Which(dialog, Shown, "", "FSte FSteLbl Cnt CntLbl"), QStringLiteral("FSte FSteLbl"));
@@ -109,8 +103,7 @@ private slots:
     QCOMPARE(Get(cfg, "Log Points"), QStringLiteral("Log=0 Points=91"));
   }
 
-  void rangeCoupling()
-  {
+  void rangeCoupling() {
     CfgStr cfg = Defaults();
     SwpWindow dialog(&cfg);
     // A stop below the start keeps its negative span; the box cannot show it.
@@ -138,8 +131,7 @@ private slots:
     QCOMPARE(Get(lo, "LO0 LO1"), QStringLiteral("LO0=2200 LO1=2300"));
   }
 
-  void fractionalNumDen()
-  {
+  void fractionalNumDen() {
     CfgStr cfg = Defaults("N=2.5 D=1.5");
     SwpWindow dialog(&cfg);
     // Num changed in its box, so its slot stored it; Den is shown as 1 without a change.
@@ -153,8 +145,7 @@ private slots:
     QCOMPARE(Get(cfg, "N IF1"), QStringLiteral("N=3 IF1=3000"));
   }
 
-  void escapeKeepsEverything()
-  {
+  void escapeKeepsEverything() {
     CfgStr cfg = Defaults("Log=1");
     SwpWindow dialog(&cfg);
     dialog.show();
@@ -166,8 +157,7 @@ private slots:
     QCOMPARE(Get(cfg, "RF0 Levels Count Log"), QStringLiteral("RF0=20 Levels=1 Count=50 Log=1"));
   }
 
-  void okStoresWhatIsShown()
-  {
+  void okStoresWhatIsShown() {
     CfgStr cfg = Defaults();
     SwpWindow dialog(&cfg);
     Enter(dialog, "FSte", 100);  // a step alone changes no count
@@ -181,8 +171,7 @@ private slots:
     QCOMPARE(Get(cfg, "Log Count L0 Points Atten"), QStringLiteral("Log=2 Count=11 L0=-12.35 Points=11 Atten=6.5"));
   }
 
-  void refusedPlanIsShownAndBlocksOk()
-  {
+  void refusedPlanIsShownAndBlocksOk() {
     CfgStr cfg = Defaults();
     SwpWindow dialog(&cfg);
     auto *status = W<QLabel>(dialog, "PlanSta");
@@ -213,8 +202,7 @@ private slots:
     QCOMPARE(dialog.result(), 0);
   }
 
-  void decimalPointWhateverTheLocale()
-  {
+  void decimalPointWhateverTheLocale() {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     CfgStr cfg = Defaults();
     SwpWindow dialog(&cfg);

@@ -14,8 +14,7 @@ namespace {
 
 enum Setup { Reset = 1, Idn = 2, SerialLine = 4 };
 
-DevStr device(int type, int interface, int address = 20, int setup = 0)
-{
+DevStr device(int type, int interface, int address = 20, int setup = 0) {
   DevStr dev;
   dev.Type = type;
   dev.Interface = interface;
@@ -34,24 +33,21 @@ DevStr device(int type, int interface, int address = 20, int setup = 0)
   return dev;
 }
 
-QStringList configure(int session)
-{
+QStringList configure(int session) {
   return QStringList({"viSetAttribute %1 VI_ATTR_TMO_VALUE 10000", "viSetBuf %1 3 4000",
                       "viSetAttribute %1 VI_ATTR_WR_BUF_OPER_MODE 1", "viSetAttribute %1 VI_ATTR_RD_BUF_OPER_MODE 1"})
       .replaceInStrings("%1", QString::number(session));
 }
 
 // The transcript of an ordinary open of resource as session 1, configured.
-QStringList opened(const QString &resource)
-{
+QStringList opened(const QString &resource) {
   return QStringList({"viOpenDefaultRM -> 1000", "viOpen 1000 \"" + resource + "\" 0 5000 -> 1"}) + configure(1);
 }
 
 // Scripts the probe of a radio tester's primary address, whose secondary-address
 // queries 1..queries answer "RF_NMeas" ("RF_NSig" at the last when found), and
 // returns its transcript up to the open of the address found (30 when none).
-QStringList probe(int queries, bool found)
-{
+QStringList probe(int queries, bool found) {
   FakeVisa::replyFor("GPIB0::20::0::INSTR", "Tester,1,2\n");
   QStringList lines = {"viOpenDefaultRM -> 1000", "viOpen 1000 \"GPIB0::20::0::INSTR\" 0 10000 -> 1",
                        "viWrite 1 \"*IDN?\\n\"", "viRead 1 20000 -> \"Tester,1,2\\n\""};
@@ -75,40 +71,26 @@ class TstVisaIo : public QObject {
   void initTestCase() { QVERIFY(FakeVisa::load()); }
   void init() { FakeVisa::reset(); }
 
-  void resourceStrings_data()
-  {
-    QTest::addColumn<int>("interface");
-    QTest::addColumn<int>("type");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("GPIB0 radio tester") << 0 << 1 << "GPIB0::20::0::INSTR";
-    QTest::newRow("GPIB0 generator") << 0 << 24 << "GPIB0::20::INSTR";
-    QTest::newRow("GPIB1 analyzer") << 1 << 69 << "GPIB1::20::INSTR";
-    QTest::newRow("GPIB1 radio tester") << 1 << 1 << "GPIB1::20::0::INSTR";
-    QTest::newRow("RS232 COM3") << 2 << 10 << "ASRL3::INSTR";
-    QTest::newRow("LAN") << 3 << 40 << "TCPIP::192.168.0.1::INSTR";
-    QTest::newRow("USB sensor") << 4 << 75 << "USB::0x1209::0x1ab::4711";
-    QTest::newRow("USB other type") << 4 << 40 << "USB0::0x0AAD::0x0117::100123::INSTR";
-    QTest::newRow("unknown interface") << 7 << 40 << "USB0::0x0AAD::0x0117::100123::INSTR";
-  }
-
-  void resourceStrings()
-  {
-    QFETCH(int, interface);
-    QFETCH(int, type);
-    QFETCH(QString, expected);
-    DevStr dev = device(type, interface);
-    dev.SerialPort = 2;
-    dev.IpAddress = "192.168.0.1";
-    dev.ProductId = 0x1AB;
-    dev.SerialNo = 4711;
-    dev.VisaResourceString = "USB0::0x0AAD::0x0117::100123::INSTR";
-    MakeRsrc(dev);
-    QCOMPARE(dev.VisaResourceString, expected);
+  void resourceStrings() {
+    const struct { int interface, type; const char *expected; } rows[] = {
+        {0, 1, "GPIB0::20::0::INSTR"}, {0, 24, "GPIB0::20::INSTR"}, {1, 69, "GPIB1::20::INSTR"},
+        {1, 1, "GPIB1::20::0::INSTR"}, {2, 10, "ASRL3::INSTR"}, {3, 40, "TCPIP::192.168.0.1::INSTR"},
+        {4, 75, "USB::0x1209::0x1ab::4711"}, {4, 40, "USB0::0x0AAD::0x0117::100123::INSTR"},  // kept as entered
+        {7, 40, "USB0::0x0AAD::0x0117::100123::INSTR"}};  // an unknown interface changes nothing
+    for (const auto &row : rows) {
+      DevStr dev = device(row.type, row.interface);
+      dev.SerialPort = 2;
+      dev.IpAddress = "192.168.0.1";
+      dev.ProductId = 0x1AB;
+      dev.SerialNo = 4711;
+      dev.VisaResourceString = "USB0::0x0AAD::0x0117::100123::INSTR";
+      MakeRsrc(dev);
+      QCOMPARE(dev.VisaResourceString, QString(row.expected));
+    }
     QCOMPARE(FakeVisa::transcript(), QStringList());
   }
 
-  void writeAndQuery()
-  {
+  void writeAndQuery() {
     QCOMPARE(VisaWrite(4, "REFE E"), VI_SUCCESS);
     QCOMPARE(VisaWrite(4, "FREQ 1.5;*OPC?\n"), VI_SUCCESS);
     FakeVisa::reply("Maker,Model,123,1.0\n");
@@ -119,10 +101,15 @@ class TstVisaIo : public QObject {
              QStringList({"viWrite 4 \"REFE E\"", "viWrite 4 \"FREQ 1.5;*OPC?\\n\"", "viWrite 2 \"*IDN?\\n\"",
                           "viRead 2 20000 -> \"Maker,Model,123,1.0\\n\""}));
     QCOMPARE(FakeVisa::writes(), QStringList({"REFE E", "FREQ 1.5;*OPC?\n", "*IDN?\n"}));
+    FakeVisa::reset();
+    FakeVisa::statusByte(0x10);
+    ViUInt16 stb = 0;
+    QCOMPARE(VisaReadStb(1, stb), VI_SUCCESS);
+    QCOMPARE(stb, ViUInt16(0x10));
+    QCOMPARE(FakeVisa::transcript(), QStringList({"viReadSTB 1 -> 16"}));
   }
 
-  void failedExchangesLeaveReplyAndValue()
-  {
+  void failedExchangesLeaveReplyAndValue() {
     QString reply = "old";
     double value = 7.0;
     int count = 7;
@@ -144,46 +131,26 @@ class TstVisaIo : public QObject {
     QCOMPARE(FakeVisa::transcript(), QStringList({"viWrite 2 \"FREQ?\\n\" -> VI_ERROR_IO"}));
   }
 
-  void numberReplies_data()
-  {
-    QTest::addColumn<QString>("reply");
-    QTest::addColumn<double>("number");
-    QTest::addColumn<int>("integer");
-    QTest::newRow("exponent") << "1.5E+06\n" << 1500000.0 << 1;
-    QTest::newRow("empty") << "" << 0.0 << 0;
-    QTest::newRow("words") << "OFF\n" << 0.0 << 0;
-    QTest::newRow("leading blanks and sign") << "  -12.25dBm\n" << -12.25 << -12;
-    QTest::newRow("plus sign") << "+3e-3\n" << 0.003 << 3;
-    QTest::newRow("point first") << ".5\n" << 0.5 << 0;
-    QTest::newRow("two numbers") << "10,20\n" << 10.0 << 10;
-    QTest::newRow("no digits after exponent") << "2E\n" << 2.0 << 2;
-    QTest::newRow("infinity word") << "INF\n" << 0.0 << 0;
-    QTest::newRow("double sign") << "+-5\n" << 0.0 << 0;
-    QTest::newRow("beyond double") << "1E999\n" << 0.0 << 1;
-    QTest::newRow("beyond int") << "99999999999\n" << 99999999999.0 << 0;
-  }
-
-  void numberReplies()
-  {
-    QFETCH(QString, reply);
-    QFETCH(double, number);
-    QFETCH(int, integer);
-    double value = -1.0;
-    int count = -1;
-    for (int i = 0; i < 3; ++i)
-      FakeVisa::reply(reply);
-    QCOMPARE(VisaQueryNum(1, "X?\n", value), VI_SUCCESS);
-    QCOMPARE(value, number);
-    QCOMPARE(VisaQueryInt(1, "X?\n", count), VI_SUCCESS);
-    QCOMPARE(count, integer);
-    value = -1.0;
-    QCOMPARE(VisaReadNum(1, value), VI_SUCCESS);
-    QCOMPARE(value, number);
+  // The number at the start of a reply, as a double and as an int.
+  void numberReplies() {
+    const struct { const char *reply; double number; int integer; } rows[] = {
+        {"1.5E+06\n", 1500000.0, 1}, {"", 0.0, 0}, {"OFF\n", 0.0, 0}, {"  -12.25dBm\n", -12.25, -12},
+        {"+3e-3\n", 0.003, 3}, {".5\n", 0.5, 0}, {"10,20\n", 10.0, 10}, {"2E\n", 2.0, 2}, {"INF\n", 0.0, 0},
+        {"+-5\n", 0.0, 0}, {"1E999\n", 0.0, 1}, {"99999999999\n", 99999999999.0, 0}};
+    for (const auto &row : rows) {
+      double value = -1.0, read = -1.0;
+      int count = -1;
+      for (int i = 0; i < 3; ++i)
+        FakeVisa::reply(row.reply);
+      const ViStatus status = VisaQueryNum(1, "X?\n", value) | VisaQueryInt(1, "X?\n", count) | VisaReadNum(1, read);
+      const auto num = [](double v) { return QString::number(v, 'g', 17); };
+      QCOMPARE(QString("%1: %2 %3 %4 %5").arg(row.reply).arg(status).arg(num(value)).arg(count).arg(num(read)),
+               QString("%1: 0 %2 %3 %2").arg(row.reply, num(row.number)).arg(row.integer));
+    }
   }
 
   // The reply is read with a decimal point whatever the user's locale.
-  void numbersIgnoreLocale()
-  {
+  void numbersIgnoreLocale() {
     if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
       QSKIP("the German locale is not installed (scripts/setup installs it)");
     FakeVisa::reply("2.5\n");
@@ -194,8 +161,7 @@ class TstVisaIo : public QObject {
   }
 
   // Number reads take 100 bytes, queries 20000; the rest stays queued.
-  void repliesLongerThanTheBuffer()
-  {
+  void repliesLongerThanTheBuffer() {
     FakeVisa::reply(QString("1.25,") + QString(200, '9') + "\n");
     double value = 0.0;
     QCOMPARE(VisaQueryNum(1, "TRAC?\n", value), VI_SUCCESS_MAX_CNT);
@@ -210,40 +176,7 @@ class TstVisaIo : public QObject {
     QCOMPARE(reply, QString(20000, 'A'));
   }
 
-  // The fake's own rules on which every command test relies.
-  void fakeScriptRules()
-  {
-    FakeVisa::replyForSession(2, "two\n");
-    FakeVisa::replyFor("GPIB0::9::INSTR", "nine\n");
-    FakeVisa::reply("any\n");
-    QString reply;
-    QCOMPARE(VisaQuery(1, "FREQ 1;*OPC?\n", reply), VI_SUCCESS);
-    QCOMPARE(reply, QString("1\n"));
-    QCOMPARE(VisaQuery(1, "A?\n", reply), VI_SUCCESS);
-    QCOMPARE(reply, QString("any\n"));
-    QCOMPARE(VisaQuery(2, "A?\n", reply), VI_SUCCESS);
-    QCOMPARE(reply, QString("two\n"));
-    DevStr dev = device(24, 0, 9);
-    QCOMPARE(DevOpen(dev), VI_SUCCESS);
-    QCOMPARE(VisaQuery(dev.Session, "A?\n", reply), VI_SUCCESS);
-    QCOMPARE(reply, QString("nine\n"));
-    FakeVisa::setAutoOpc(false);
-    FakeVisa::reply("0\n");
-    QCOMPARE(VisaQuery(1, "*OPC?\n", reply), VI_SUCCESS);
-    QCOMPARE(reply, QString("0\n"));
-    QCOMPARE(VisaWrite(0, "X\n"), VI_ERROR_INV_OBJECT);
-
-    FakeVisa::reset();
-    FakeVisa::statusByte(0x10);
-    ViUInt16 stb = 0;
-    QCOMPARE(VisaReadStb(1, stb), VI_SUCCESS);
-    QCOMPARE(stb, ViUInt16(0x10));
-    QCOMPARE(VisaReadStb(0, stb), VI_ERROR_INV_OBJECT);
-    QCOMPARE(FakeVisa::transcript(), QStringList({"viReadSTB 1 -> 16", "viReadSTB 0 -> VI_ERROR_INV_OBJECT"}));
-  }
-
-  void openTranscripts_data()
-  {
+  void openTranscripts_data() {
     QTest::addColumn<DevStr>("dev");
     QTest::addColumn<QString>("failing");  // function whose next call returns failStatus
     QTest::addColumn<int>("failStatus");
@@ -300,8 +233,7 @@ class TstVisaIo : public QObject {
         << opened("GPIB0::20::INSTR") + QStringList({"viWrite 1 \"*RST\\n\" -> VI_ERROR_TMO", local});
   }
 
-  void openTranscripts()
-  {
+  void openTranscripts() {
     QFETCH(DevStr, dev);
     QFETCH(QString, failing);
     QFETCH(int, failStatus);
@@ -319,8 +251,7 @@ class TstVisaIo : public QObject {
 
   // Configured twice and reset twice: as a whole by DevOpenSec, then as every
   // instrument by DevOpen.
-  void radioTesterFoundAtSeven()
-  {
+  void radioTesterFoundAtSeven() {
     const QStringList expected = probe(7, true) + configure(2) +
                                  QStringList({"viWrite 2 \"*RST;*OPC?\\n\"", "viRead 2 20000 -> \"1\\n\"",
                                               "viWrite 2 \"*CLS\\n\"", "viWrite 2 \"OUTP RF2\\n\""}) +
@@ -334,8 +265,7 @@ class TstVisaIo : public QObject {
     QCOMPARE(FakeVisa::transcript(), expected);
   }
 
-  void radioTesterNotFoundOpensThirty()
-  {
+  void radioTesterNotFoundOpensThirty() {
     const QStringList expected = probe(29, false) + configure(2) +
                                  QStringList({"viWrite 2 \"*CLS\\n\"", "viWrite 2 \"INP RF4\\n\""}) + configure(2) +
                                  QStringList({"viGpibControlREN 2 6"});
@@ -345,8 +275,7 @@ class TstVisaIo : public QObject {
     QCOMPARE(FakeVisa::transcript(), expected);
   }
 
-  void radioTesterFailures()
-  {
+  void radioTesterFailures() {
     DevStr gen = device(1, 2);
     FakeVisa::failOpen("ASRL1::0::INSTR", VI_ERROR_RSRC_NFOUND);
     QCOMPARE(DevOpen(gen), VI_ERROR_RSRC_NFOUND);
@@ -368,8 +297,7 @@ class TstVisaIo : public QObject {
     QVERIFY(DevOpenSec(gen) < 0);
   }
 
-  void radioTesterRouting_data()
-  {
+  void radioTesterRouting_data() {
     QTest::addColumn<int>("type");
     QTest::addColumn<int>("rfPort");
     QTest::addColumn<int>("rtcNo");
@@ -386,8 +314,7 @@ class TstVisaIo : public QObject {
     QTest::newRow("71 measurement") << 71 << 3 << 2 << QStringList({"ROUT:GPRF:MEAS:SCEN:SAL R24, RX2\n"});
   }
 
-  void radioTesterRouting()
-  {
+  void radioTesterRouting() {
     QFETCH(int, type);
     QFETCH(int, rfPort);
     QFETCH(int, rtcNo);
@@ -400,8 +327,7 @@ class TstVisaIo : public QObject {
     QCOMPARE(FakeVisa::transcript().last(), QString("viGpibControlREN 1 6"));
   }
 
-  void routingStopsAtFailureAndRefusesUnknownConnector()
-  {
+  void routingStopsAtFailureAndRefusesUnknownConnector() {
     DevStr gen = device(2, 0);
     FakeVisa::failNext("viWrite", VI_SUCCESS);
     FakeVisa::failNext("viWrite", VI_ERROR_TMO);
@@ -415,8 +341,7 @@ class TstVisaIo : public QObject {
   }
 
   // "None" and "External" are never opened or addressed, even with a stale session.
-  void uncontrolledGenerators()
-  {
+  void uncontrolledGenerators() {
     for (int type : {0, 31}) {
       DevStr gen2 = device(type, 0, 20, Reset | Idn);
       gen2.Session = 5;
@@ -427,8 +352,7 @@ class TstVisaIo : public QObject {
     QCOMPARE(FakeVisa::transcript(), QStringList());
   }
 
-  void localByInterface_data()
-  {
+  void localByInterface_data() {
     QTest::addColumn<int>("type");
     QTest::addColumn<QString>("resource");
     QTest::addColumn<QStringList>("calls");
@@ -443,8 +367,7 @@ class TstVisaIo : public QObject {
     QTest::newRow("sensor handle") << 75 << "GPIB0::1::INSTR" << QStringList() << 0;
   }
 
-  void localByInterface()
-  {
+  void localByInterface() {
     QFETCH(int, type);
     QFETCH(QString, resource);
     QFETCH(QStringList, calls);
@@ -457,8 +380,7 @@ class TstVisaIo : public QObject {
     QCOMPARE(FakeVisa::transcript(), calls);
   }
 
-  void closeSessionAndManager()
-  {
+  void closeSessionAndManager() {
     DevStr never = device(24, 0);
     QCOMPARE(DevClose(never), VI_SUCCESS);
     QCOMPARE(FakeVisa::transcript(), QStringList());

@@ -18,8 +18,7 @@ class TstVisaLoad : public QObject {
   QTemporaryDir vxi_;
 
  private slots:
-  void searchOrderAndDriverFolder()
-  {
+  void searchOrderAndDriverFolder() {
     qputenv("SOLVANE_VISA_LIBRARY", "/opt/lab/libmyvisa.so");
     const QString appDir = QCoreApplication::applicationDirPath();
     QCOMPARE(VisaCandidates(), QStringList({"/opt/lab/libmyvisa.so", "libvisa.so", appDir + "/libsolvisa.so",
@@ -36,8 +35,7 @@ class TstVisaLoad : public QObject {
   }
 
   // Runs before any library is loaded in this process.
-  void withoutLibraryEverythingFails()
-  {
+  void withoutLibraryEverythingFails() {
     QVERIFY(!VisaLoadFrom({binDir() + "/no-such-visa.so"}));
     QCOMPARE(VisaLibraryPath(), QString());
     FakeVisa::reset();  // the fake is reachable by the test, not by the program
@@ -67,16 +65,14 @@ class TstVisaLoad : public QObject {
 
   // A library that lacks one entry point is refused, and no later candidate
   // is taken in its place.
-  void incompleteLibraryRefused()
-  {
+  void incompleteLibraryRefused() {
     QVERIFY(!VisaLoadFrom({FakeVisa::incompleteLibraryPath(), FakeVisa::libraryPath()}));
     QCOMPARE(VisaLibraryPath(), QString());
     QString reply;
     QCOMPARE(VisaQuery(1, "*IDN?\n", reply), VI_ERROR_LIBRARY_NFOUND);
   }
 
-  void missingCandidatesAreSkipped()
-  {
+  void missingCandidatesAreSkipped() {
     QVERIFY(VisaLoadFrom({binDir() + "/no-such-visa.so", FakeVisa::libraryPath()}));
     QCOMPARE(VisaLibraryPath(), FakeVisa::libraryPath());
     // The table is filled once and stays.
@@ -88,8 +84,7 @@ class TstVisaLoad : public QObject {
     QCOMPARE(FakeVisa::transcript(), QStringList({"viWrite 1 \"*CLS\\n\""}));
   }
 
-  void startupSensorFallback()
-  {
+  void startupSensorFallback() {
     QVERIFY(vxi_.isValid());
     qputenv("VXIPNPPATH64", vxi_.path().toLocal8Bit());
     LibStartup libs = LoadLibs(75);

@@ -14,21 +14,18 @@ struct State {
   ViSession nextHandle = 1;
 };
 
-State &state()
-{
+State &state() {
   static State s;
   return s;
 }
 
 // A call without outputs: "function handle[ channel value]".
-ViStatus plainCall(const char *function, ViSession vi, const std::string &arguments = std::string())
-{
+ViStatus plainCall(const char *function, ViSession vi, const std::string &arguments = std::string()) {
   const ViStatus status = state().recorder.scripted(function);
   return state().recorder.log(function + (" " + std::to_string(vi)) + arguments, status);
 }
 
-ViStatus channelCall(const char *function, ViSession vi, ViInt32 channel, const std::string &value)
-{
+ViStatus channelCall(const char *function, ViSession vi, ViInt32 channel, const std::string &value) {
   return plainCall(function, vi, " " + std::to_string(channel) + " " + value);
 }
 
@@ -42,8 +39,7 @@ void fakepwu_fail_next(const char *function, ViStatus status) { state().recorder
 void fakepwu_revision(const char *text) { state().revision = text; }
 size_t fakepwu_transcript(char *buffer, size_t size) { return state().recorder.copy(buffer, size); }
 
-ViStatus pwudrv_init(ViConstRsrc resourceName, ViBoolean idQuery, ViBoolean reset, ViPSession vi)
-{
+ViStatus pwudrv_init(ViConstRsrc resourceName, ViBoolean idQuery, ViBoolean reset, ViPSession vi) {
   State &s = state();
   const ViStatus status = s.recorder.scripted("pwudrv_init");
   *vi = status >= 0 ? s.nextHandle++ : VI_NULL;
@@ -52,8 +48,7 @@ ViStatus pwudrv_init(ViConstRsrc resourceName, ViBoolean idQuery, ViBoolean rese
                         status, std::to_string(*vi));
 }
 
-ViStatus pwudrv_revision_query(ViSession vi, ViChar driverRevision[], ViChar instrumentRevision[])
-{
+ViStatus pwudrv_revision_query(ViSession vi, ViChar driverRevision[], ViChar instrumentRevision[]) {
   State &s = state();
   const ViStatus status = s.recorder.scripted("pwudrv_revision_query");
   if (status >= 0) {
@@ -67,34 +62,28 @@ ViStatus pwudrv_revision_query(ViSession vi, ViChar driverRevision[], ViChar ins
 ViStatus pwudrv_close(ViSession vi) { return plainCall("pwudrv_close", vi); }
 ViStatus pwudrv_chans_zero(ViSession vi) { return plainCall("pwudrv_chans_zero", vi); }
 
-ViStatus pwudrv_avg_configureAvgAuto(ViSession vi, ViInt32 channel, ViInt32 resolution)
-{
+ViStatus pwudrv_avg_configureAvgAuto(ViSession vi, ViInt32 channel, ViInt32 resolution) {
   return channelCall("pwudrv_avg_configureAvgAuto", vi, channel, std::to_string(resolution));
 }
 
-ViStatus pwudrv_avg_configureAvgManual(ViSession vi, ViInt32 channel, ViInt32 count)
-{
+ViStatus pwudrv_avg_configureAvgManual(ViSession vi, ViInt32 channel, ViInt32 count) {
   return channelCall("pwudrv_avg_configureAvgManual", vi, channel, std::to_string(count));
 }
 
-ViStatus pwudrv_range_setAutoEnabled(ViSession vi, ViInt32 channel, ViBoolean enabled)
-{
+ViStatus pwudrv_range_setAutoEnabled(ViSession vi, ViInt32 channel, ViBoolean enabled) {
   return channelCall("pwudrv_range_setAutoEnabled", vi, channel, std::to_string(ViInt32(enabled)));
 }
 
-ViStatus pwudrv_chan_setInitContinuousEnabled(ViSession vi, ViInt32 channel, ViBoolean enabled)
-{
+ViStatus pwudrv_chan_setInitContinuousEnabled(ViSession vi, ViInt32 channel, ViBoolean enabled) {
   return channelCall("pwudrv_chan_setInitContinuousEnabled", vi, channel, std::to_string(ViInt32(enabled)));
 }
 
-ViStatus pwudrv_chan_setCorrectionFrequency(ViSession vi, ViInt32 channel, ViReal64 frequencyHz)
-{
+ViStatus pwudrv_chan_setCorrectionFrequency(ViSession vi, ViInt32 channel, ViReal64 frequencyHz) {
   return channelCall("pwudrv_chan_setCorrectionFrequency", vi, channel, fake::number(frequencyHz));
 }
 
 // Readings come from the script in order, 0.001 W when none is queued.
-ViStatus pwudrv_meass_readMeasurement(ViSession vi, ViInt32 channel, ViInt32 timeoutMs, ViReal64 *reading)
-{
+ViStatus pwudrv_meass_readMeasurement(ViSession vi, ViInt32 channel, ViInt32 timeoutMs, ViReal64 *reading) {
   State &s = state();
   ViStatus status = s.recorder.scripted("pwudrv_meass_readMeasurement");
   std::pair<double, ViStatus> next{0.001, VI_SUCCESS};
@@ -112,8 +101,7 @@ ViStatus pwudrv_meass_readMeasurement(ViSession vi, ViInt32 channel, ViInt32 tim
 }
 
 #ifndef FAKEPWU_WITHOUT_ERROR_MESSAGE
-ViStatus pwudrv_error_message(ViSession vi, ViStatus status, ViChar message[])
-{
+ViStatus pwudrv_error_message(ViSession vi, ViStatus status, ViChar message[]) {
   std::snprintf(message, 256, "%s", fake::statusName(status).c_str());
   return state().recorder.log("pwudrv_error_message " + std::to_string(vi) + " " + fake::statusName(status),
                               VI_SUCCESS);

@@ -16,8 +16,7 @@
 namespace fake {
 
 // "..." with C escapes, \xHH outside printable ASCII.
-inline std::string quoted(const char *data, size_t length)
-{
+inline std::string quoted(const char *data, size_t length) {
   std::string out = "\"";
   for (size_t i = 0; i < length; ++i) {
     const unsigned char c = static_cast<unsigned char>(data[i]);
@@ -35,16 +34,14 @@ inline std::string quoted(const std::string &text) { return quoted(text.data(), 
 
 // Driver statuses are small numbers and read best in decimal; VISA codes by
 // the names that the project's VISA library gives them.
-inline std::string statusName(ViStatus status)
-{
+inline std::string statusName(ViStatus status) {
   if (status > -0x10000 && status < 0x10000 && status != VI_SUCCESS)
     return std::to_string(status);
   return ::statusName(status).toStdString();
 }
 
 // Shortest exact decimal form, never an exponent.
-inline std::string number(double value)
-{
+inline std::string number(double value) {
   char text[400];
   const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
   return end.ec == std::errc() ? std::string(text, end.ptr) : std::string("?");
@@ -53,8 +50,7 @@ inline std::string number(double value)
 class Recorder {
  public:
   // The status scripted for the next call of function, VI_SUCCESS when none.
-  ViStatus scripted(const std::string &function)
-  {
+  ViStatus scripted(const std::string &function) {
     std::deque<ViStatus> &queue = failures_[function];
     if (queue.empty())
       return VI_SUCCESS;
@@ -66,8 +62,7 @@ class Recorder {
 
   // Logs "line -> result": the output of a successful call, then the status
   // name unless VI_SUCCESS; no result part when both are absent.
-  ViStatus log(const std::string &line, ViStatus status, const std::string &output = std::string())
-  {
+  ViStatus log(const std::string &line, ViStatus status, const std::string &output = std::string()) {
     std::string result = status < 0 ? std::string() : output;
     if (status != VI_SUCCESS)
       result += (result.empty() ? "" : " ") + statusName(status);
@@ -76,8 +71,7 @@ class Recorder {
   }
 
   // Copies the lines joined by '\n' and returns the full length.
-  size_t copy(char *buffer, size_t size) const
-  {
+  size_t copy(char *buffer, size_t size) const {
     std::string all;
     for (const std::string &line : lines_)
       all += (all.empty() ? "" : "\n") + line;

@@ -29,8 +29,7 @@ struct State {
   ViSession nextManager = 1000;
 };
 
-State &state()
-{
+State &state() {
   static State s;
   return s;
 }
@@ -38,14 +37,12 @@ State &state()
 std::string str(ViSession vi) { return std::to_string(vi); }
 
 // The scripted status of function; a call on session 0 fails.
-ViStatus begin(const char *function, ViSession vi)
-{
+ViStatus begin(const char *function, ViSession vi) {
   const ViStatus status = state().recorder.scripted(function);
   return status >= 0 && vi == VI_NULL ? VI_ERROR_INV_OBJECT : status;
 }
 
-ViStatus plainCall(const char *function, ViSession vi, const std::string &arguments = std::string())
-{
+ViStatus plainCall(const char *function, ViSession vi, const std::string &arguments = std::string()) {
   return state().recorder.log(function + (" " + str(vi)) + arguments, begin(function, vi));
 }
 
@@ -53,8 +50,7 @@ ViStatus unsupported(const std::string &line) { return state().recorder.log(line
 
 // The queue that answers the next read of a session: its resource's, then
 // its own, then the one for any session; null when all are empty.
-ReplyQueue *replyQueue(ViSession vi)
-{
+ReplyQueue *replyQueue(ViSession vi) {
   State &s = state();
   const auto open = s.open.find(vi);
   const std::string keys[] = {open == s.open.end() ? "#" + str(vi) : open->second.second, "#" + str(vi), ""};
@@ -67,8 +63,7 @@ ReplyQueue *replyQueue(ViSession vi)
 
 // A read takes at most cnt bytes of the reply; the rest stays queued as the
 // start of the next reply, and the status says so, as VISA does.
-ViStatus takeReply(ViSession vi, ViBuf buf, ViUInt32 cnt, ViUInt32 &got)
-{
+ViStatus takeReply(ViSession vi, ViBuf buf, ViUInt32 cnt, ViUInt32 &got) {
   State &s = state();
   ReplyQueue *queue = nullptr;
   Reply reply{"1\n", VI_SUCCESS};
@@ -96,8 +91,7 @@ extern "C" {
 
 void fakevisa_reset(void) { state() = State(); }
 
-void fakevisa_reply(int scope, const char *key, const char *data, size_t length, ViStatus status)
-{
+void fakevisa_reply(int scope, const char *key, const char *data, size_t length, ViStatus status) {
   const std::string queue = scope == FAKE_RESOURCE ? key : scope == FAKE_SESSION ? "#" + std::string(key) : "";
   state().replies[queue].push_back({std::string(data, length), status});
 }
@@ -108,8 +102,7 @@ void fakevisa_stb(ViUInt16 stb) { state().stbs.push_back(stb); }
 void fakevisa_auto_opc(int on) { state().autoOpc = on != 0; }
 size_t fakevisa_transcript(char *buffer, size_t size) { return state().recorder.copy(buffer, size); }
 
-size_t fakevisa_write(size_t index, char *buffer, size_t size)
-{
+size_t fakevisa_write(size_t index, char *buffer, size_t size) {
   const std::vector<std::string> &writes = state().writes;
   if (index >= writes.size())
     return size_t(-1);
@@ -118,8 +111,7 @@ size_t fakevisa_write(size_t index, char *buffer, size_t size)
   return writes[index].size();
 }
 
-ViStatus viOpenDefaultRM(ViPSession vi)
-{
+ViStatus viOpenDefaultRM(ViPSession vi) {
   State &s = state();
   const ViStatus status = s.recorder.scripted("viOpenDefaultRM");
   *vi = status >= 0 ? s.nextManager++ : VI_NULL;
@@ -128,8 +120,7 @@ ViStatus viOpenDefaultRM(ViPSession vi)
   return s.recorder.log("viOpenDefaultRM", status, str(*vi));
 }
 
-ViStatus viFindRsrc(ViSession sesn, ViConstString expr, ViPFindList, ViPUInt32 retCnt, ViChar desc[])
-{
+ViStatus viFindRsrc(ViSession sesn, ViConstString expr, ViPFindList, ViPUInt32 retCnt, ViChar desc[]) {
   const ViStatus status = state().recorder.scripted("viFindRsrc");
   if (retCnt)
     *retCnt = 0;
@@ -139,22 +130,19 @@ ViStatus viFindRsrc(ViSession sesn, ViConstString expr, ViPFindList, ViPUInt32 r
                               status ? status : VI_ERROR_RSRC_NFOUND);
 }
 
-ViStatus viFindNext(ViFindList vi, ViChar desc[])
-{
+ViStatus viFindNext(ViFindList vi, ViChar desc[]) {
   const ViStatus status = state().recorder.scripted("viFindNext");
   if (desc)
     desc[0] = '\0';
   return state().recorder.log("viFindNext " + str(vi), status ? status : VI_ERROR_RSRC_NFOUND);
 }
 
-ViStatus viStatusDesc(ViObject vi, ViStatus status, ViChar desc[])
-{
+ViStatus viStatusDesc(ViObject vi, ViStatus status, ViChar desc[]) {
   std::snprintf(desc, 256, "%s", fake::statusName(status).c_str());
   return state().recorder.log("viStatusDesc " + str(vi) + " " + desc, VI_SUCCESS);
 }
 
-ViStatus viOpen(ViSession sesn, ViConstRsrc name, ViAccessMode mode, ViUInt32 timeout, ViPSession vi)
-{
+ViStatus viOpen(ViSession sesn, ViConstRsrc name, ViAccessMode mode, ViUInt32 timeout, ViPSession vi) {
   State &s = state();
   const std::string rsrc = name ? name : "";
   ViStatus status = s.recorder.scripted("viOpen");
@@ -173,8 +161,7 @@ ViStatus viOpen(ViSession sesn, ViConstRsrc name, ViAccessMode mode, ViUInt32 ti
                         status, str(*vi));
 }
 
-ViStatus viWrite(ViSession vi, ViConstBuf buf, ViUInt32 cnt, ViPUInt32 retCnt)
-{
+ViStatus viWrite(ViSession vi, ViConstBuf buf, ViUInt32 cnt, ViPUInt32 retCnt) {
   const std::string bytes(reinterpret_cast<const char *>(buf), cnt);
   const ViStatus status = begin("viWrite", vi);
   state().writes.push_back(bytes);
@@ -187,8 +174,7 @@ ViStatus viWrite(ViSession vi, ViConstBuf buf, ViUInt32 cnt, ViPUInt32 retCnt)
   return state().recorder.log("viWrite " + str(vi) + " " + fake::quoted(bytes), status);
 }
 
-ViStatus viRead(ViSession vi, ViBuf buf, ViUInt32 cnt, ViPUInt32 retCnt)
-{
+ViStatus viRead(ViSession vi, ViBuf buf, ViUInt32 cnt, ViPUInt32 retCnt) {
   ViStatus status = begin("viRead", vi);
   ViUInt32 got = 0;
   if (status >= 0) {
@@ -202,15 +188,13 @@ ViStatus viRead(ViSession vi, ViBuf buf, ViUInt32 cnt, ViPUInt32 retCnt)
                               fake::quoted(reinterpret_cast<char *>(buf), got));
 }
 
-ViStatus viQueryf(ViSession vi, ViConstString writeFmt, ViConstString readFmt, ...)
-{
+ViStatus viQueryf(ViSession vi, ViConstString writeFmt, ViConstString readFmt, ...) {
   return unsupported("viQueryf " + str(vi) + " " + fake::quoted(writeFmt) + " " + fake::quoted(readFmt));
 }
 ViStatus viPrintf(ViSession vi, ViConstString fmt, ...) { return unsupported("viPrintf " + str(vi) + " " + fake::quoted(fmt)); }
 ViStatus viScanf(ViSession vi, ViConstString fmt, ...) { return unsupported("viScanf " + str(vi) + " " + fake::quoted(fmt)); }
 
-ViStatus viReadToFile(ViSession vi, ViConstString filename, ViUInt32 cnt, ViPUInt32 retCnt)
-{
+ViStatus viReadToFile(ViSession vi, ViConstString filename, ViUInt32 cnt, ViPUInt32 retCnt) {
   if (retCnt)
     *retCnt = 0;
   return unsupported("viReadToFile " + str(vi) + " " + fake::quoted(filename) + " " + std::to_string(cnt));
@@ -218,8 +202,7 @@ ViStatus viReadToFile(ViSession vi, ViConstString filename, ViUInt32 cnt, ViPUIn
 
 ViStatus viClear(ViSession vi) { return plainCall("viClear", vi); }
 
-ViStatus viClose(ViObject vi)
-{
+ViStatus viClose(ViObject vi) {
   State &s = state();
   ViStatus status = s.recorder.scripted("viClose");
   if (status >= 0 && !s.open.erase(vi))
@@ -227,15 +210,13 @@ ViStatus viClose(ViObject vi)
   return s.recorder.log("viClose " + str(vi), status);
 }
 
-ViStatus viSetAttribute(ViObject vi, ViAttr attrName, ViAttrState attrValue)
-{
+ViStatus viSetAttribute(ViObject vi, ViAttr attrName, ViAttrState attrValue) {
   return plainCall("viSetAttribute", vi,
                    " " + ::attributeName(attrName).toStdString() + " " + std::to_string(attrValue));
 }
 
 // Only the resource manager of a session can be read back.
-ViStatus viGetAttribute(ViObject vi, ViAttr attrName, void *attrValue)
-{
+ViStatus viGetAttribute(ViObject vi, ViAttr attrName, void *attrValue) {
   State &s = state();
   ViStatus status = s.recorder.scripted("viGetAttribute");
   const auto open = s.open.find(vi);
@@ -249,14 +230,12 @@ ViStatus viGetAttribute(ViObject vi, ViAttr attrName, void *attrValue)
                         status >= 0 ? str(open->second.first) : std::string());
 }
 
-ViStatus viSetBuf(ViSession vi, ViUInt16 mask, ViUInt32 size)
-{
+ViStatus viSetBuf(ViSession vi, ViUInt16 mask, ViUInt32 size) {
   return plainCall("viSetBuf", vi, " " + std::to_string(mask) + " " + std::to_string(size));
 }
 
 // Status bytes come from the script; 0 when none is queued.
-ViStatus viReadSTB(ViSession vi, ViPUInt16 stb)
-{
+ViStatus viReadSTB(ViSession vi, ViPUInt16 stb) {
   State &s = state();
   const ViStatus status = begin("viReadSTB", vi);
   if (status >= 0) {
@@ -268,8 +247,7 @@ ViStatus viReadSTB(ViSession vi, ViPUInt16 stb)
 }
 
 #ifndef FAKEVISA_WITHOUT_GPIB_REN
-ViStatus viGpibControlREN(ViSession vi, ViUInt16 mode)
-{
+ViStatus viGpibControlREN(ViSession vi, ViUInt16 mode) {
   return plainCall("viGpibControlREN", vi, " " + std::to_string(mode));
 }
 #endif

@@ -10,8 +10,7 @@ namespace {
 
 using Field = std::variant<double *, int *, bool *>;
 
-Field At(CfgStr &c, const QString &name)
-{
+Field At(CfgStr &c, const QString &name) {
   const QMap<QString, Field> fields{
       {"Step", &c.StepFreq},           {"N", &c.Numerator},              {"D", &c.Denominator},
       {"RF0", &c.Gen1.StartFreq},      {"RF1", &c.Gen1.StopFreq},        {"RFCentre", &c.Gen1.CenterFreq},
@@ -33,8 +32,7 @@ Field At(CfgStr &c, const QString &name)
 QString Digits(double value) { return QString::number(value, 'g', 17); }
 
 // "first:step:last" when the values are exactly that progression, else the values.
-QString Plan(const QVector<double> &values)
-{
+QString Plan(const QVector<double> &values) {
   QStringList texts;
   for (double value : values)
     texts << Digits(value);
@@ -48,16 +46,14 @@ QString Plan(const QVector<double> &values)
 
 }  // namespace
 
-CfgStr Defaults(const QString &settings)
-{
+CfgStr Defaults(const QString &settings) {
   CfgStr cfg;
   CfgDefaults(cfg);
   Set(cfg, settings);
   return cfg;
 }
 
-void Set(CfgStr &cfg, const QString &settings)
-{
+void Set(CfgStr &cfg, const QString &settings) {
   for (const QString &setting : settings.split(' ', Qt::SkipEmptyParts)) {
     const double value = setting.section('=', 1).toDouble();
     std::visit([value](auto *p) { *p = static_cast<std::remove_pointer_t<decltype(p)>>(value); },
@@ -65,8 +61,7 @@ void Set(CfgStr &cfg, const QString &settings)
   }
 }
 
-QString Get(CfgStr &cfg, const QString &names)
-{
+QString Get(CfgStr &cfg, const QString &names) {
   QStringList out;
   for (QString name : names.split(' ', Qt::SkipEmptyParts)) {
     name = name.section('=', 0, 0);

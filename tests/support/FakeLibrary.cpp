@@ -11,21 +11,18 @@
 
 namespace {
 
-QLibrary &visaLibrary()
-{
+QLibrary &visaLibrary() {
   static QLibrary library(FakeVisa::libraryPath());
   return library;
 }
 
-QLibrary &pwuLibrary()
-{
+QLibrary &pwuLibrary() {
   static QLibrary library(FakePwu::folder() + "libpwudrv_64.so");
   return library;
 }
 
 // Aborts the run when the fake cannot be used: every later check would be void.
-QFunctionPointer symbol(QLibrary &library, const char *name)
-{
+QFunctionPointer symbol(QLibrary &library, const char *name) {
   const QFunctionPointer fn = library.resolve(name);
   if (!fn)
     qFatal("fake library %s, %s: %s", qPrintable(library.fileName()), name, qPrintable(library.errorString()));
@@ -35,16 +32,14 @@ QFunctionPointer symbol(QLibrary &library, const char *name)
 #define VISA(fn) reinterpret_cast<decltype(&fn)>(symbol(visaLibrary(), #fn))
 #define PWU(fn) reinterpret_cast<decltype(&fn)>(symbol(pwuLibrary(), #fn))
 
-QStringList lines(size_t (*copy)(char *, size_t))
-{
+QStringList lines(size_t (*copy)(char *, size_t)) {
   QByteArray text(static_cast<int>(copy(nullptr, 0)) + 1, '\0');
   copy(text.data(), static_cast<size_t>(text.size()));
   text.chop(1);
   return text.isEmpty() ? QStringList() : QString::fromUtf8(text).split('\n');
 }
 
-void queue(int scope, const QByteArray &key, const QString &text, ViStatus status = VI_SUCCESS)
-{
+void queue(int scope, const QByteArray &key, const QString &text, ViStatus status = VI_SUCCESS) {
   const QByteArray bytes = text.toLocal8Bit();
   VISA(fakevisa_reply)(scope, key.constData(), bytes.constData(), static_cast<size_t>(bytes.size()), status);
 }
@@ -56,8 +51,7 @@ namespace FakeVisa {
 QString libraryPath() { return binDir() + "/libfakevisa.so"; }
 QString incompleteLibraryPath() { return binDir() + "/libfakevisa_noren.so"; }
 
-bool load()
-{
+bool load() {
   static const bool loaded = [] {
     qputenv("SOLVANE_VISA_LIBRARY", libraryPath().toLocal8Bit());
     return VisaLoad();
@@ -78,8 +72,7 @@ void statusByte(ViUInt16 stb) { VISA(fakevisa_stb)(stb); }
 void setAutoOpc(bool on) { VISA(fakevisa_auto_opc)(on ? 1 : 0); }
 QStringList transcript() { return lines(VISA(fakevisa_transcript)); }
 
-QStringList writes()
-{
+QStringList writes() {
   QStringList texts;
   for (size_t i = 0, length; (length = VISA(fakevisa_write)(i, nullptr, 0)) != size_t(-1); ++i) {
     QByteArray bytes(static_cast<int>(length), '\0');
@@ -96,8 +89,7 @@ namespace FakePwu {
 QString folder() { return binDir() + "/fakepwu/"; }
 QString incompleteFolder() { return binDir() + "/fakepwu-incomplete/"; }
 
-bool load()
-{
+bool load() {
   static const bool loaded = PwuLoad(folder());
   reset();
   return loaded && PwuLibraryPath() == folder() + "libpwudrv_64.so";

@@ -1,7 +1,6 @@
 #include "PromptRecorder.h"
 
-PromptRecorder::PromptRecorder(QMessageBox::StandardButton answer) : answer(answer)
-{
+PromptRecorder::PromptRecorder(QMessageBox::StandardButton answer) : answer(answer) {
   UserPrompt::setMessageHandler([this](const UserPrompt::Message &m) {
     messages.append(m);
     return this->answer;

@@ -1,7 +1,14 @@
 #pragma once
+#include <QByteArray>
 #include <QString>
 
 // Where the build put the program and its run-time libraries, and the source
 // tree (for fixtures).
 QString binDir();
 QString sourceDir();
+// The configuration file the program reads and writes under the current HOME.
+QString DefaultCfgPath();
+
+// A file's bytes, empty when it cannot be read; a file written whole.
+QByteArray ReadAll(const QString &path);
+bool WriteAll(const QString &path, const QByteArray &bytes);

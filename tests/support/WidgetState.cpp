@@ -1,7 +1,6 @@
 #include "support/WidgetState.h"
 
-QString Which(QWidget &dialog, State state, const QString &prefix, const QString &suffixes)
-{
+QString Which(QWidget &dialog, State state, const QString &prefix, const QString &suffixes) {
   QStringList out;
   for (const QString &suffix : suffixes.split(' ')) {
     QWidget *widget = W(dialog, prefix + suffix);
@@ -11,8 +10,7 @@ QString Which(QWidget &dialog, State state, const QString &prefix, const QString
   return out.join(' ');
 }
 
-QStringList Entries(QWidget &dialog, const QString &comboName)
-{
+QStringList Entries(QWidget &dialog, const QString &comboName) {
   QStringList texts;
   auto *cb = W<QComboBox>(dialog, comboName);
   for (int row = 0; row < cb->count(); ++row)
@@ -20,8 +18,7 @@ QStringList Entries(QWidget &dialog, const QString &comboName)
   return texts;
 }
 
-void Choose(QWidget &dialog, const QString &comboName, int value)
-{
+void Choose(QWidget &dialog, const QString &comboName, int value) {
   auto *cb = W<QComboBox>(dialog, comboName);
   const int row = cb->findData(value);
   if (row < 0)

@@ -6,8 +6,7 @@
 #include <QWidget>
 
 template <typename T = QWidget>
-T *W(QWidget &dialog, const QString &name)
-{
+T *W(QWidget &dialog, const QString &name) {
   T *widget = dialog.findChild<T *>(name);
   if (!widget)
     qFatal("no widget %s", qPrintable(name));
