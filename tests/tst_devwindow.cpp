@@ -128,7 +128,7 @@ private slots:
       for (auto it = typesOf.cbegin(); it != typesOf.cend(); ++it)
         offers << QString("%1 %2: %3").arg(prefix, it.key(), it.value().join(' '));
     }
-    const QString lan = ",LAN (VXI-11): ", gpib = "GPIB0,GPIB1";
+    const QString lan = ",LAN (VXI-11),LAN (socket),LAN (HiSLIP): ", gpib = "GPIB0,GPIB1";
     const QStringList expected{
         "G1 " + gpib + ": 1 12 13 14 15 16 17 19 20 22 23 26 29", "G1 " + gpib + lan + "2 4 5 6 7 8 9 11 24 25 27 28 30",
         "G1 " + gpib + ",RS232: 10 18 21", "G1 LAN (VXI-11): 3",
@@ -136,7 +136,8 @@ private slots:
         "G2 " + gpib + lan + "2 4 6 7 8 9 11 24 25 27 28 30", "G2 " + gpib + ",RS232: 10 18 21", "G2 LAN (VXI-11): 3",
         "An " + gpib + ": 32 33 34 35 37 38 39 41 43 44 45 51 52 54 56 69 72 76 77 78 80",
         "An " + gpib + lan + "36 40 42 46 47 48 49 50 53 55 57 59 60 61 62 63 64 65 66 67 70 73 74",
-        "An " + gpib + ",RS232" + lan + "58", "An LAN (VXI-11): 68 71", "An RS232: 79", "An USB: 75"};
+        "An " + gpib + ",RS232" + lan + "58", "An LAN (VXI-11): 71", "An " + lan.mid(1) + "68", "An RS232: 79",
+        "An USB: 75"};
     QCOMPARE(offers, expected);
     QCOMPARE(connectors.join(", "), QStringLiteral("G1 1: Rfp, G1 2: Rfp, G1 3: Rfp Rtc1, G2 1: Rfp, G2 2: Rfp, "
                                                   "G2 3: Rfp Rtc1, An 69: Rfp, An 70: Rfp, An 71: Rfp Rtc1"));
@@ -396,8 +397,10 @@ private slots:
     QCOMPARE(W<QLineEdit>(dialog, "AnMsg")->text(), failure);
     QVERIFY(cfg.Ana.Idn.isEmpty());
     QCOMPARE(prompts.messages.size(), 1);
-    QCOMPARE(prompts.messages[0].title + ": " + prompts.messages[0].text,
+    // The library finds no GPIB instrument at all, and the message says so.
+    QCOMPARE(prompts.messages[0].title + ": " + prompts.messages[0].text.section("\n\n", 0, 0),
              "Analyzer (IF): " + failure + " (GPIB0::20::INSTR).");
+    QVERIFY(prompts.messages[0].text.section("\n\n", 1).contains("finds no GPIB0 instrument on this computer"));
   }
 };
 

@@ -10,6 +10,7 @@
 #include "storage/NormExport.h"
 #include "support/CfgFields.h"
 #include "support/PromptRecorder.h"
+#include "support/TestPaths.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -24,11 +25,6 @@
 
 namespace {
 
-QByteArray ReadAll(const QString &path)
-{
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 void Write(const QString &path, const QByteArray &bytes)
 {

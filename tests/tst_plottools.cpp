@@ -51,11 +51,6 @@ QString Write(const QString &path, const QByteArray &bytes)
   return path;
 }
 
-QByteArray ReadAll(const QString &path)
-{
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QString PdfText(const QString &path)
 {

@@ -37,11 +37,6 @@ struct Outcome {
   QByteArray err;
 };
 
-QByteArray ReadAll(const QString &path)
-{
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 QByteArray WithoutTimeLine(QByteArray csv)
 {
