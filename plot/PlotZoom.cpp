@@ -75,6 +75,9 @@ void PlotZoom::zoomAxis(int axis, double canvasPixel, double factor)
 
 bool PlotZoom::eventFilter(QObject *watched, QEvent *event)
 {
+  // The plot's own destruction sends events too; only these two may look at it.
+  if (event->type() != QEvent::MouseButtonRelease && event->type() != QEvent::Wheel)
+    return QObject::eventFilter(watched, event);
   if (watched == m_plot->canvas() && event->type() == QEvent::MouseButtonRelease
       && static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
     emit backRequested();
