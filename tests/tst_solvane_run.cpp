@@ -147,7 +147,8 @@ private slots:
     const QString out = path("status.dat");
     QFile garbage(path("garbage.cfg"));
     garbage.open(QIODevice::WriteOnly);
-    garbage.write(QByteArray("\x7f" "ELF\x02\x01\x01\0\0\0\0 binary, not settings\n", 40));
+    static const char elf[] = "\x7f" "ELF\x02\x01\x01\0\0\0\0 binary, not settings\n";
+    garbage.write(elf, sizeof elf - 1);
     garbage.close();
     CfgStr refused;
     CfgLoad(refused, config("refused.cfg", {{"Sweep/Step Freq", 0}}));
