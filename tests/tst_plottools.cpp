@@ -11,6 +11,7 @@
 #include "storage/PrintSeam.h"
 #include "support/PromptRecorder.h"
 #include "support/TestPaths.h"
+#include "support/WidgetState.h"
 #include "sweep/SwpPlan.h"
 
 #include <QtTest>
@@ -96,12 +97,7 @@ class TestPlotTools : public QObject {
   QWidget *canvas() { return plot()->canvas(); }
   void trigger(const char *name) { window->findChild<QAction *>(QString::fromLatin1(name))->trigger(); }
   // A click that starts a run returns when the run has ended.
-  void clickAndWait(const char *name)
-  {
-    auto *start = window->findChild<QPushButton *>(QStringLiteral("Start"));
-    window->findChild<QPushButton *>(QString::fromLatin1(name))->click();
-    QTRY_VERIFY_WITH_TIMEOUT(start->isEnabled(), 60000);
-  }
+  void clickAndWait(const char *name) { QVERIFY(ClickAndFinish(*window, name)); }
   QPoint pixel(double mhz, double level)
   {
     return QPoint(qRound(plot()->canvasMap(QwtPlot::xBottom).transform(mhz)),

@@ -1,5 +1,9 @@
 #include "support/WidgetState.h"
 
+#include <QAbstractButton>
+#include <QDeadlineTimer>
+#include <QTest>
+
 QString Which(QWidget &dialog, State state, const QString &prefix, const QString &suffixes) {
   QStringList out;
   for (const QString &suffix : suffixes.split(' ')) {
@@ -24,4 +28,12 @@ void Choose(QWidget &dialog, const QString &comboName, int value) {
   if (row < 0)
     qFatal("%s offers no value %d", qPrintable(comboName), value);
   cb->setCurrentIndex(row);
+}
+
+bool ClickAndFinish(QWidget &window, const QString &buttonName) {
+  auto *start = W<QAbstractButton>(window, QStringLiteral("Start"));
+  W<QAbstractButton>(window, buttonName)->click();
+  for (QDeadlineTimer limit(60000); !start->isEnabled() && !limit.hasExpired();)
+    QTest::qWait(1);
+  return start->isEnabled();
 }

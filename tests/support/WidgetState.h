@@ -22,3 +22,6 @@ QString Which(QWidget &dialog, State state, const QString &prefix, const QString
 QStringList Entries(QWidget &dialog, const QString &comboName);
 // Chooses the entry holding value, as a user picks it from the list.
 void Choose(QWidget &dialog, const QString &comboName, int value);
+// Clicks the main window's button; a run it starts measures on its own
+// thread, so this returns once Start is enabled again (false after a minute).
+bool ClickAndFinish(QWidget &window, const QString &buttonName);
