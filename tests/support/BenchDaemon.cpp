@@ -11,6 +11,7 @@ BenchDaemon::BenchDaemon(const QString &benchFile, const QStringList &extra) {
       const QStringList words = QString::fromLatin1(process_.readLine()).trimmed().split(' ');
       if (words[0] == "ready") {
         ready_ = true;
+        qputenv("SOLVISA_PORTMAPPER_PORT", portmapperPort_.toLatin1());
         return;
       }
       if (words[0] == "portmapper")

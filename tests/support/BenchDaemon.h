@@ -7,12 +7,12 @@
 
 class BenchDaemon {
 public:
-  // Starts the daemon on a bench file and waits until it serves; extra
-  // arguments (a fault) go to it unchanged.
+  // Starts the daemon on a bench file and waits until it serves, then names
+  // its portmapper to libsolvisa (SOLVISA_PORTMAPPER_PORT); extra arguments
+  // (a fault) go to it unchanged.
   explicit BenchDaemon(const QString &benchFile, const QStringList &extra = {});
   ~BenchDaemon();
   bool ready() const { return ready_; }
-  QString portmapperPort() const { return portmapperPort_; }
   // The resource to open a bench instrument through a protocol ("vxi11",
   // "hislip", "socket", "serial").
   QString resource(const QString &benchResource, const QString &protocol) const;
