@@ -1,12 +1,13 @@
 // libsolvisa and the simulated bench as the program meets them: VISA session
 // semantics and hostile arguments, commands that fail as on a real instrument,
-// the I/O trace; end to end through the instrument layer and the sweep engine
+// the I/O trace. End to end through the instrument layer and the sweep engine:
 // every instrument type, a mixer in every LO mode, normalization, a tracking
-// generator and compression; the bench's own models. Against solvane-benchd on
-// loopback: sweeps over every protocol, and faults that end in the right status
-// in time without leaking a descriptor. Last, clients nobody here wrote (pyvisa,
-// its pure-Python backend, the LXI tools); each skips, saying why, when its
-// package is missing or port 111, where some insist on the portmapper, is taken.
+// generator and compression; then the bench's own models. Against
+// solvane-benchd on loopback: sweeps over every protocol, and faults that end
+// in the right status in time without leaking a descriptor. Last, clients
+// nobody here wrote (pyvisa, its pure-Python backend, the LXI tools); each
+// skips, saying why, when its package is missing or when port 111, where some
+// insist on the portmapper, is taken.
 #include "bench/BenchFile.h"
 #include "bench/ResourceName.h"
 #include "dialogs/DevWindow.h"
@@ -246,16 +247,9 @@ struct RefusingPort {
 
 int openDescriptors() { return QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size(); }
 
-ViSession sharedRm() {
-  static ViSession manager = 0;
-  if (!manager)
-    VI(viOpenDefaultRM)(&manager);
-  return manager;
-}
-
 // Connecting may take long on a busy machine; I/O gets ioMs.
 ViStatus openWithin(const QString &resource, ViUInt32 timeoutMs, ViSession &vi, ViUInt32 ioMs = 2000) {
-  const ViStatus status = VI(viOpen)(sharedRm(), resource.toLatin1().constData(), VI_NO_LOCK, timeoutMs, &vi);
+  const ViStatus status = VI(viOpen)(openedRm(), resource.toLatin1().constData(), VI_NO_LOCK, timeoutMs, &vi);
   if (status == VI_SUCCESS)
     VI(viSetAttribute)(vi, VI_ATTR_TMO_VALUE, ioMs);
   return status;
@@ -706,7 +700,7 @@ private slots:
       if (protocol == "gateway")
         return r;
       const QString served = daemon.resource(r, protocol);
-      return protocol == "serial" ? "ASRL" + served + "::INSTR" : served;
+      return serial ? "ASRL" + served + "::INSTR" : served;
     };
     CfgStr cfg = settings(24, 59);
     placeOnWire(cfg.Gen1, wire(gen));

@@ -73,7 +73,8 @@ private slots:
     QTest::addColumn<QList<Bytes>>("replies");
     QTest::addColumn<int>("status");
     QTest::addColumn<Bytes>("received");
-    QTest::newRow("one reply with EOM") << QList<Bytes>{reply(1, "1.5E+06\n", true)} << int(VI_SUCCESS) << Bytes("1.5E+06\n");
+    QTest::newRow("one reply with EOM")
+        << QList<Bytes>{reply(1, "1.5E+06\n", true)} << int(VI_SUCCESS) << Bytes("1.5E+06\n");
     QTest::newRow("two transfers") << QList<Bytes>{reply(1, "1.5", false), reply(2, "E+06\n", true)} << int(VI_SUCCESS)
                                    << Bytes("1.5E+06\n");
     QTest::newRow("buffer full") << QList<Bytes>{reply(1, Bytes(16, 'x'), false)} << int(VI_SUCCESS_MAX_CNT)
