@@ -2,12 +2,9 @@
 // semantics and hostile arguments, commands that fail as on a real instrument,
 // the I/O trace. End to end through the instrument layer and the sweep engine:
 // every instrument type, a mixer in every LO mode, normalization, a tracking
-// generator and compression; then the bench's own models. Against
+// generator and compression; then the bench's own models. Last, against
 // solvane-benchd on loopback: sweeps over every protocol, and faults that end
-// in the right status in time without leaking a descriptor. Last, clients
-// nobody here wrote (pyvisa, its pure-Python backend, the LXI tools); each
-// skips, saying why, when its package is missing or when port 111, where some
-// insist on the portmapper, is taken.
+// in the right status in time without leaking a descriptor.
 #include "bench/BenchFile.h"
 #include "bench/ResourceName.h"
 #include "dialogs/DevWindow.h"
@@ -32,7 +29,6 @@
 #include <QElapsedTimer>
 #include <QLibrary>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -257,21 +253,6 @@ ViStatus openWithin(const QString &resource, ViUInt32 timeoutMs, ViSession &vi, 
 
 QString reason() {
   return QString::fromUtf8(reinterpret_cast<const char *(*)()>(solvisa().resolve("solvisa_last_reason"))());
-}
-
-const QString kPython = "/usr/bin/python3";
-const QString kIdn = "Solvane Simulated,SPA-59,SIM000020,1.0";
-
-bool pythonHas(const QString &module) { return QProcess::execute(kPython, {"-c", "import " + module}) == 0; }
-
-// What a program printed, or why it failed.
-QString run(const QString &program, const QStringList &arguments) {
-  QProcess process;
-  process.start(program, arguments);
-  if (!process.waitForFinished(20000))
-    return "timed out";
-  return QString::fromUtf8(process.readAllStandardOutput() +
-                           (process.exitCode() ? process.readAllStandardError() : QByteArray()));
 }
 
 }  // namespace
@@ -831,61 +812,6 @@ private slots:
     QCOMPARE(openDescriptors(), before);
   }
 
-  void pyvisaUsesLibsolvisa() {
-    if (!pythonHas("pyvisa"))
-      QSKIP("python3-pyvisa is not installed");
-    BenchDaemon daemon(daemonBench("GPIB0::20::INSTR"));
-    QVERIFY(daemon.ready());
-    const QString script = R"(
-import pyvisa, sys
-rm = pyvisa.ResourceManager(sys.argv[1])
-print(rm.list_resources("TCPIP?*"))
-inst = rm.open_resource(sys.argv[2])
-print(inst.query("*IDN?").strip())
-print(inst.read_stb())
-inst.write("*IDN?")
-print(inst.read_stb())
-inst.clear()
-print(inst.read_stb())
-inst.close()
-rm.close()
-)";
-    QCOMPARE(run(kPython, {"-c", script, binDir() + "/libsolvisa.so", daemon.resource("GPIB0::20::INSTR", "vxi11")}),
-             QString("('TCPIP0::127.0.0.1::inst0::INSTR',)\n%1\n0\n16\n0\n").arg(kIdn));
-  }
-
-  void purePythonBackendTalksToTheDaemon_data() {
-    QTest::addColumn<QString>("protocol");
-    QTest::newRow("raw socket") << "socket";
-    QTest::newRow("VXI-11") << "vxi11";
-  }
-  void purePythonBackendTalksToTheDaemon() {
-    QFETCH(QString, protocol);
-    if (!pythonHas("pyvisa_py"))
-      QSKIP("python3-pyvisa-py is not installed");
-    const QStringList portmapper = {"--portmapper-port", "111"};
-    BenchDaemon daemon(daemonBench("GPIB0::20::INSTR"), protocol == "vxi11" ? portmapper : QStringList());
-    if (!daemon.ready())
-      QSKIP("port 111 is taken: the pure-Python backend asks the portmapper only there");
-    const QString script = R"(
-import pyvisa, sys
-inst = pyvisa.ResourceManager("@py").open_resource(sys.argv[1], read_termination="\n", write_termination="\n")
-print(inst.query("*IDN?"))
-)";
-    QCOMPARE(run(kPython, {"-c", script, daemon.resource("GPIB0::20::INSTR", protocol)}), kIdn + "\n");
-  }
-
-  void lxiToolsFindAndQueryTheDaemon() {
-    if (QStandardPaths::findExecutable("lxi").isEmpty())
-      QSKIP("lxi-tools is not installed");
-    BenchDaemon daemon(daemonBench("GPIB0::20::INSTR"), {"--portmapper-port", "111"});
-    if (!daemon.ready())
-      QSKIP("port 111 is taken: the LXI tools ask the portmapper only there");
-    const QString port = daemon.resource("GPIB0::20::INSTR", "socket").section("::", 2, 2);
-    QCOMPARE(run("lxi", {"scpi", "-a", "127.0.0.1", "*IDN?"}), kIdn + "\n");
-    QCOMPARE(run("lxi", {"scpi", "-a", "127.0.0.1", "-r", "-p", port, "*IDN?"}), kIdn + "\n");
-    QVERIFY(run("lxi", {"discover", "-t", "1"}).contains("Found \"" + kIdn + "\" on address 127.0.0.1"));
-  }
   // Last: reads the trace that a default sweep wrote after all the tests above.
   void traceOfADefaultSweep() {
     QByteArray json = sim::defaultBenchJson();
