@@ -436,18 +436,19 @@ private slots:
     QTest::addColumn<QStringList>("exchanges");
     const QString undefined = "SYST:ERR? => -113,\"Undefined header\"";
     QHash<int, QStringList> talk;
-    talk[24] = QStringList{"FREQ abc => ", "*CLS;" + kNoError,
-                // An unknown header: no answer, and the rest of the message discarded.
-                "FREX 1000000.0;*OPC? => ", "*ESR? => 32", undefined, kNoError,
-                "FREQ abc => ", "FREQ => ", "FREQ 1000O0000.0;*OPC? => ", "FREQ 100000000.0,*OPC? => ",
-                "SYST:ERR?;SYST:ERR? => -104,\"Data type error\";-109,\"Missing parameter\"",
-                "SYST:ERR?;SYST:ERR? => -104,\"Data type error\";-104,\"Data type error\"",
-                // It keeps its state, and refuses what is out of range.
-                "FREQ 1234567890.0;*OPC? => 1", "POW -12.5;*OPC? => 1", "FREQ?;POW? => 1234567890.00;-12.50",
-                "FREQ 50000000000.0;*OPC? => ", "POW 30 => ", "FREQ?;POW? => 1234567890.00;-12.50",
-                "SYST:ERR?;SYST:ERR? => -222,\"Data out of range\";-222,\"Data out of range\"",
-                "POW -10.0004;*OPC?;POW? => 1;-10.00",  // 0.01 dB steps
-                ":OUTP ON;:OUTP? => 1", "*RST;:OUTP?;FREQ? => 0;1000000000.00"};
+    talk[24] = QStringList{
+        "FREQ abc => ", "*CLS;" + kNoError,
+        // An unknown header: no answer, and the rest of the message discarded.
+        "FREX 1000000.0;*OPC? => ", "*ESR? => 32", undefined, kNoError,
+        "FREQ abc => ", "FREQ => ", "FREQ 1000O0000.0;*OPC? => ", "FREQ 100000000.0,*OPC? => ",
+        "SYST:ERR?;SYST:ERR? => -104,\"Data type error\";-109,\"Missing parameter\"",
+        "SYST:ERR?;SYST:ERR? => -104,\"Data type error\";-104,\"Data type error\"",
+        // It keeps its state, and refuses what is out of range.
+        "FREQ 1234567890.0;*OPC? => 1", "POW -12.5;*OPC? => 1", "FREQ?;POW? => 1234567890.00;-12.50",
+        "FREQ 50000000000.0;*OPC? => ", "POW 30 => ", "FREQ?;POW? => 1234567890.00;-12.50",
+        "SYST:ERR?;SYST:ERR? => -222,\"Data out of range\";-222,\"Data out of range\"",
+        "POW -10.0004;*OPC?;POW? => 1;-10.00",  // 0.01 dB steps
+        ":OUTP ON;:OUTP? => 1", "*RST;:OUTP?;FREQ? => 0;1000000000.00"};
     talk[1] = QStringList{"SYST:REM:ADDR:SEC? 6;SYST:REM:ADDR:SEC? 7 => \"\";\"RF_NSig\""};
     talk[4] = QStringList{"POW -10;*OPC? => ", undefined};
     // "L:ON" is the spelling of types 15-17 and 29.
@@ -455,7 +456,7 @@ private slots:
                            undefined};
     // Receiver set B reports what it took; "DET P" belongs to the other receivers.
     talk[35] = QStringList{"A 23;A? => 20", "B:I 100000H;B:I? => 120000", "DET PEAK => ", "DET P => ",
-                "SYST:ERR? => -224,\"Illegal parameter value\""};
+                           "SYST:ERR? => -224,\"Illegal parameter value\""};
     // The end of a sweep shows in the status byte, until *CLS.
     talk[72] = QStringList{"CF 1000000.0;*WAI;SI;OPR8;*CLS;MLN ON;*STB? => 0", "SI;*STB? => 128"};
     // Type 76 never reads the reply to ":TRIG;*OPC?".
