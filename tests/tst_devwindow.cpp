@@ -4,6 +4,7 @@
 #include "dialogs/DevWindow.h"
 #include "instruments/DevTables.h"
 #include "support/CfgFields.h"
+#include "support/FakePwu.h"
 #include "support/FakeVisa.h"
 #include "support/PromptRecorder.h"
 #include "support/WidgetState.h"
@@ -197,35 +198,27 @@ private slots:
     QCOMPARE(Get(cfg, "FixedLo LO1"), QStringLiteral("FixedLo=1 LO1=0"));
   }
 
-  void serialTypesOfferRs232() {
-    for (int type : {10, 18, 21}) {
-      CfgStr cfg = Defaults();
-      DevWindow dialog(&cfg);
-      Choose(dialog, "G1Typ", type);
-      QCOMPARE(Page(dialog, "G1"), QStringLiteral("[GPIB0],GPIB1,RS232 | Pad | GPIB0::28::INSTR"));
-      Choose(dialog, "G1Ift", 2);
-      QCOMPARE(cfg.Gen1.Interface, 2);
-      QCOMPARE(Page(dialog, "G1"), "GPIB0,GPIB1,[RS232] | " + kSerial + " | ASRL2::INSTR");
-      QCOMPARE(Entries(dialog, "G1Por"), QStringList({"COM1", "COM2", "COM3", "COM4"}));
-      QCOMPARE(Current(dialog, "G1", "Por Bau Par Stp Flo"), QStringLiteral("COM2 115200 None 1 OFF"));
-      QCOMPARE(W<QSpinBox>(dialog, "G1Dat")->value(), 8);
-
-      Choose(dialog, "G1Bau", 9600);
-      Choose(dialog, "G1Stp", 20);
-      Choose(dialog, "G1Flo", 3);
-      PressOk(dialog);
-      QCOMPARE(QList<int>({cfg.Gen1.Baudrate, cfg.Gen1.StopBits, cfg.Gen1.FlowControl}), QList<int>({9600, 20, 3}));
-    }
-  }
-
-  void type5PerPage() {
+  // A generator on a serial line: the line's settings are shown and kept by OK;
+  // one on LAN is addressed by its IP.
+  void serialAndLanPages() {
     CfgStr cfg = Defaults();
     DevWindow dialog(&cfg);
+    Choose(dialog, "G1Typ", 18);
+    Choose(dialog, "G1Ift", 2);
+    QCOMPARE(cfg.Gen1.Interface, 2);
+    QCOMPARE(Page(dialog, "G1"), "GPIB0,GPIB1,[RS232] | " + kSerial + " | ASRL2::INSTR");
+    QCOMPARE(Current(dialog, "G1", "Por Bau Par Stp Flo"), QStringLiteral("COM2 115200 None 1 OFF"));
+    QCOMPARE(W<QSpinBox>(dialog, "G1Dat")->value(), 8);
+    Choose(dialog, "G1Bau", 9600);
+    Choose(dialog, "G1Stp", 20);
+    Choose(dialog, "G1Flo", 3);
+    PressOk(dialog);
+    QCOMPARE(QList<int>({cfg.Gen1.Baudrate, cfg.Gen1.StopBits, cfg.Gen1.FlowControl}), QList<int>({9600, 20, 3}));
+
     Choose(dialog, "G1Typ", 5);
-    Choose(dialog, "G2Typ", 5);
-    QCOMPARE(Entries(dialog, "G2Ift"), QStringList({"GPIB0", "GPIB1"}));
     Choose(dialog, "G1Ift", 3);
-    QCOMPARE(Page(dialog, "G1"), QStringLiteral("GPIB0,GPIB1,[LAN (VXI-11)],LAN (socket),LAN (HiSLIP) | Ipa | TCPIP::192.168.0.1::INSTR"));
+    QCOMPARE(Page(dialog, "G1"),
+             QStringLiteral("GPIB0,GPIB1,[LAN (VXI-11)],LAN (socket),LAN (HiSLIP) | Ipa | TCPIP::192.168.0.1::INSTR"));
   }
 
   void analyzerTypesForceInterfaces() {
@@ -285,6 +278,11 @@ private slots:
 
     Choose(dialog, "AnTyp", 34);
     QCOMPARE(Which(dialog, Shown, "", kPanels), QStringLiteral("Rc"));
+    PromptRecorder prompts;
+    W<QCheckBox>(dialog, "AnTgn")->click();
+    QCOMPARE(prompts.messages.value(0).title + ": " + prompts.messages.value(0).text,
+             QStringLiteral("Analyzer (IF): The analyzer RCV-34 has no tracking generator."));
+    QVERIFY(!W<QCheckBox>(dialog, "AnTgn")->isChecked() && !cfg.Ana.TrackingGenerator);
     QVERIFY(!W(dialog, "RcAtt")->isEnabled());
     W<QCheckBox>(dialog, "RcAta")->click();
     QVERIFY(!cfg.Rcx.RecAutoAtt && W(dialog, "RcAtt")->isEnabled());
@@ -307,8 +305,8 @@ private slots:
     QCOMPARE(W<QComboBox>(dialog, "AnTyp")->currentText(), QStringLiteral("PWM-74"));
     QCOMPARE(prompts.messages.size(), 1);
     QCOMPARE(prompts.messages[0].kind, UserPrompt::Kind::Warning);
-    QCOMPARE(prompts.messages[0].title, QStringLiteral("Analyzer (IF)"));
-    QCOMPARE(prompts.messages[0].text, QStringLiteral("Kestrova PWM-Toolkit not installed. Changed Analyzer to PWM2"));
+    QCOMPARE(prompts.messages[0].title + ": " + prompts.messages[0].text,
+             QStringLiteral("Analyzer (IF): Kestrova PWM-Toolkit not installed. Changed Analyzer to PWM2"));
     QCOMPARE(Which(dialog, Shown, "", kPanels), QStringLiteral("Pw"));
     QVERIFY(!W(dialog, "PwTyp")->isEnabled());
 
@@ -375,11 +373,51 @@ private slots:
     QCOMPARE(Page(dialog, "An"), QStringLiteral("GPIB0,[GPIB1],LAN (VXI-11),LAN (socket),LAN (HiSLIP) | Pad | GPIB1::17::INSTR"));
   }
 
+  // Meter Zero is offered for the meters and zeroes them with their command,
+  // the sensor through its driver.
+  void meterZero_data() {
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QStringList>("calls");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("PWM") << 73 << QStringList{"viWrite 1 \"CAL:ZERO:AUTO ONCE;*OPC?\\n\""}
+                         << "Meter Zero: The PWM is zeroed.";
+    QTest::newRow("PWM-77") << 77 << QStringList{"viWrite 1 \"CAL:ZERO;*OPC?\\n\""}
+                            << "Meter Zero: The PWM-77 is zeroed.";
+    QTest::newRow("PWM-80") << 80 << QStringList{"viWrite 1 \"ZE\\n\""} << "Meter Zero: The PWM-80 is zeroed.";
+    QTest::newRow("sensor") << 75 << QStringList{"pwudrv_chans_zero 1"} << "Meter Zero: The PSU-1004 is zeroed.";
+    QTest::newRow("no meter at the address")
+        << 74 << QStringList() << "Meter Zero: The PWM-74 was not zeroed: VISA status 0xBFFF0011, no instrument at "
+                                  "this address (GPIB0::20::INSTR).";
+    QTest::newRow("not a meter") << 59 << QStringList() << QString();
+  }
+  void meterZero() {
+    QFETCH(int, type);
+    QFETCH(QStringList, calls);
+    QFETCH(QString, shown);
+    QVERIFY(FakeVisa::load() && FakePwu::load());
+    if (calls.isEmpty())
+      FakeVisa::failOpen(QStringLiteral("GPIB0::20::INSTR"));
+    PromptRecorder prompts;
+    CfgStr cfg = Defaults();
+    cfg.SensorDriverLoaded = true;
+    cfg.Ana.Type = type;
+    DevWindow dialog(&cfg);
+    dialog.show();
+    auto *zero = W<QPushButton>(dialog, "AnAZero");
+    QCOMPARE(zero->isHidden(), shown.isEmpty());
+    if (shown.isEmpty())
+      return;
+    zero->click();
+    const QStringList transcript = type == 75 ? FakePwu::transcript() : FakeVisa::transcript();
+    QCOMPARE(transcript.filter(QRegularExpression("ZE|pwudrv_chans_zero")), calls);
+    QCOMPARE(prompts.messages.value(0).title + ": " + prompts.messages.value(0).text, shown);
+    QCOMPARE(prompts.messages.size(), 1);
+  }
+
   // Test opens the instrument, asks for its identification and shows the
   // answer, or why it failed.
   void testButtons() {
     QVERIFY(FakeVisa::load());
-    FakeVisa::reset();
     FakeVisa::replyFor(QStringLiteral("GPIB0::28::INSTR"), QStringLiteral("Simulated,GEN-24,100028,1.0\n"));
     FakeVisa::failOpen(QStringLiteral("GPIB0::20::INSTR"));
     CfgStr cfg = Defaults();

@@ -59,6 +59,10 @@ private slots:
     for (const char *disabled : {"Repeat", "Normalize", "Stop", "Del", "Gen1", "Gen2", "Ana", "NIdx", "AbsRel", "SwpTime"})
       QVERIFY2(!W<QWidget>(window, disabled)->isEnabled(), disabled);
     QCOMPARE(W<QComboBox>(window, "NrmGen")->currentText(), QStringLiteral("Receiver"));
+    // Numbers keep the decimal point under the comma locale the suite runs in.
+    auto *dwell = W<QDoubleSpinBox>(window, "Dwell");
+    dwell->setValue(1.25);
+    QCOMPARE(dwell->text() + ' ' + W<QDoubleSpinBox>(window, "FMax")->text(), QStringLiteral("1.25 1000.000000"));
     QVERIFY(!W<QCheckBox>(window, "RunCont")->isChecked());
     QStringList shown;  // the menus in order, every entry enabled
     for (QAction *menu : window.menuBar()->actions()) {
@@ -74,19 +78,6 @@ private slots:
                                  "  Print Graph", "  Print Data", "-", "  Load Data", "  Save Data", "-",
                                  "  Save Normalization", "-", "  Legend", "  Peak Marker", "  Minimum Marker",
                                  "  Clear Delta Marker", "  Zoom Back", "Help", "  Contents", "  About"}));
-  }
-
-  void numbersUseDecimalPointUnderCommaLocale() {
-    const QLocale before;
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    {
-      MainWindow window;
-      auto *dwell = W<QDoubleSpinBox>(window, "Dwell");
-      dwell->setValue(1.25);
-      QCOMPARE(dwell->text(), QStringLiteral("1.25"));
-      QCOMPARE(W<QDoubleSpinBox>(window, "FMax")->text(), QStringLiteral("1000.000000"));
-    }
-    QLocale::setDefault(before);
   }
 
   void visaAndSensorDriverMissing() {
@@ -136,8 +127,10 @@ private slots:
                                 {"Display/X Sweep Settings", true}, {"Display/X Autoscale", true},
                                 {"Display/X Log Scale", true}, {"Display/Y1 Autoscale", false},
                                 {"Display/Y2 Start Level", -87.5}, {"Display/Y2 Stop Level", 12.25},
-                                {"Sweep/Dwell", 2.5}, {"Sweep/Normalize Gen", 1}});
+                                {"Sweep/Dwell", 2.5}, {"Sweep/Normalize Gen", 1}, {"Position/x", 250},
+                                {"Position/y", 120}});
     MainWindow window;
+    QCOMPARE(window.pos(), QPoint(250, 120));
     const QPair<const char *, double> values[] = {
         {"FMin", 12.5}, {"FMax", 4321.125}, {"LMin", -87.5}, {"LMax", 12.25}, {"Dwell", 2.5}};
     for (const auto &value : values)
@@ -153,6 +146,14 @@ private slots:
     {
       MainWindow window;
       QVERIFY(!QFile::exists(path));
+      for (const char *quit : {"Quit", "actionQuit"}) {
+        window.show();
+        if (auto *button = window.findChild<QPushButton *>(quit))
+          button->click();
+        else
+          Trigger(window, quit);
+        QVERIFY2(!window.isVisible(), quit);
+      }
       window.move(40, 60);
       Trigger(window, "actionDefault_Size");
       QCOMPARE(window.size(), QSize(786, 562));  // the fixed form wins
@@ -168,22 +169,7 @@ private slots:
       QCOMPARE(Stored(path, key.first).toDouble(), key.second);
   }
 
-  void quitButtonAndEntryCloseWindow() {
-    MainWindow window;
-    for (const std::function<void()> &quit : std::initializer_list<std::function<void()>>{
-             [&] { W<QPushButton>(window, "Quit")->click(); }, [&] { Trigger(window, "actionQuit"); }}) {
-      window.show();
-      quit();
-      QVERIFY(!window.isVisible());
-    }
-  }
-
   void positionOffEveryScreenComesBack() {
-    WriteCfg(DefaultCfgPath(), {{"Position/x", 250}, {"Position/y", 120}});
-    {
-      MainWindow window;
-      QCOMPARE(window.pos(), QPoint(250, 120));
-    }
     WriteCfg(DefaultCfgPath(), {{"Position/x", 50000}, {"Position/y", -9000}});
     MainWindow window;
     QCOMPARE(window.pos(), QGuiApplication::primaryScreen()->availableGeometry().topLeft());
@@ -283,6 +269,7 @@ int main(int argc, char *argv[]) {
   qputenv("SOLVANE_VISA_LIBRARY",
           (QLibraryInfo::location(QLibraryInfo::LibrariesPath) + "/libQt5Core.so.5").toLocal8Bit());
   QApplication app(argc, argv);
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
   TestMainWindow suite;
   return QTest::qExec(&suite, argc, argv);
 }
