@@ -18,6 +18,7 @@ const QString kAddress = "Ipa Pad Usn Por Bau Par Stp Dat Flo Rfp Rtc1";
 const QString kSerial = "Por Bau Par Stp Dat Flo";
 const QString kGenControls = "Typ Ift Tst Rst Osc";
 const QString kPanels = "Sp Rc Ex Pw";
+const QString kLan = "LAN (VXI-11),LAN (socket),LAN (HiSLIP)";
 
 QString Rsc(QWidget &dialog, const QString &prefix) { return W<QLineEdit>(dialog, prefix + "Rsc")->text(); }
 
@@ -131,7 +132,8 @@ private slots:
     }
     const QString lan = ",LAN (VXI-11),LAN (socket),LAN (HiSLIP): ", gpib = "GPIB0,GPIB1";
     const QStringList expected{
-        "G1 " + gpib + ": 1 12 13 14 15 16 17 19 20 22 23 26 29", "G1 " + gpib + lan + "2 4 5 6 7 8 9 11 24 25 27 28 30",
+        "G1 " + gpib + ": 1 12 13 14 15 16 17 19 20 22 23 26 29",
+        "G1 " + gpib + lan + "2 4 5 6 7 8 9 11 24 25 27 28 30",
         "G1 " + gpib + ",RS232: 10 18 21", "G1 LAN (VXI-11): 3",
         "G2 " + gpib + ": 0 1 5 12 13 14 15 16 17 19 20 22 23 26 29 31",  // 5: LAN in the RF role only
         "G2 " + gpib + lan + "2 4 6 7 8 9 11 24 25 27 28 30", "G2 " + gpib + ",RS232: 10 18 21", "G2 LAN (VXI-11): 3",
@@ -157,13 +159,13 @@ private slots:
     QStringList types{"None", "RTA", "RTB", "RTC"};
     for (int i = 4; i <= 68; ++i)
       types << (i == 31 ? QStringLiteral("External")
-                        : QStringLiteral("%1-%2").arg(i <= 30 ? "GEN" : i < 50 ? "RCV" : "SPA").arg(i, 2, 10, QChar('0')));
+                        : QString("%1-%2").arg(i <= 30 ? "GEN" : i < 50 ? "RCV" : "SPA").arg(i, 2, 10, QChar('0')));
     types << "RTA" << "RTB" << "RTC" << "U37xx" << "PWM" << "PWM-74" << "PWU" << "PWM-76" << "PWM-77" << "PWM-78"
           << "PWM-79" << "PWM-80";
     QCOMPARE(Entries(dialog, "G2Typ") + Entries(dialog, "AnTyp"), types);
     QCOMPARE(Entries(dialog, "G1Typ"), types.mid(1, 30));
     QCOMPARE(W<QComboBox>(dialog, "G1Typ")->currentText(), QStringLiteral("GEN-24"));
-    QCOMPARE(Page(dialog, "G1"), QStringLiteral("[GPIB0],GPIB1,LAN (VXI-11),LAN (socket),LAN (HiSLIP) | Pad | GPIB0::28::INSTR"));
+    QCOMPARE(Page(dialog, "G1"), "[GPIB0],GPIB1," + kLan + " | Pad | GPIB0::28::INSTR");
     QCOMPARE(Rsc(dialog, "An"), QStringLiteral("GPIB0::20::INSTR"));
     // Generator 2 "None": no LO at all. Meter Zero has no meaning here and stays hidden.
     QCOMPARE(Get(cfg, "LO0 LO1 FixedLo FixedIf"), QStringLiteral("LO0=0 LO1=0 FixedLo=1 FixedIf=0"));
@@ -172,7 +174,8 @@ private slots:
     // OK keeps what the record held, including the serial settings of a
     // generator whose type has no serial line and its radio-head number.
     PressOk(dialog);
-    QCOMPARE(QList<int>({cfg.Gen1.Baudrate, cfg.Gen1.StopBits, cfg.Gen1.SerialPort, cfg.Gen1.RtcNo, cfg.Gen1.GpibAddress}),
+    const DevStr &g1 = cfg.Gen1;
+    QCOMPARE(QList<int>({g1.Baudrate, g1.StopBits, g1.SerialPort, g1.RtcNo, g1.GpibAddress}),
              QList<int>({115200, 10, 1, 7, 28}));
   }
 
@@ -226,7 +229,7 @@ private slots:
     cfg.Ana.Type = 68;
     cfg.Ana.Interface = 0;
     DevWindow dialog(&cfg);
-    QCOMPARE(Page(dialog, "An"), QStringLiteral("[LAN (VXI-11)],LAN (socket),LAN (HiSLIP) | Ipa | TCPIP::SPA59-1-100028::INSTR"));
+    QCOMPARE(Page(dialog, "An"), "[LAN (VXI-11)],LAN (socket),LAN (HiSLIP) | Ipa | TCPIP::SPA59-1-100028::INSTR");
     QCOMPARE(cfg.Ana.Interface, 3);
 
     Choose(dialog, "AnTyp", 71);
@@ -241,7 +244,7 @@ private slots:
     QVERIFY(!W(dialog, "AnOsc")->isEnabled());  // a power meter has no reference oscillator
 
     Choose(dialog, "AnTyp", 58);
-    QCOMPARE(Page(dialog, "An"), "GPIB0,GPIB1,[RS232],LAN (VXI-11),LAN (socket),LAN (HiSLIP) | " + kSerial + " | ASRL4::INSTR");
+    QCOMPARE(Page(dialog, "An"), "GPIB0,GPIB1,[RS232]," + kLan + " | " + kSerial + " | ASRL4::INSTR");
   }
 
   void panelsAndReadBack() {
@@ -370,7 +373,7 @@ private slots:
     QCOMPARE(cfg.Ana.GpibAddress, 17);
     QCOMPARE(Rsc(dialog, "An"), QStringLiteral("GPIB0::17::INSTR"));
     Choose(dialog, "AnIft", 1);
-    QCOMPARE(Page(dialog, "An"), QStringLiteral("GPIB0,[GPIB1],LAN (VXI-11),LAN (socket),LAN (HiSLIP) | Pad | GPIB1::17::INSTR"));
+    QCOMPARE(Page(dialog, "An"), "GPIB0,[GPIB1]," + kLan + " | Pad | GPIB1::17::INSTR");
   }
 
   // Meter Zero is offered for the meters and zeroes them with their command,

@@ -163,9 +163,10 @@ private slots:
     for (const QString &line : text.split('\n', Qt::SkipEmptyParts))
       keys << line.section(": ", 0, 0);
     QCOMPARE(keys.join('|'), "*** Global Setup ***|Product|Version|Date|*** Operating System ***||Installed|"
-                             "Admin rights|*** Language Settings ***|Country|Language|Local ID|*** Library versions ***|"
-                             "Qt runtime|Plot library|C library|Infodesk|*** Remote Control ***|IEEE driver|VISA|KSIB|"
-                             "*** KS USB Drivers ***|Vorn Control|PWM Control2");
+                             "Admin rights|*** Language Settings ***|Country|Language|Local ID|"
+                             "*** Library versions ***|Qt runtime|Plot library|C library|Infodesk|"
+                             "*** Remote Control ***|IEEE driver|VISA|KSIB|*** KS USB Drivers ***|Vorn Control|"
+                             "PWM Control2");
 
     const QString libraries = dir.filePath("lib");
     QVERIFY(QDir().mkpath(libraries));

@@ -162,8 +162,8 @@ private slots:
     const QwtInterval zoomed = range(QwtPlot::xBottom);
     QwtScaleWidget *axis = plot()->axisWidget(QwtPlot::xBottom);
     const QPoint at = axis->mapFrom(plot(), canvas()->mapTo(plot(), QPoint(canvas()->width() / 2, 0)));
-    QWheelEvent wheel(QPointF(at), QPointF(axis->mapToGlobal(at)), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
-                      Qt::NoScrollPhase, false);
+    QWheelEvent wheel(QPointF(at), QPointF(axis->mapToGlobal(at)), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(axis, &wheel);
     QVERIFY(qAbs(range(QwtPlot::xBottom).width() - 0.8 * zoomed.width()) < zoomed.width() * 0.01);
 
