@@ -4,6 +4,7 @@
 #include "dialogs/DevWindow.h"
 #include "instruments/DevTables.h"
 #include "support/CfgFields.h"
+#include "support/FakePwu.h"
 #include "support/FakeVisa.h"
 #include "support/PromptRecorder.h"
 #include "support/WidgetState.h"
@@ -17,6 +18,7 @@ const QString kAddress = "Ipa Pad Usn Por Bau Par Stp Dat Flo Rfp Rtc1";
 const QString kSerial = "Por Bau Par Stp Dat Flo";
 const QString kGenControls = "Typ Ift Tst Rst Osc";
 const QString kPanels = "Sp Rc Ex Pw";
+const QString kLan = "LAN (VXI-11),LAN (socket),LAN (HiSLIP)";
 
 QString Rsc(QWidget &dialog, const QString &prefix) { return W<QLineEdit>(dialog, prefix + "Rsc")->text(); }
 
@@ -130,7 +132,8 @@ private slots:
     }
     const QString lan = ",LAN (VXI-11),LAN (socket),LAN (HiSLIP): ", gpib = "GPIB0,GPIB1";
     const QStringList expected{
-        "G1 " + gpib + ": 1 12 13 14 15 16 17 19 20 22 23 26 29", "G1 " + gpib + lan + "2 4 5 6 7 8 9 11 24 25 27 28 30",
+        "G1 " + gpib + ": 1 12 13 14 15 16 17 19 20 22 23 26 29",
+        "G1 " + gpib + lan + "2 4 5 6 7 8 9 11 24 25 27 28 30",
         "G1 " + gpib + ",RS232: 10 18 21", "G1 LAN (VXI-11): 3",
         "G2 " + gpib + ": 0 1 5 12 13 14 15 16 17 19 20 22 23 26 29 31",  // 5: LAN in the RF role only
         "G2 " + gpib + lan + "2 4 6 7 8 9 11 24 25 27 28 30", "G2 " + gpib + ",RS232: 10 18 21", "G2 LAN (VXI-11): 3",
@@ -156,13 +159,13 @@ private slots:
     QStringList types{"None", "RTA", "RTB", "RTC"};
     for (int i = 4; i <= 68; ++i)
       types << (i == 31 ? QStringLiteral("External")
-                        : QStringLiteral("%1-%2").arg(i <= 30 ? "GEN" : i < 50 ? "RCV" : "SPA").arg(i, 2, 10, QChar('0')));
+                        : QString("%1-%2").arg(i <= 30 ? "GEN" : i < 50 ? "RCV" : "SPA").arg(i, 2, 10, QChar('0')));
     types << "RTA" << "RTB" << "RTC" << "U37xx" << "PWM" << "PWM-74" << "PWU" << "PWM-76" << "PWM-77" << "PWM-78"
           << "PWM-79" << "PWM-80";
     QCOMPARE(Entries(dialog, "G2Typ") + Entries(dialog, "AnTyp"), types);
     QCOMPARE(Entries(dialog, "G1Typ"), types.mid(1, 30));
     QCOMPARE(W<QComboBox>(dialog, "G1Typ")->currentText(), QStringLiteral("GEN-24"));
-    QCOMPARE(Page(dialog, "G1"), QStringLiteral("[GPIB0],GPIB1,LAN (VXI-11),LAN (socket),LAN (HiSLIP) | Pad | GPIB0::28::INSTR"));
+    QCOMPARE(Page(dialog, "G1"), "[GPIB0],GPIB1," + kLan + " | Pad | GPIB0::28::INSTR");
     QCOMPARE(Rsc(dialog, "An"), QStringLiteral("GPIB0::20::INSTR"));
     // Generator 2 "None": no LO at all. Meter Zero has no meaning here and stays hidden.
     QCOMPARE(Get(cfg, "LO0 LO1 FixedLo FixedIf"), QStringLiteral("LO0=0 LO1=0 FixedLo=1 FixedIf=0"));
@@ -171,7 +174,8 @@ private slots:
     // OK keeps what the record held, including the serial settings of a
     // generator whose type has no serial line and its radio-head number.
     PressOk(dialog);
-    QCOMPARE(QList<int>({cfg.Gen1.Baudrate, cfg.Gen1.StopBits, cfg.Gen1.SerialPort, cfg.Gen1.RtcNo, cfg.Gen1.GpibAddress}),
+    const DevStr &g1 = cfg.Gen1;
+    QCOMPARE(QList<int>({g1.Baudrate, g1.StopBits, g1.SerialPort, g1.RtcNo, g1.GpibAddress}),
              QList<int>({115200, 10, 1, 7, 28}));
   }
 
@@ -197,35 +201,27 @@ private slots:
     QCOMPARE(Get(cfg, "FixedLo LO1"), QStringLiteral("FixedLo=1 LO1=0"));
   }
 
-  void serialTypesOfferRs232() {
-    for (int type : {10, 18, 21}) {
-      CfgStr cfg = Defaults();
-      DevWindow dialog(&cfg);
-      Choose(dialog, "G1Typ", type);
-      QCOMPARE(Page(dialog, "G1"), QStringLiteral("[GPIB0],GPIB1,RS232 | Pad | GPIB0::28::INSTR"));
-      Choose(dialog, "G1Ift", 2);
-      QCOMPARE(cfg.Gen1.Interface, 2);
-      QCOMPARE(Page(dialog, "G1"), "GPIB0,GPIB1,[RS232] | " + kSerial + " | ASRL2::INSTR");
-      QCOMPARE(Entries(dialog, "G1Por"), QStringList({"COM1", "COM2", "COM3", "COM4"}));
-      QCOMPARE(Current(dialog, "G1", "Por Bau Par Stp Flo"), QStringLiteral("COM2 115200 None 1 OFF"));
-      QCOMPARE(W<QSpinBox>(dialog, "G1Dat")->value(), 8);
-
-      Choose(dialog, "G1Bau", 9600);
-      Choose(dialog, "G1Stp", 20);
-      Choose(dialog, "G1Flo", 3);
-      PressOk(dialog);
-      QCOMPARE(QList<int>({cfg.Gen1.Baudrate, cfg.Gen1.StopBits, cfg.Gen1.FlowControl}), QList<int>({9600, 20, 3}));
-    }
-  }
-
-  void type5PerPage() {
+  // A generator on a serial line: the line's settings are shown and kept by OK;
+  // one on LAN is addressed by its IP.
+  void serialAndLanPages() {
     CfgStr cfg = Defaults();
     DevWindow dialog(&cfg);
+    Choose(dialog, "G1Typ", 18);
+    Choose(dialog, "G1Ift", 2);
+    QCOMPARE(cfg.Gen1.Interface, 2);
+    QCOMPARE(Page(dialog, "G1"), "GPIB0,GPIB1,[RS232] | " + kSerial + " | ASRL2::INSTR");
+    QCOMPARE(Current(dialog, "G1", "Por Bau Par Stp Flo"), QStringLiteral("COM2 115200 None 1 OFF"));
+    QCOMPARE(W<QSpinBox>(dialog, "G1Dat")->value(), 8);
+    Choose(dialog, "G1Bau", 9600);
+    Choose(dialog, "G1Stp", 20);
+    Choose(dialog, "G1Flo", 3);
+    PressOk(dialog);
+    QCOMPARE(QList<int>({cfg.Gen1.Baudrate, cfg.Gen1.StopBits, cfg.Gen1.FlowControl}), QList<int>({9600, 20, 3}));
+
     Choose(dialog, "G1Typ", 5);
-    Choose(dialog, "G2Typ", 5);
-    QCOMPARE(Entries(dialog, "G2Ift"), QStringList({"GPIB0", "GPIB1"}));
     Choose(dialog, "G1Ift", 3);
-    QCOMPARE(Page(dialog, "G1"), QStringLiteral("GPIB0,GPIB1,[LAN (VXI-11)],LAN (socket),LAN (HiSLIP) | Ipa | TCPIP::192.168.0.1::INSTR"));
+    QCOMPARE(Page(dialog, "G1"),
+             QStringLiteral("GPIB0,GPIB1,[LAN (VXI-11)],LAN (socket),LAN (HiSLIP) | Ipa | TCPIP::192.168.0.1::INSTR"));
   }
 
   void analyzerTypesForceInterfaces() {
@@ -233,7 +229,7 @@ private slots:
     cfg.Ana.Type = 68;
     cfg.Ana.Interface = 0;
     DevWindow dialog(&cfg);
-    QCOMPARE(Page(dialog, "An"), QStringLiteral("[LAN (VXI-11)],LAN (socket),LAN (HiSLIP) | Ipa | TCPIP::SPA59-1-100028::INSTR"));
+    QCOMPARE(Page(dialog, "An"), "[LAN (VXI-11)],LAN (socket),LAN (HiSLIP) | Ipa | TCPIP::SPA59-1-100028::INSTR");
     QCOMPARE(cfg.Ana.Interface, 3);
 
     Choose(dialog, "AnTyp", 71);
@@ -248,7 +244,7 @@ private slots:
     QVERIFY(!W(dialog, "AnOsc")->isEnabled());  // a power meter has no reference oscillator
 
     Choose(dialog, "AnTyp", 58);
-    QCOMPARE(Page(dialog, "An"), "GPIB0,GPIB1,[RS232],LAN (VXI-11),LAN (socket),LAN (HiSLIP) | " + kSerial + " | ASRL4::INSTR");
+    QCOMPARE(Page(dialog, "An"), "GPIB0,GPIB1,[RS232]," + kLan + " | " + kSerial + " | ASRL4::INSTR");
   }
 
   void panelsAndReadBack() {
@@ -285,6 +281,11 @@ private slots:
 
     Choose(dialog, "AnTyp", 34);
     QCOMPARE(Which(dialog, Shown, "", kPanels), QStringLiteral("Rc"));
+    PromptRecorder prompts;
+    W<QCheckBox>(dialog, "AnTgn")->click();
+    QCOMPARE(prompts.messages.value(0).title + ": " + prompts.messages.value(0).text,
+             QStringLiteral("Analyzer (IF): The analyzer RCV-34 has no tracking generator."));
+    QVERIFY(!W<QCheckBox>(dialog, "AnTgn")->isChecked() && !cfg.Ana.TrackingGenerator);
     QVERIFY(!W(dialog, "RcAtt")->isEnabled());
     W<QCheckBox>(dialog, "RcAta")->click();
     QVERIFY(!cfg.Rcx.RecAutoAtt && W(dialog, "RcAtt")->isEnabled());
@@ -307,8 +308,8 @@ private slots:
     QCOMPARE(W<QComboBox>(dialog, "AnTyp")->currentText(), QStringLiteral("PWM-74"));
     QCOMPARE(prompts.messages.size(), 1);
     QCOMPARE(prompts.messages[0].kind, UserPrompt::Kind::Warning);
-    QCOMPARE(prompts.messages[0].title, QStringLiteral("Analyzer (IF)"));
-    QCOMPARE(prompts.messages[0].text, QStringLiteral("Kestrova PWM-Toolkit not installed. Changed Analyzer to PWM2"));
+    QCOMPARE(prompts.messages[0].title + ": " + prompts.messages[0].text,
+             QStringLiteral("Analyzer (IF): Kestrova PWM-Toolkit not installed. Changed Analyzer to PWM2"));
     QCOMPARE(Which(dialog, Shown, "", kPanels), QStringLiteral("Pw"));
     QVERIFY(!W(dialog, "PwTyp")->isEnabled());
 
@@ -372,14 +373,54 @@ private slots:
     QCOMPARE(cfg.Ana.GpibAddress, 17);
     QCOMPARE(Rsc(dialog, "An"), QStringLiteral("GPIB0::17::INSTR"));
     Choose(dialog, "AnIft", 1);
-    QCOMPARE(Page(dialog, "An"), QStringLiteral("GPIB0,[GPIB1],LAN (VXI-11),LAN (socket),LAN (HiSLIP) | Pad | GPIB1::17::INSTR"));
+    QCOMPARE(Page(dialog, "An"), "GPIB0,[GPIB1]," + kLan + " | Pad | GPIB1::17::INSTR");
+  }
+
+  // Meter Zero is offered for the meters and zeroes them with their command,
+  // the sensor through its driver.
+  void meterZero_data() {
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QStringList>("calls");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("PWM") << 73 << QStringList{"viWrite 1 \"CAL:ZERO:AUTO ONCE;*OPC?\\n\""}
+                         << "Meter Zero: The PWM is zeroed.";
+    QTest::newRow("PWM-77") << 77 << QStringList{"viWrite 1 \"CAL:ZERO;*OPC?\\n\""}
+                            << "Meter Zero: The PWM-77 is zeroed.";
+    QTest::newRow("PWM-80") << 80 << QStringList{"viWrite 1 \"ZE\\n\""} << "Meter Zero: The PWM-80 is zeroed.";
+    QTest::newRow("sensor") << 75 << QStringList{"pwudrv_chans_zero 1"} << "Meter Zero: The PSU-1004 is zeroed.";
+    QTest::newRow("no meter at the address")
+        << 74 << QStringList() << "Meter Zero: The PWM-74 was not zeroed: VISA status 0xBFFF0011, no instrument at "
+                                  "this address (GPIB0::20::INSTR).";
+    QTest::newRow("not a meter") << 59 << QStringList() << QString();
+  }
+  void meterZero() {
+    QFETCH(int, type);
+    QFETCH(QStringList, calls);
+    QFETCH(QString, shown);
+    QVERIFY(FakeVisa::load() && FakePwu::load());
+    if (calls.isEmpty())
+      FakeVisa::failOpen(QStringLiteral("GPIB0::20::INSTR"));
+    PromptRecorder prompts;
+    CfgStr cfg = Defaults();
+    cfg.SensorDriverLoaded = true;
+    cfg.Ana.Type = type;
+    DevWindow dialog(&cfg);
+    dialog.show();
+    auto *zero = W<QPushButton>(dialog, "AnAZero");
+    QCOMPARE(zero->isHidden(), shown.isEmpty());
+    if (shown.isEmpty())
+      return;
+    zero->click();
+    const QStringList transcript = type == 75 ? FakePwu::transcript() : FakeVisa::transcript();
+    QCOMPARE(transcript.filter(QRegularExpression("ZE|pwudrv_chans_zero")), calls);
+    QCOMPARE(prompts.messages.value(0).title + ": " + prompts.messages.value(0).text, shown);
+    QCOMPARE(prompts.messages.size(), 1);
   }
 
   // Test opens the instrument, asks for its identification and shows the
   // answer, or why it failed.
   void testButtons() {
     QVERIFY(FakeVisa::load());
-    FakeVisa::reset();
     FakeVisa::replyFor(QStringLiteral("GPIB0::28::INSTR"), QStringLiteral("Simulated,GEN-24,100028,1.0\n"));
     FakeVisa::failOpen(QStringLiteral("GPIB0::20::INSTR"));
     CfgStr cfg = Defaults();

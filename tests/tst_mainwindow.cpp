@@ -1,7 +1,14 @@
 // The main window without a usable VISA library: its form, start-up messages
-// and the configuration file it reads and writes.
+// and the configuration file it reads and writes; and what its Help and
+// Results menus give to read: the About dialog with its support text and the
+// Linux facts provider, Print Data and Print Graph printed into PDF files, and
+// the built manual, both read back with pdftotext.
 #include "app/MainWindow.h"
+#include "dialogs/AboutWindow.h"
+#include "dialogs/LinuxOSInfo.h"
 #include "storage/CfgFile.h"
+#include "storage/PrintSeam.h"
+#include "storage/Printing.h"
 #include "support/PromptRecorder.h"
 #include "support/TestPaths.h"
 #include "support/WidgetState.h"
@@ -25,16 +32,92 @@ int KeyCount(const QString &path) { return QSettings(path, QSettings::IniFormat)
 
 void Trigger(MainWindow &window, const char *action) { W<QAction>(window, action)->trigger(); }
 
+class FakeOSInfo : public OSInfo {
+public:
+  QList<DriverSection> drivers;
+  QString osName() const override { return "Testix 1"; }
+  QString country() const override { return "Germany"; }
+  QString language() const override { return "German"; }
+  QString localeId() const override { return "de_DE.UTF-8"; }
+  QString visaInfo() const override { return kNoFact; }
+  QString sensorControlInfo() const override { return kNoFact; }
+  QList<SysSection> systemInformation() const override {
+    return {{"Operating System", {{"", osName()}, {"Admin rights", "No"}}}, {"Remote Control", {{"VISA", visaInfo()}}}};
+  }
+  QList<DriverSection> driverInformation() const override { return drivers; }
+};
+
+std::unique_ptr<AboutWindow> About(std::unique_ptr<OSInfo> info) {
+  return std::make_unique<AboutWindow>("Solvane64", "Tiravel", "5.3.0", "03-Feb-2017", "", nullptr, std::move(info));
+}
+
+QStringList TabTitles(const AboutWindow &about) {
+  const auto *tabs = about.findChild<QTabWidget *>("Tabs");
+  QStringList titles;
+  for (int i = 0; i < tabs->count(); ++i)
+    titles << tabs->tabText(i);
+  return titles;
+}
+
+QString Label(const AboutWindow &about, const char *name) { return about.findChild<QLabel *>(name)->text(); }
+
+CfgStr OneTrace(int points) {
+  CfgStr cfg;
+  cfg.TraceCount = 1;
+  cfg.LevelCount = 1;
+  cfg.PointCount = points;
+  cfg.Traces = {TraceRec(1, QVector<double>(points))};
+  for (int i = 0; i < points; ++i) {
+    cfg.AnaFreqs.append(100.0 + i * 2.5);
+    cfg.Traces[0][0][i] = -10.0 - i / 1000.0;
+  }
+  return cfg;
+}
+
+QString Run(const QString &program, const QStringList &args) {
+  QProcess process;
+  process.start(program, args);
+  process.waitForFinished(30000);
+  return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The text of a PDF, one string per page, lines as laid out.
+QStringList PdfPages(const QString &pdf) {
+  QStringList pages = Run("pdftotext", {"-layout", pdf, "-"}).split('\f');
+  pages.removeLast();  // after the last page's form feed
+  return pages;
+}
+
+bool HavePdfTools() { return !QStandardPaths::findExecutable("pdftotext").isEmpty(); }
+const char *const kNoPdfTools = "pdftotext (Debian package poppler-utils) is missing; scripts/setup installs it";
+
 }  // namespace
 
 class TestMainWindow : public QObject {
   Q_OBJECT
+  QTemporaryDir outDir;
+  QString pdf;
+  QList<QPrinter::PrinterMode> modes;  // of the printers made
 
 private slots:
+  void initTestCase() {
+    QVERIFY(outDir.isValid());
+    PrintSeam::setPrinterFactory([this](QPrinter::PrinterMode mode) {
+      modes << mode;
+      auto printer = std::make_unique<QPrinter>(mode);
+      printer->setOutputFormat(QPrinter::PdfFormat);
+      printer->setOutputFileName(pdf);
+      return printer;
+    });
+  }
+
   void init() {
     QDir(DefaultCfgPath()).removeRecursively();
     QFile::remove(DefaultCfgPath());
     prompts.reset(new PromptRecorder);
+    static int n = 0;
+    pdf = outDir.filePath(QString("print%1.pdf").arg(++n));
+    modes.clear();
   }
 
   void cleanup() {
@@ -53,12 +136,15 @@ private slots:
       QVERIFY2(!QPixmap(QStringLiteral(":/Vexa_common/src/qt5/images/") + image).isNull(), image);
     QCOMPARE(W<QwtPlot>(window, "plt")->geometry(), QRect(110, 10, 661, 441));
     QVERIFY(W<QWidget>(window, "TMsg")->isHidden());
-    for (const char *enabled : {"Devices", "Sweep", "Start", "Quit"})
-      QVERIFY2(W<QPushButton>(window, enabled)->isEnabled(), enabled);
+    QCOMPARE(Which(window, Enabled, "", "Devices Sweep Start Quit Repeat Normalize Stop Del Gen1 Gen2 Ana NIdx "
+                                        "AbsRel SwpTime"),
+             QStringLiteral("Devices Sweep Start Quit"));
     QCOMPARE(W<QPushButton>(window, "Del")->toolTip(), QStringLiteral("Delete Last Trace"));
-    for (const char *disabled : {"Repeat", "Normalize", "Stop", "Del", "Gen1", "Gen2", "Ana", "NIdx", "AbsRel", "SwpTime"})
-      QVERIFY2(!W<QWidget>(window, disabled)->isEnabled(), disabled);
     QCOMPARE(W<QComboBox>(window, "NrmGen")->currentText(), QStringLiteral("Receiver"));
+    // Numbers keep the decimal point under the comma locale the suite runs in.
+    auto *dwell = W<QDoubleSpinBox>(window, "Dwell");
+    dwell->setValue(1.25);
+    QCOMPARE(dwell->text() + ' ' + W<QDoubleSpinBox>(window, "FMax")->text(), QStringLiteral("1.25 1000.000000"));
     QVERIFY(!W<QCheckBox>(window, "RunCont")->isChecked());
     QStringList shown;  // the menus in order, every entry enabled
     for (QAction *menu : window.menuBar()->actions()) {
@@ -74,19 +160,6 @@ private slots:
                                  "  Print Graph", "  Print Data", "-", "  Load Data", "  Save Data", "-",
                                  "  Save Normalization", "-", "  Legend", "  Peak Marker", "  Minimum Marker",
                                  "  Clear Delta Marker", "  Zoom Back", "Help", "  Contents", "  About"}));
-  }
-
-  void numbersUseDecimalPointUnderCommaLocale() {
-    const QLocale before;
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    {
-      MainWindow window;
-      auto *dwell = W<QDoubleSpinBox>(window, "Dwell");
-      dwell->setValue(1.25);
-      QCOMPARE(dwell->text(), QStringLiteral("1.25"));
-      QCOMPARE(W<QDoubleSpinBox>(window, "FMax")->text(), QStringLiteral("1000.000000"));
-    }
-    QLocale::setDefault(before);
   }
 
   void visaAndSensorDriverMissing() {
@@ -136,13 +209,16 @@ private slots:
                                 {"Display/X Sweep Settings", true}, {"Display/X Autoscale", true},
                                 {"Display/X Log Scale", true}, {"Display/Y1 Autoscale", false},
                                 {"Display/Y2 Start Level", -87.5}, {"Display/Y2 Stop Level", 12.25},
-                                {"Sweep/Dwell", 2.5}, {"Sweep/Normalize Gen", 1}});
+                                {"Sweep/Dwell", 2.5}, {"Sweep/Normalize Gen", 1}, {"Position/x", 250},
+                                {"Position/y", 120}});
     MainWindow window;
+    QCOMPARE(window.pos(), QPoint(250, 120));
     const QPair<const char *, double> values[] = {
         {"FMin", 12.5}, {"FMax", 4321.125}, {"LMin", -87.5}, {"LMax", 12.25}, {"Dwell", 2.5}};
     for (const auto &value : values)
       QCOMPARE(W<QDoubleSpinBox>(window, value.first)->value(), value.second);
-    const QPair<const char *, bool> boxes[] = {{"SwpFrq", true}, {"AutoFrq", true}, {"LogFrq", true}, {"AutoLvl", false}};
+    const QPair<const char *, bool> boxes[] = {
+        {"SwpFrq", true}, {"AutoFrq", true}, {"LogFrq", true}, {"AutoLvl", false}};
     for (const auto &box : boxes)
       QVERIFY2(W<QCheckBox>(window, box.first)->isChecked() == box.second, box.first);
     QCOMPARE(W<QComboBox>(window, "NrmGen")->currentIndex(), 1);
@@ -153,6 +229,14 @@ private slots:
     {
       MainWindow window;
       QVERIFY(!QFile::exists(path));
+      for (const char *quit : {"Quit", "actionQuit"}) {
+        window.show();
+        if (auto *button = window.findChild<QPushButton *>(quit))
+          button->click();
+        else
+          Trigger(window, quit);
+        QVERIFY2(!window.isVisible(), quit);
+      }
       window.move(40, 60);
       Trigger(window, "actionDefault_Size");
       QCOMPARE(window.size(), QSize(786, 562));  // the fixed form wins
@@ -162,28 +246,14 @@ private slots:
       W<QComboBox>(window, "NrmGen")->setCurrentIndex(1);
     }
     QCOMPARE(KeyCount(path), 116);
-    const QPair<const char *, double> keys[] = {{"Position/x", 40},   {"Position/y", 60},     {"Position/dx", 786},
-                                                {"Position/dy", 562}, {"Sweep/Dwell", 0.75}, {"Sweep/Normalize Gen", 1}};
+    const QPair<const char *, double> keys[] = {{"Position/x", 40},    {"Position/y", 60},
+                                                {"Position/dx", 786},  {"Position/dy", 562},
+                                                {"Sweep/Dwell", 0.75}, {"Sweep/Normalize Gen", 1}};
     for (const auto &key : keys)
       QCOMPARE(Stored(path, key.first).toDouble(), key.second);
   }
 
-  void quitButtonAndEntryCloseWindow() {
-    MainWindow window;
-    for (const std::function<void()> &quit : std::initializer_list<std::function<void()>>{
-             [&] { W<QPushButton>(window, "Quit")->click(); }, [&] { Trigger(window, "actionQuit"); }}) {
-      window.show();
-      quit();
-      QVERIFY(!window.isVisible());
-    }
-  }
-
   void positionOffEveryScreenComesBack() {
-    WriteCfg(DefaultCfgPath(), {{"Position/x", 250}, {"Position/y", 120}});
-    {
-      MainWindow window;
-      QCOMPARE(window.pos(), QPoint(250, 120));
-    }
     WriteCfg(DefaultCfgPath(), {{"Position/x", 50000}, {"Position/y", -9000}});
     MainWindow window;
     QCOMPARE(window.pos(), QGuiApplication::primaryScreen()->availableGeometry().topLeft());
@@ -262,6 +332,186 @@ private slots:
     }
   }
 
+  // From here on, what the Help and Results menus give to read.
+  void aboutTextsTabsAndLinks() {
+    auto info = std::make_unique<FakeOSInfo>();
+    info->drivers = {{"Installed Kestrova VXI PnP drivers", {"libks1.so.3 (Version 3)"}}};
+    const auto about = About(std::move(info));
+    QCOMPARE(about->windowTitle(), QString("Information about Solvane64"));
+    QCOMPARE(about->size(), QSize(570, 369));
+    QCOMPARE(Label(*about, "NameLbl") + '|' + Label(*about, "TitleLbl") + '|' + Label(*about, "VersionLbl"),
+             QString("Solvane64|Tiravel|Version 5.3.0 64 bit (03-Feb-2017)"));
+    QCOMPARE(TabTitles(*about), (QStringList{"Legal Information", "Driver Information", "System Information"}));
+    QStringList texts;
+    for (const char *page : {"DriverPage", "SystemPage"})
+      for (QLabel *label : about->findChild<QWidget *>(page)->findChildren<QLabel *>())
+        texts << label->text();
+    QVERIFY(texts.contains("libks1.so.3 (Version 3)") && texts.contains("Admin rights"));
+    // Links lead to the bundled manual and to a mail without a made-up address.
+    const QString page = Label(*about, "ProductPageLbl");
+    QVERIFY2(page.contains("file://") && page.contains("/Solvane.pdf\">Product page</a>"), qPrintable(page));
+    const QString mail = Label(*about, "SupportMailLbl");
+    QVERIFY2(mail.startsWith("<a href=\"mailto:?subject=&amp;body=%3Cput%20your%20message%20here%3E%0A%0A----"),
+             qPrintable(mail));
+  }
+
+  void aboutSupportTextAndItsCopy() {
+    const auto about = About(std::make_unique<FakeOSInfo>());
+    const QString expected = "*** Global Setup ***\nProduct: Solvane64\nVersion: 5.3.0\nDate: 03-Feb-2017\n\n"
+                             "*** Operating System ***\n: Testix 1\nAdmin rights: No\n\n"
+                             "*** Remote Control ***\nVISA: ---\n\n";
+    QCOMPARE(about->SupportText(), expected);
+    // Without driver sections the Driver Information tab is gone.
+    QCOMPARE(TabTitles(*about), (QStringList{"Legal Information", "System Information"}));
+    QApplication::clipboard()->setText("old");
+    PromptRecorder prompts;
+    QPushButton *copy = about->findChild<QPushButton *>();
+    QCOMPARE(copy->text(), QString("copy support information to clipboard"));
+    copy->click();
+    QCOMPARE(QApplication::clipboard()->text(), expected);
+    QCOMPARE(prompts.messages.size(), 1);
+    QCOMPARE(prompts.messages[0].text, QString("Support information copied to clipboard.\nUse <CTRL+V> to paste "
+                                               "the information in your mail program or text editor."));
+  }
+
+  void linuxFacts() {
+    const QString release = outDir.filePath("os-release");
+    QVERIFY(WriteAll(release, "NAME=\"Testix\"\nPRETTY_NAME=\"Testix GNU/Linux 12 (calm)\"\nID=testix\n"));
+    QCOMPARE(LinuxOSInfo({release, "", "", {}}).osName(), QString("Testix GNU/Linux 12 (calm)"));
+    QCOMPARE(LinuxOSInfo({outDir.filePath("none"), "", "", {}}).osName(), kNoFact);
+
+    QStringList drivers;
+    const LinuxOSInfo::Places noDrivers{"", outDir.filePath("none"), "", {outDir.path()}};
+    for (const DriverSection &section : LinuxOSInfo(noDrivers).driverInformation())
+      drivers << section.title << section.entries;
+    QCOMPARE(drivers, (QStringList{"Installed Kestrova VXI PnP drivers", "No VXI driver found",
+                                   "Installed Kestrova IVI drivers", "No IVI driver found",
+                                   "Installed Kestrova USB drivers", "No USB driver found"}));
+
+    // The support text lists the system sections and their facts in order, and no driver section.
+    const QString text = About(std::make_unique<LinuxOSInfo>(LinuxOSInfo::Places{release, "", "", {}}))
+                             ->SupportText();
+    QVERIFY(text.contains("\n: Testix GNU/Linux 12 (calm)\nInstalled: "));
+    QVERIFY(text.contains(QString("\nQt runtime: ") + qVersion() + "\n"));
+    QVERIFY(!text.contains("driver found"));
+    QStringList keys;
+    for (const QString &line : text.split('\n', Qt::SkipEmptyParts))
+      keys << line.section(": ", 0, 0);
+    QCOMPARE(keys.join('|'), "*** Global Setup ***|Product|Version|Date|*** Operating System ***||Installed|"
+                             "Admin rights|*** Language Settings ***|Country|Language|Local ID|"
+                             "*** Library versions ***|Qt runtime|Plot library|C library|Infodesk|"
+                             "*** Remote Control ***|IEEE driver|VISA|KSIB|*** KS USB Drivers ***|Vorn Control|"
+                             "PWM Control2");
+
+    const QString libraries = outDir.filePath("lib");
+    QVERIFY(QDir().mkpath(libraries));
+    QVERIFY(WriteAll(libraries + "/libksgen.so.4.1.2", {}));
+    QVERIFY(QFile::link(libraries + "/libksgen.so.4.1.2", libraries + "/libksgen.so"));
+    QCOMPARE(LinuxOSInfo::LibraryVersion(libraries + "/libksgen.so"), QString("4.1.2"));
+    QCOMPARE(LinuxOSInfo::LibraryVersion(libraries + "/missing.so"), kNoFact);
+    QCOMPARE(LinuxOSInfo({"", libraries, "", {}}).driverInformation()[0].entries,
+             (QStringList{"libksgen.so (Version 4.1.2)", "libksgen.so.4.1.2 (Version 4.1.2)"}));
+  }
+
+  // A decimal point under a comma locale, CR LF line ends, and no point
+  // lines without a trace.
+  void printDataText() {
+    QCOMPARE(PrintDataText(OneTrace(3)),
+             QString("Repetition  Count: 1\r\nLevel Sweep Count: 1\r\nMeasurement Count: 3\r\n"
+                     "100.00 -10.000 \r\n102.50 -10.001 \r\n105.00 -10.002 \r\n"));
+    CfgStr none;
+    none.PointCount = 91;
+    QCOMPARE(PrintDataText(none), QString("Repetition  Count: 0\r\nLevel Sweep Count: 0\r\nMeasurement Count: 91\r\n"));
+  }
+
+  void printDataOnOneAndOnSeveralPages() {
+    if (!HavePdfTools())
+      QSKIP(kNoPdfTools);
+    QVERIFY(PrintData(OneTrace(3)));
+    QCOMPARE(modes, QList<QPrinter::PrinterMode>{QPrinter::ScreenResolution});
+    QStringList pages = PdfPages(pdf);
+    QCOMPARE(pages.size(), 1);
+    QCOMPARE(pages[0].split('\n', Qt::SkipEmptyParts).replaceInStrings(QRegularExpression("^\\s+|\\s+$"), ""),
+             (QStringList{"Repetition Count: 1", "Level Sweep Count: 1", "Measurement Count: 3", "100.00 -10.000",
+                          "102.50 -10.001", "105.00 -10.002"}));
+
+    pdf = outDir.filePath("print-500.pdf");
+    QVERIFY(PrintData(OneTrace(500)));
+    pages = PdfPages(pdf);
+    qInfo("500 points printed on %d pages", int(pages.size()));
+    QVERIFY(pages.size() > 1);
+    const QStringList words = pages.join('\n').split(QRegularExpression("\\s+"), Qt::SkipEmptyParts);
+    const int first = words.indexOf("100.00");
+    QVERIFY(first > 0);
+    for (int i = 0; i < 500; ++i) {
+      QCOMPARE(words.value(first + 2 * i), QString::number(100.0 + i * 2.5, 'f', 2));
+      QCOMPARE(words.value(first + 2 * i + 1), QString::number(-10.0 - i / 1000.0, 'f', 3));
+    }
+    QCOMPARE(words.size(), first + 1000);
+  }
+
+  void printGraphItsCancelledDialogAndAFailingPrinter() {
+    if (!HavePdfTools())
+      QSKIP(kNoPdfTools);
+    QLabel window("graph");
+    window.resize(400, 300);
+    PrintSeam::setPrinterChooser([](QPrinter &, QWidget *) { return false; });
+    QVERIFY(PrintGraph(&window));
+    QVERIFY(!QFile::exists(pdf));
+
+    QWidget *parentSeen = nullptr;
+    PrintSeam::setPrinterChooser([&parentSeen](QPrinter &, QWidget *parent) {
+      parentSeen = parent;
+      return true;
+    });
+    QVERIFY(PrintGraph(&window));
+    QCOMPARE(parentSeen, &window);
+    QCOMPARE(modes, (QList<QPrinter::PrinterMode>{QPrinter::HighResolution, QPrinter::HighResolution}));
+    QCOMPARE(PdfPages(pdf).size(), 1);
+
+    pdf = outDir.path();  // a folder: the printer cannot start, and that is reported
+    QVERIFY(!PrintGraph(&window));
+    PrintSeam::setPrinterChooser(nullptr);
+    QVERIFY(!PrintData(OneTrace(3)));
+  }
+
+  // The contents page gives the page each chapter and section starts on, no
+  // heading stands alone at the foot of a page, listings are in a monospace
+  // font, and the pictures of the window are in it.
+  void manual() {
+    if (!HavePdfTools())
+      QSKIP(kNoPdfTools);
+    const QString manual = binDir() + "/Solvane.pdf";
+    const QStringList pages = PdfPages(manual);
+    QVERIFY(pages.size() > 5);
+    const QRegularExpression entry("^\\s*(\\d+(?:\\.\\d+)? \\S.*?)\\s{2,}(\\d+)$");
+    QStringList checked;
+    for (const QString &line : pages[0].split('\n')) {
+      const QRegularExpressionMatch m = entry.match(line);
+      if (!m.hasMatch())
+        continue;
+      const QString heading = m.captured(1);
+      const int page = m.captured(2).toInt();
+      QVERIFY2(page >= 2 && page <= pages.size(), qPrintable(line));
+      QStringList lines = pages[page - 1].split('\n');
+      for (QString &l : lines)
+        l = l.trimmed();
+      lines.removeAll(QString());
+      const int at = lines.indexOf(heading);
+      QVERIFY2(at >= 0, qPrintable(heading + " is not on page " + m.captured(2)));
+      // The last line is the page number; the one above it must not be a heading.
+      QVERIFY2(at < lines.size() - 2, qPrintable(heading + " stands alone at the foot of its page"));
+      checked << heading;
+    }
+    QVERIFY(pages[0].contains("Contents"));
+    for (const char *heading : {"1 Before you start", "4.3 Markers", "6.5 Export Graph", "9 Terms of use"})
+      QVERIFY2(checked.contains(heading), heading);
+
+    QVERIFY(Run("pdffonts", {manual}).contains("DejaVuSansMono"));
+    const QStringList images = Run("pdfimages", {"-list", manual}).split('\n', Qt::SkipEmptyParts);
+    QVERIFY2(images.size() >= 2 + 2, qPrintable(images.join('\n')));  // two header lines, two pictures
+  }
+
 private:
   QStringList titles() const {
     QStringList shown;
@@ -283,6 +533,7 @@ int main(int argc, char *argv[]) {
   qputenv("SOLVANE_VISA_LIBRARY",
           (QLibraryInfo::location(QLibraryInfo::LibrariesPath) + "/libQt5Core.so.5").toLocal8Bit());
   QApplication app(argc, argv);
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
   TestMainWindow suite;
   return QTest::qExec(&suite, argc, argv);
 }

@@ -1,21 +1,14 @@
-// The window and the set-up dialogs where a lab user was misled: a series
-// measured at other frequencies, a reversed level range, axis labels, the
-// sweep dialog's clamps, pending edits and status line, the tracking
-// generator of an analyzer that has none, Meter Zero, and a frequency that a
-// generator refuses.
+// The window on the recording fake VISA where a lab user was misled: a series
+// measured at other frequencies, a reversed level range, axis labels, and a
+// frequency that a generator refuses.
 #include "app/MainWindow.h"
-#include "dialogs/DevWindow.h"
-#include "dialogs/SwpWindow.h"
 #include "instruments/Measure.h"
-#include "storage/CfgFile.h"
 #include "storage/DataFile.h"
-#include "support/CmdTranscript.h"
-#include "support/FakePwu.h"
 #include "support/FakeVisa.h"
 #include "support/PromptRecorder.h"
+#include "support/TestPaths.h"
 #include "support/WidgetState.h"
 #include "sweep/SwpPlan.h"
-#include "sweep/TraceStore.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -37,15 +30,10 @@ namespace {
 const QString kGen1Rsrc = QStringLiteral("GPIB0::28::INSTR");
 const QString kAnaRsrc = QStringLiteral("GPIB0::20::INSTR");
 
-// 11 points from `startMHz` in 10 MHz steps, generator 24 at GPIB0::28 and
-// analyzer 59 at GPIB0::20.
+// 11 points from `startMHz` in 10 MHz steps on the default bench: generator
+// 24 at GPIB0::28, no LO and analyzer 59 at GPIB0::20.
 void Plan(CfgStr &cfg, double startMHz)
 {
-  cfg.Gen1.Type = 24;
-  cfg.Gen1.GpibAddress = 28;
-  cfg.Gen2.Type = 0;
-  cfg.Ana.Type = 59;
-  cfg.Ana.GpibAddress = 20;
   cfg.Gen1.StartFreq = startMHz;
   cfg.Gen1.StopFreq = startMHz + 100.0;
   cfg.StepFreq = 10.0;
@@ -70,13 +58,6 @@ QStringList Messages(const PromptRecorder &prompts)
   return lines;
 }
 
-QString DefaultCfgPath()
-{
-  CfgStr cfg;
-  CfgPaths(cfg);
-  return cfg.CfgPath;
-}
-
 }  // namespace
 
 class TstSetupFaults : public QObject {
@@ -86,7 +67,6 @@ private slots:
   void init()
   {
     FakeVisa::reset();
-    FakePwu::reset();
     prompts.reset(new PromptRecorder);
   }
 
@@ -163,112 +143,6 @@ private slots:
       QCOMPARE(plot->axisScaleDraw(axis)->label(12500.5).text(), QStringLiteral("12500.5"));
   }
 
-  void sweepDialog()
-  {
-    CfgStr cfg;
-    cfg.LogSweep = 1;
-    cfg.Gen1.StartFreq = 100.0;
-    cfg.Gen1.StopFreq = 1000.0;
-    cfg.Gen1.StartLevel = -10.0;
-    SwpWindow dialog(&cfg);
-    auto *status = W<QLabel>(dialog, "PlanSta");
-    QCOMPARE(status->text(), QStringLiteral("200 frequency points, 1 level step"));
-
-    // A keystroke beyond the range is refused with its reason.
-    auto *count = W<QSpinBox>(dialog, "Cnt");
-    count->findChild<QLineEdit *>()->selectAll();
-    QTest::keyClicks(count, "30000");
-    QCOMPARE(count->value(), 3000);
-    QCOMPARE(status->text(), QStringLiteral("Entry refused: this field takes values from 0 to 20001."));
-
-    // A refused plan elsewhere keeps the count typed before it.
-    W<QCheckBox>(dialog, "G1LSwp")->click();
-    auto *step = W<QDoubleSpinBox>(dialog, "G1LSte");
-    step->setValue(0.0);
-    emit step->editingFinished();
-    QCOMPARE(count->value(), 3000);
-    step->setValue(5.0);
-    emit step->editingFinished();
-    auto *stopLevel = W<QDoubleSpinBox>(dialog, "G1LMax");
-    stopLevel->setValue(0.0);
-    emit stopLevel->editingFinished();
-    QCOMPARE(count->value(), 3000);
-    QCOMPARE(status->text(), QStringLiteral("3000 frequency points, 3 level steps"));
-
-    // The IF of the lower sideband runs downwards; its span is its width.
-    CfgStr mixer;
-    mixer.Gen1.StartFreq = 100.0;
-    mixer.Gen1.StopFreq = 1000.0;
-    mixer.Gen2.Type = 24;
-    mixer.Gen2.StartFreq = 1100.0;
-    mixer.UpperSideband = 0;
-    SwpWindow lsb(&mixer);
-    QCOMPARE(W<QDoubleSpinBox>(lsb, "AnFMin")->value(), 1000.0);
-    QCOMPARE(W<QDoubleSpinBox>(lsb, "AnFMax")->value(), 100.0);
-    QCOMPARE(W<QDoubleSpinBox>(lsb, "AnFSpn")->value(), 900.0);
-  }
-
-  void trackingGeneratorRefused()
-  {
-    CfgStr cfg;
-    cfg.Ana.Type = 34;
-    DevWindow dialog(&cfg);
-    auto *tgn = W<QCheckBox>(dialog, "AnTgn");
-    tgn->click();
-    QCOMPARE(Messages(*prompts), QStringList{"Analyzer (IF): The analyzer RCV-34 has no tracking generator."});
-    QVERIFY(!tgn->isChecked());
-    QVERIFY(!cfg.Ana.TrackingGenerator);
-    cfg.Ana.Type = 59;
-    DevWindow other(&cfg);
-    W<QCheckBox>(other, "AnTgn")->click();
-    QVERIFY(cfg.Ana.TrackingGenerator);
-    QCOMPARE(prompts->messages.size(), 1);
-  }
-
-  // Meter Zero is offered for the meters and zeroes them with their command,
-  // the sensor through its driver.
-  void meterZero()
-  {
-    struct Row {
-      int type;
-      QStringList calls;
-      QString shown;
-    };
-    const Row rows[] = {
-        {73, {"viWrite 1 \"CAL:ZERO:AUTO ONCE;*OPC?\\n\""}, "Meter Zero: The PWM is zeroed."},
-        {77, {"viWrite 1 \"CAL:ZERO;*OPC?\\n\""}, "Meter Zero: The PWM-77 is zeroed."},
-        {80, {"viWrite 1 \"ZE\\n\""}, "Meter Zero: The PWM-80 is zeroed."},
-        {75, {"pwudrv_chans_zero 1"}, "Meter Zero: The PSU-1004 is zeroed."},
-        {74, {}, "Meter Zero: The PWM-74 was not zeroed: VISA status 0xBFFF0011, no instrument at this address "
-                 "(GPIB0::20::INSTR)."},
-    };
-    for (const Row &row : rows) {
-      FakeVisa::reset();
-      FakePwu::reset();
-      prompts->messages.clear();
-      CfgStr cfg;
-      cfg.SensorDriverLoaded = true;
-      cfg.Ana.Type = row.type;
-      cfg.Ana.GpibAddress = 20;
-      cfg.Ana.ProductId = 3;
-      if (row.calls.isEmpty())
-        FakeVisa::failOpen(kAnaRsrc);
-      DevWindow dialog(&cfg);
-      dialog.show();
-      auto *zero = W<QPushButton>(dialog, "AnAZero");
-      QVERIFY(!zero->isHidden());
-      zero->click();
-      const QStringList calls = row.type == 75 ? FakePwu::transcript() : FakeVisa::transcript();
-      QCOMPARE(calls.filter(QRegularExpression("ZE|pwudrv_chans_zero")), row.calls);
-      QCOMPARE(Messages(*prompts), QStringList{row.shown});
-    }
-    CfgStr cfg;
-    cfg.Ana.Type = 59;
-    DevWindow dialog(&cfg);
-    dialog.show();
-    QVERIFY(W(dialog, "AnAZero")->isHidden());
-  }
-
   // The window names the generator that refused a frequency.
   void refusedFrequencyNamed()
   {
@@ -312,8 +186,8 @@ int main(int argc, char *argv[])
   qputenv("XDG_DATA_HOME", (home.path() + "/share").toLocal8Bit());
   QApplication app(argc, argv);
   QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-  if (!FakeVisa::load() || !FakePwu::load())
-    qFatal("the fake libraries do not load");
+  if (!FakeVisa::load())
+    qFatal("the fake VISA library does not load");
   SetInstrumentSleep([](int) {});
   TstSetupFaults suite;
   return QTest::qExec(&suite, argc, argv);

@@ -37,7 +37,12 @@ class TestSwpWindow : public QObject {
 private slots:
   void noLoGenerator() {
     CfgStr cfg = Defaults("FixedLo=0 FixedIf=1 Usb=0");
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     SwpWindow dialog(&cfg);
+    QLocale::setDefault(QLocale::c());
+    // A decimal point whatever the locale.
+    QCOMPARE(W<QDoubleSpinBox>(dialog, "G1LMin")->text() + ' ' + W<QDoubleSpinBox>(dialog, "G1FMax")->text(),
+             QStringLiteral("-10.00 1000.000000"));
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Sweep Parameters"));
     QCOMPARE(dialog.size(), QSize(536, 337));
     QVERIFY(!QPixmap(QStringLiteral(":/Vexa_common/src/qt5/images/Mixer.png")).isNull());
@@ -171,18 +176,36 @@ private slots:
     QCOMPARE(Get(cfg, "Log Count L0 Points Atten"), QStringLiteral("Log=2 Count=11 L0=-12.35 Points=11 Atten=6.5"));
   }
 
-  void refusedPlanIsShownAndBlocksOk() {
+  // The status line states the plan or why there is none, and OK follows it.
+  void statusLineAndOk() {
     CfgStr cfg = Defaults();
     SwpWindow dialog(&cfg);
     auto *status = W<QLabel>(dialog, "PlanSta");
     QVERIFY(status->text() == QStringLiteral("91 frequency points, 1 level step") && Ok(dialog)->isEnabled());
 
     W<QCheckBox>(dialog, "Log")->click();
+    QCOMPARE(status->text(), QStringLiteral("200 frequency points, 1 level step"));
     W<QSpinBox>(dialog, "Cnt")->setValue(1);
     QVERIFY2(status->text().contains(QStringLiteral("at least 2 points")), qPrintable(status->text()));
     QVERIFY(!Ok(dialog)->isEnabled());
     W<QSpinBox>(dialog, "Cnt")->setValue(3);
     QVERIFY(status->text() == QStringLiteral("3 frequency points, 1 level step") && Ok(dialog)->isEnabled());
+
+    // A keystroke beyond the range is refused with its reason.
+    auto *count = W<QSpinBox>(dialog, "Cnt");
+    count->findChild<QLineEdit *>()->selectAll();
+    QTest::keyClicks(count, "30000");
+    QCOMPARE(count->value(), 3000);
+    QCOMPARE(status->text(), QStringLiteral("Entry refused: this field takes values from 0 to 20001."));
+
+    // A refused plan elsewhere keeps the count typed before it.
+    W<QCheckBox>(dialog, "G1LSwp")->click();
+    Enter(dialog, "G1LSte", 0);
+    QCOMPARE(count->value(), 3000);
+    Enter(dialog, "G1LSte", 5);
+    Enter(dialog, "G1LMax", 0);
+    QCOMPARE(count->value(), 3000);
+    QCOMPARE(status->text(), QStringLiteral("3000 frequency points, 3 level steps"));
 
     // A start of 0 MHz has no logarithm.
     Enter(dialog, "G1FMin", 0);
@@ -202,13 +225,22 @@ private slots:
     QCOMPARE(dialog.result(), 0);
   }
 
-  void decimalPointWhateverTheLocale() {
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    CfgStr cfg = Defaults();
+  // Only a swept LO needs its own range above 0 MHz in a logarithmic sweep.
+  void sweptLoOfALogarithmicSweep() {
+    CfgStr cfg = Defaults("LO=24 FixedLo=0 Log=1");
     SwpWindow dialog(&cfg);
-    QLocale::setDefault(QLocale::c());
-    QCOMPARE(W<QDoubleSpinBox>(dialog, "G1LMin")->text(), QStringLiteral("-10.00"));
-    QCOMPARE(W<QDoubleSpinBox>(dialog, "G1FMax")->text(), QStringLiteral("1000.000000"));
+    Enter(dialog, "G2FMin", 0);
+    QCOMPARE(W<QLabel>(dialog, "PlanSta")->text(), "A logarithmic sweep needs LO start and stop frequencies above "
+                                                   "0 MHz (they are 0 MHz and 3000 MHz).");
+    QVERIFY(!Ok(dialog)->isEnabled());
+    W<QSlider>(dialog, "FxdLo")->setValue(1);
+    QCOMPARE(W<QLabel>(dialog, "PlanSta")->text(), QStringLiteral("200 frequency points, 1 level step"));
+    QVERIFY(Ok(dialog)->isEnabled());
+
+    // The IF of the lower sideband runs downwards; its span is its width.
+    CfgStr mixer = Defaults("LO=24 LO0=1100 Usb=0");
+    SwpWindow lsb(&mixer);
+    QCOMPARE(Boxes(lsb, "AnFMin AnFMax AnFSpn"), QStringLiteral("AnFMin=1000 AnFMax=100 AnFSpn=900"));
   }
 };
 
