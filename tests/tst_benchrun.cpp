@@ -153,7 +153,8 @@ private slots:
       QCOMPARE(prompts.messages.size(), 1);
       QVERIFY2(prompts.messages[0].text.endsWith(" is zeroed."), qPrintable(prompts.messages[0].text));
       QCOMPARE(AnaMeasure(cfg.Ana.Session, type, 50e6, after, 0.0, 0.0, 1), VI_SUCCESS);
-      QVERIFY2(before > -61.0 && after < -69.0, qPrintable(QStringLiteral("%1: %2 %3").arg(type).arg(before).arg(after)));
+      QVERIFY2(before > -61.0 && after < -69.0,
+               qPrintable(QStringLiteral("%1: %2 %3").arg(type).arg(before).arg(after)));
       DevClose(cfg.Ana);
     }
   }

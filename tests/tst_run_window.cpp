@@ -642,7 +642,15 @@ private slots:
     QVERIFY(plot.axisScaleDiv(QwtPlot::yLeft).upperBound() >= upper + 50.0);
   }
 
+  // A loaded file is a series of its own; a refused one leaves it as it was,
+  // and saving writes it back byte for byte.
   void loadedTracesAreASeries() {
+    UserPrompt::setSaveFileHandler(answer(dir.filePath("none.dat")));
+    trigger("actionSave_Data");
+    QCOMPARE(shown(), QStringList{"Fehler: SaveDatFile -1\n\nNo trace has been measured or loaded yet."});
+    QVERIFY(!QFile::exists(dir.filePath("none.dat")));
+    prompts->messages.clear();
+
     load(EightTraces());
     QCOMPARE(asked, (QStringList{"Open File", "Solvane Files (*.dat);;All Files (*.*)"}));
     QVERIFY(prompts->messages.isEmpty());
@@ -654,21 +662,6 @@ private slots:
     QCOMPARE(traceCurves()[7]->sample(1), QPointF(200.0, -17.5));
     QCOMPARE(buttons(), QStringLiteral("Start Normalize Del NIdx AbsRel"));
 
-    // Delete Last Trace removes the newest loaded trace; Abs/Rel redraws the rest.
-    click("Del");
-    QCOMPARE(traceCurves().size(), 7);
-    widget<QSlider>("AbsRel")->setValue(1);
-    QCOMPARE(traceCurves()[6]->sample(1).y(), -16.5 + 10.0);  // default start level -10 dBm
-  }
-
-  void refusedLoadAndSaves() {
-    UserPrompt::setSaveFileHandler(answer(dir.filePath("none.dat")));
-    trigger("actionSave_Data");
-    QCOMPARE(shown(), QStringList{"Fehler: SaveDatFile -1\n\nNo trace has been measured or loaded yet."});
-    QVERIFY(!QFile::exists(dir.filePath("none.dat")));
-
-    load(EightTraces());
-    prompts->messages.clear();
     load("Repetition  Count: 1\nLevel Sweep Count: 1\nMeasurement Count: 5\n1 2\n");
     QCOMPARE(prompts->messages.size(), 1);
     QCOMPARE(prompts->messages[0].kind, UserPrompt::Kind::Critical);
@@ -684,6 +677,12 @@ private slots:
     QCOMPARE(asked, (QStringList{"Save File", "Files (*.*)"}));
     QVERIFY(ReadAll(dir.filePath("norm.txt")).startsWith("100.000000 -0.500 "));
     QCOMPARE(prompts->messages.size(), 1);
+
+    // Delete Last Trace removes the newest loaded trace; Abs/Rel redraws the rest.
+    click("Del");
+    QCOMPARE(traceCurves().size(), 7);
+    widget<QSlider>("AbsRel")->setValue(1);
+    QCOMPARE(traceCurves()[6]->sample(1).y(), -16.5 + 10.0);  // default start level -10 dBm
   }
 
   void clipboardManualAndAbout() {
