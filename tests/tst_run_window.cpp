@@ -591,6 +591,10 @@ private slots:
     // gone shows nothing.
     series.setRow({&x, &store, 0, 0}, 1, -10.0);
     QCOMPARE(series.sample(0), QPointF(100.0, 0.0));
+    // A row taken anew forgets where the old one had its gaps.
+    store[0][0] = {-10.0, -11.0, kUnmeasured, -13.0};
+    series.setRow({&x, &store, 0, 0}, 4, 0.0);
+    QCOMPARE(series.sample(1), QPointF(110.0, -11.0));
     series.setRow({&x, &store, 1, 0}, 4, 0.0);
     QCOMPARE(int(series.size()), 0);
   }
