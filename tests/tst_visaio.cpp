@@ -417,7 +417,7 @@ class TstVisaIo : public QObject {
     QCOMPARE(FakeVisa::transcript().last(), QString("viClose 1 -> VI_ERROR_INV_OBJECT"));
   }
 
-  // The first to load the sensor driver in this process.
+  // Before the sensor driver is loaded in this process; the next test loads it.
   void sensorDriverMissingOrIncomplete() {
     QVERIFY(!PwuLoad(FakePwu::folder() + "no-such-folder/"));
     QVERIFY(!PwuLoad(FakePwu::incompleteFolder()));
@@ -426,8 +426,8 @@ class TstVisaIo : public QObject {
     QCOMPARE(DevOpen(ana), VI_ERROR_LIBRARY_NFOUND);
     double level = 0.0;
     QCOMPARE(measure(1e9, 0.0, level), VI_ERROR_LIBRARY_NFOUND);
-    QVERIFY(FakePwu::load());  // for the sensor tests below
   }
+  void sensorDriverLoads() { QVERIFY(FakePwu::load()); }
 
   // The sensor always opens through its USB form, identifies every time, and
   // a second open closes the first session.
