@@ -124,7 +124,6 @@ ViStatus viFindRsrc(ViSession sesn, ViConstString expr, ViPFindList, ViPUInt32 r
                               status ? status : VI_ERROR_RSRC_NFOUND);
 }
 
-
 ViStatus viOpen(ViSession sesn, ViConstRsrc name, ViAccessMode mode, ViUInt32 timeout, ViPSession vi) {
   State &s = state();
   const std::string rsrc = name ? name : "";
