@@ -1,9 +1,9 @@
-// The command tables of the generators and analyzers and the level measurement
-// against the recording fake VISA: the exact bytes of every row, the replies
-// read, and the failures. Every test runs in the C locale and again under a
-// desktop locale with a decimal comma, which must change nothing.
+// The command tables of the generators and analyzers, the level measurement
+// and the preparation of all instruments before a sweep against the recording
+// fake VISA: the exact bytes of every row, the replies read, and the failures
+// with the stage codes they give. Every test runs in the C locale and again
+// under a desktop locale with a decimal comma, which must change nothing.
 #include "support/CmdTranscript.h"
-#include "support/FakePwu.h"
 #include "support/FakeVisa.h"
 #include "support/SleepRecorder.h"
 #include "instruments/AnaCmd.h"
@@ -23,7 +23,11 @@ TypeCall Frq(double hz) { return [=](int t) { return GenSetFrq(kS, t, hz); }; }
 TypeCall Lvl(double dbm) { return [=](int t) { return GenSetLvl(kS, t, dbm); }; }
 // Succeeds when the reading succeeds with want, or fails leaving the value alone (want 7).
 TypeCall Reads(ViStatus (*f)(ViSession, int, double &), double want) {
-  return [=](int t) { double v = 7.0; const ViStatus s = f(kS, t, v); return v == want ? s : VI_ERROR_INV_SETUP; };
+  return [=](int t) {
+    double v = 7.0;
+    const ViStatus s = f(kS, t, v);
+    return v == want ? s : VI_ERROR_INV_SETUP;
+  };
 }
 TypeCall ChkFrq(double hz, int want) { return [=](int t) { return GenChkFrq(kS, t, hz) == want ? 0 : -1; }; }
 TypeCall ChkLvl(double dbm, int want) { return [=](int t) { return GenChkLvl(kS, t, dbm) == want ? 0 : -1; }; }
@@ -59,7 +63,8 @@ const QString kZeroSpan =
     "BAND:VID:AUTO ON;*OPC?\n|SWE:TIME:AUTO ON;*OPC?\n";
 const QString kSan = "INST SAN;*OPC?\n|";
 const QString kGain = "|INP:GAIN:STAT ON\n|DET SAMP\n";
-const QString k77 = "INP:NSEL 1\n|AMPL:RANG:AUTO ON\n|CALC:FILT:AUTO ON\n|AMPL:ATT 0.0\n|POW:UNIT DBM\n|AMPL:UNIT DBM\n";
+const QString k77 =
+    "INP:NSEL 1\n|AMPL:RANG:AUTO ON\n|CALC:FILT:AUTO ON\n|AMPL:ATT 0.0\n|POW:UNIT DBM\n|AMPL:UNIT DBM\n";
 const QString kReceiver = "H OF\n|A:A ON\n|B:I 0H\n|B:I?\n|SPE ";
 
 constexpr double kHz = 1234567890.0;  // needs all ten digits
@@ -79,6 +84,46 @@ QString Measured(int type, int fast = 1) {
   return Outcome(type, status, level, FakeVisa::writes().join('|'), sleeps.waits);
 }
 
+const QString kGen1 = "GPIB0::28::INSTR", kGen2 = "GPIB0::19::INSTR", kAna = "GPIB0::20::INSTR";
+
+DevStr Device(int type, int address, double startMHz, double stopMHz, double startDbm, double stopDbm) {
+  DevStr dev;
+  dev.Type = type;
+  dev.GpibAddress = address;
+  dev.StartFreq = startMHz;
+  dev.StopFreq = stopMHz;
+  dev.StartLevel = startDbm;
+  dev.StopLevel = stopDbm;
+  return dev;
+}
+
+// A bench whose generators confirm every level and frequency they are set to.
+struct Bench {
+  DevStr gen1 = Device(24, 28, 100, 1000, -20, -10);
+  DevStr gen2 = Device(25, 19, 200, 2000, 0, 5);
+  DevStr ana = Device(59, 20, 0, 0, 0, 0);
+  SpxStr spx;
+  RcxStr rcx;
+  bool levelSweep = true;
+
+  void scriptReadBacks(const QString &rsrc, const DevStr &gen) const {
+    if (levelSweep) FakeVisa::replyFor(rsrc, QString::number(gen.StopLevel) + "\n");
+    FakeVisa::replyFor(rsrc, QString::number(gen.StartLevel) + "\n");
+    FakeVisa::replyFor(rsrc, QString::number(gen.StopFreq * 1e6, 'f', 1) + "\n");
+    FakeVisa::replyFor(rsrc, QString::number(gen.StartFreq * 1e6, 'f', 1) + "\n");
+  }
+  int init() { return InstInit(gen1, gen2, ana, spx, rcx, levelSweep); }
+  int run() {
+    scriptReadBacks(kGen1, gen1);
+    scriptReadBacks(kGen2, gen2);
+    return init();
+  }
+};
+
+int OpensOf(const QString &rsrc) {
+  return FakeVisa::transcript().filter(QRegExp("^viOpen .*\"" + QRegExp::escape(rsrc) + '"')).size();
+}
+
 }  // namespace
 
 class CmdSetsTest : public QObject {
@@ -90,7 +135,7 @@ private slots:
     QTest::newRow("C") << QByteArray("C");
     QTest::newRow("decimal comma") << QByteArray("de_DE.UTF-8");
   }
-  void initTestCase() { QVERIFY(FakeVisa::load() && FakePwu::load()); }
+  void initTestCase() { QVERIFY(FakeVisa::load()); }
   void init() {
     QFETCH_GLOBAL(QByteArray, locale);
     const bool comma = locale != "C";
@@ -98,7 +143,6 @@ private slots:
       QSKIP("No de_DE.UTF-8 locale (`locale -a`); scripts/setup generates it.");
     QLocale::setDefault(comma ? QLocale(QLocale::German, QLocale::Germany) : QLocale::c());
     FakeVisa::reset();
-    FakePwu::reset();
   }
 
   // Each check sets, reads back and compares, so its rows prove the set and the query of their types.
@@ -201,8 +245,8 @@ private slots:
       {{34, 45}, Setup(false, {}, Detector(0)), kReceiver + "20,ON\n|DET A\n", "0\n"},
       {{39, 45}, Setup(false, {}, Detector(2)), kReceiver + "20,ON\n|DET Q\n", "0\n"},
       {{41}, Setup(), "H OF\n|A:A ON\n|SPE 20,ON\n"},  // no IF bandwidth, no detector
-      {{34}, Setup(false, {}, {10, 120000, 1, 0, false}, 1, &taken), "H OF\n|A 10\n|A?\n|B:I 120000H\n|B:I?\n|SPE 20,OFF\n|DET P\n",
-       "12\n|100000\n"},
+      {{34}, Setup(false, {}, {10, 120000, 1, 0, false}, 1, &taken),
+       "H OF\n|A 10\n|A?\n|B:I 120000H\n|B:I?\n|SPE 20,OFF\n|DET P\n", "12\n|100000\n"},
       {{73}, Setup(),
        "UNIT:POW DBM\n|SENS:FUNC \"POW:AVG\"\n|SENS:AVER:COUN:AUTO ON\n|SENS:AVER:COUN:AUTO:TYPE RES\n|"
        "SENS:AVER:COUN:AUTO:RES 2\n|SENS:AVER:TCON REP\n|INIT:CONT OFF\n"},
@@ -254,16 +298,6 @@ private slots:
     FakeVisa::failNext("viWrite", VI_ERROR_IO);
     QCOMPARE(setup(76), VI_SUCCESS);  // its set-up statuses do not count
     QCOMPARE(FakeVisa::writes().size(), 4);
-  }
-
-  void usbSensorSetupGoesToItsDriver() {
-    const TypeCall sensor = Setup(true, {}, {}, 0);
-    QCOMPARE(sensor(75), VI_SUCCESS);
-    QCOMPARE(FakeVisa::transcript(), QStringList());  // its driver handle is no VISA session
-    QCOMPARE(FakePwu::transcript(),
-             (QStringList{"pwudrv_avg_configureAvgManual 1 1 16", "pwudrv_range_setAutoEnabled 1 1 1"}));
-    FakePwu::failNext("pwudrv_avg_configureAvgManual", VI_ERROR_IO);
-    QCOMPARE(sensor(75), VI_ERROR_IO);
   }
 
   // The set-ups above send the reference levels and the automatic and zero settings.
@@ -373,15 +407,6 @@ private slots:
     QCOMPARE(FakeVisa::transcript().filter("viReadSTB").size(), 1);
   }
 
-  void usbSensorInWatts() {
-    FakePwu::reading(0.001);
-    QCOMPARE(Measured(75), Outcome(75, VI_SUCCESS, 0.0, "", {25}));
-    FakePwu::reading(1e-6);
-    QCOMPARE(Measured(75), Outcome(75, VI_SUCCESS, -30.0, "", {25}));
-    FakePwu::readingFails(VI_ERROR_TMO);
-    QCOMPARE(Measured(75), Outcome(75, VI_ERROR_TMO, 0.0, "", {25}));
-  }
-
   void dwellInWholeMilliseconds() {
     SleepRecorder sleeps;
     double level = 0.0;
@@ -390,6 +415,93 @@ private slots:
       AnaMeasure(kS, 78, kHz, level, dwell, 0.0, 1);
     }
     QCOMPARE(sleeps.waits, (Waits{500, 2000}));
+  }
+
+  // Each instrument's writes in a full preparation. Then a failed open and a
+  // failed write of each stage, in this order, give the codes -1 to -20 and
+  // end the preparation. A read-back (the writes without a blank) belongs to
+  // the stage before it; the analyzer's first six set-up writes go unreported.
+  void preparationAndStageCodes() {
+    const QList<std::tuple<ViSession, QString, QStringList>> instruments{
+        {1, kGen1, {"POW -10;*OPC?\n", "POW?\n", "POW -20;*OPC?\n", "POW?\n", "FREQ 1000000000.0;*OPC?\n", "FREQ?\n",
+                    "FREQ 100000000.0;*OPC?\n", "FREQ?\n", ":OUTP ON\n", "ROSC:SOUR INT\n"}},
+        {2, kGen2, {"SOUR2:POW 5;*OPC?\n", "SOUR2:POW?\n", "SOUR2:POW 0;*OPC?\n", "SOUR2:POW?\n",
+                    "SOUR2:FREQ 2000000000.0;*OPC?\n", "SOUR2:FREQ?\n", "SOUR2:FREQ 200000000.0;*OPC?\n",
+                    "SOUR2:FREQ?\n", ":OUTP2 ON\n", "ROSC:SOUR2 INT\n"}},
+        {3, kAna, {"DET RMS\n", "UNIT:POW DBM\n", "DISP:WIND1:TRAC:Y:RLEV 0.000;*OPC?\n", "FREQ:SPAN 0.0;*OPC?\n",
+                   "BAND:RES:AUTO ON;*OPC?\n", "BAND:VID:AUTO ON;*OPC?\n", "SWE:TIME:AUTO ON;*OPC?\n",
+                   "INIT:CONT OFF\n", "SWE:TIME:AUTO ON;*OPC?\n", "SYST:DISP:UPD OFF\n", "ROSC:SOUR INT\n"}},
+    };
+    Bench bench;
+    QCOMPARE(bench.run(), 0);
+    QCOMPARE(QList<ViSession>({bench.gen1.Session, bench.gen2.Session, bench.ana.Session}),
+             QList<ViSession>({1, 2, 3}));
+    for (const auto &[session, rsrc, writes] : instruments)
+      QCOMPARE(WritesTo(session), writes);
+    int code = 0;
+    for (const auto &[session, rsrc, writes] : instruments) {
+      FakeVisa::reset();
+      FakeVisa::failOpen(rsrc);
+      QCOMPARE(QString("%1: %2").arg(rsrc).arg(Bench().run()), QString("%1: %2").arg(rsrc).arg(--code));
+      const QStringList texts = session == 3 ? writes.mid(6) : writes.filter(" ");
+      for (int i = 0; i < texts.size(); ++i) {
+        const int occurrence = texts.mid(0, i).count(texts[i]) + 1;
+        QVERIFY(FailWriteOf(texts[i], [] { Bench().run(); }, VI_ERROR_IO, session, occurrence));
+        QCOMPARE(QString("%1: %2").arg(texts[i]).arg(Bench().run()), QString("%1: %2").arg(texts[i]).arg(--code));
+        QCOMPARE(FakeVisa::writes().last(), texts[i]);  // the first failure ends the preparation
+      }
+    }
+    QCOMPARE(code, -20);
+  }
+
+  void startLevelOnlyWithoutLevelSweep() {
+    Bench bench;
+    bench.levelSweep = false;
+    QCOMPARE(bench.run(), 0);
+    QCOMPARE(WritesTo(1).mid(0, 3).join('|'), "POW -20;*OPC?\n|POW?\n|FREQ 1000000000.0;*OPC?\n");
+  }
+
+  void skippedGenerators() {
+    Bench bench;
+    bench.ana.TrackingGenerator = true;  // the source: generator 1 is left alone
+    QCOMPARE(bench.run(), 0);
+    QCOMPARE(OpensOf(kGen1) + int(bench.gen1.Session), 0);
+    QCOMPARE(WritesTo(2).first(), "INST NET;*OPC?\n");
+    for (int type : {31, 0}) {  // generator 2 not under control, or none
+      FakeVisa::reset();
+      Bench second;
+      second.gen2.Type = type;
+      QCOMPARE(second.run(), 0);
+      QCOMPARE(OpensOf(kGen2), 0);
+      QCOMPARE(second.ana.Session, ViSession(2));  // straight on to the analyzer
+    }
+  }
+
+  void generator11AboveItsCheckRangeSetsLevelsOnly() {
+    QVERIFY(FailWriteOf("POW -10;*OPC?\n", [] { Bench().run(); }, VI_ERROR_IO, 1));  // it would reject the level
+    Bench bench;
+    bench.gen1 = Device(11, 28, 50000, 60000, -20, -10);
+    FakeVisa::replyFor(kGen1, "60000000000\n");  // only the frequencies are read back
+    FakeVisa::replyFor(kGen1, "50000000000\n");
+    bench.scriptReadBacks(kGen2, bench.gen2);
+    QCOMPARE(bench.init(), 0);
+    QCOMPARE(WritesTo(1).mid(0, 4).join('|'), "POW -10;*OPC?\n|POW -20;*OPC?\n|FREQ 60000000000.0;*OPC?\n|FREQ?\n");
+  }
+
+  void openInstrumentsAreKeptRadioTestersReopened() {
+    Bench bench;
+    QCOMPARE(bench.run() + bench.run(), 0);
+    QCOMPARE(OpensOf(kAna) + OpensOf(kGen1), 2);
+    FakeVisa::reset();
+    Bench testers;
+    testers.ana.Type = 70;
+    testers.gen2.Type = 2;
+    QCOMPARE(testers.run(), 0);
+    const ViSession firstTester = testers.ana.Session;
+    QCOMPARE(testers.run(), 0);
+    QCOMPARE(QList<int>({OpensOf(kAna), OpensOf(kGen2), OpensOf(kGen1)}), QList<int>({2, 2, 1}));
+    QVERIFY(FakeVisa::transcript().contains("viClose " + QString::number(firstTester)));
+    QCOMPARE(FakeVisa::writes().filter("ROUT:GPRF:MEAS:SCEN:SAL").size(), 2);  // routed at every start
   }
 };
 

@@ -1,7 +1,13 @@
 // The VISA session layer as exact transcripts of the calls that reach the
 // recording fake library: resource strings, write, query and number reads,
-// and the open, local control and close of instruments.
+// and the open, local control and close of instruments. The USB power sensor
+// goes through its own fake driver library instead, as a run reaches it
+// (open, set-up, measurement, close), and never through VISA.
+#include "support/FakePwu.h"
 #include "support/FakeVisa.h"
+#include "instruments/AnaCmd.h"
+#include "instruments/Measure.h"
+#include "instruments/PwuDriver.h"
 #include "instruments/Visa.h"
 
 #include <QtTest>
@@ -39,6 +45,18 @@ QStringList configure(int session) {
       .replaceInStrings("%1", QString::number(session));
 }
 
+DevStr sensor(ViSession session = 0) {
+  DevStr ana = device(75, 4);
+  ana.ProductId = 0x2f;
+  ana.SerialNo = 1234;
+  ana.Session = session;
+  return ana;
+}
+
+const QString kInit = "pwudrv_init \"USB::0x1209::0x2f::1234\" 0 ";
+
+ViStatus measure(double hz, double dwellS, double &level) { return AnaMeasure(1, 75, hz, level, dwellS, 0.0, 1); }
+
 // The transcript of an ordinary open of resource as session 1, configured.
 QStringList opened(const QString &resource) {
   return QStringList({"viOpenDefaultRM -> 1000", "viOpen 1000 \"" + resource + "\" 0 5000 -> 1"}) + configure(1);
@@ -67,9 +85,19 @@ QStringList probe(int queries, bool found) {
 class TstVisaIo : public QObject {
   Q_OBJECT
 
+  QList<int> sleeps_;
+
  private slots:
-  void initTestCase() { QVERIFY(FakeVisa::load()); }
-  void init() { FakeVisa::reset(); }
+  void initTestCase() {
+    QVERIFY(FakeVisa::load());
+    SetInstrumentSleep([this](int ms) { sleeps_ << ms; });
+  }
+  void init() {
+    std::setlocale(LC_NUMERIC, "C");
+    FakeVisa::reset();
+    FakePwu::reset();
+    sleeps_.clear();
+  }
 
   void resourceStrings() {
     const struct { int interface, type; const char *expected; } rows[] = {
@@ -100,7 +128,6 @@ class TstVisaIo : public QObject {
     QCOMPARE(FakeVisa::transcript(),
              QStringList({"viWrite 4 \"REFE E\"", "viWrite 4 \"FREQ 1.5;*OPC?\\n\"", "viWrite 2 \"*IDN?\\n\"",
                           "viRead 2 20000 -> \"Maker,Model,123,1.0\\n\""}));
-    QCOMPARE(FakeVisa::writes(), QStringList({"REFE E", "FREQ 1.5;*OPC?\n", "*IDN?\n"}));
     FakeVisa::reset();
     FakeVisa::statusByte(0x10);
     ViUInt16 stb = 0;
@@ -131,8 +158,11 @@ class TstVisaIo : public QObject {
     QCOMPARE(FakeVisa::transcript(), QStringList({"viWrite 2 \"FREQ?\\n\" -> VI_ERROR_IO"}));
   }
 
-  // The number at the start of a reply, as a double and as an int.
+  // The number at the start of a reply, as a double and as an int, read with
+  // a decimal point under a desktop locale with a decimal comma too (when
+  // installed; scripts/setup installs it).
   void numberReplies() {
+    std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
     const struct { const char *reply; double number; int integer; } rows[] = {
         {"1.5E+06\n", 1500000.0, 1}, {"", 0.0, 0}, {"OFF\n", 0.0, 0}, {"  -12.25dBm\n", -12.25, -12},
         {"+3e-3\n", 0.003, 3}, {".5\n", 0.5, 0}, {"10,20\n", 10.0, 10}, {"2E\n", 2.0, 2}, {"INF\n", 0.0, 0},
@@ -147,17 +177,6 @@ class TstVisaIo : public QObject {
       QCOMPARE(QString("%1: %2 %3 %4 %5").arg(row.reply).arg(status).arg(num(value)).arg(count).arg(num(read)),
                QString("%1: 0 %2 %3 %2").arg(row.reply, num(row.number)).arg(row.integer));
     }
-  }
-
-  // The reply is read with a decimal point whatever the user's locale.
-  void numbersIgnoreLocale() {
-    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
-      QSKIP("the German locale is not installed (scripts/setup installs it)");
-    FakeVisa::reply("2.5\n");
-    double value = 0.0;
-    QCOMPARE(VisaReadNum(1, value), VI_SUCCESS);
-    std::setlocale(LC_NUMERIC, "C");
-    QCOMPARE(value, 2.5);
   }
 
   // Number reads take 100 bytes, queries 20000; the rest stays queued.
@@ -304,7 +323,8 @@ class TstVisaIo : public QObject {
     QTest::addColumn<QStringList>("writes");
     const auto generator = [](const QString &unit, const QString &route) {
       return QStringList({"*CLS\n", "SOUR:GPRF:GEN:STAT OFF\n", "SOUR:GPRF:GEN:LIST OFF\n", "SOUR:GPRF:GEN:BBM CW\n",
-                          "ROUT:GPRF:GEN" + unit + ":SCEN:SAL " + route + "\n", "SOUR:GPRF:GEN" + unit + ":STAT ON;*OPC?\n"});
+                          "ROUT:GPRF:GEN" + unit + ":SCEN:SAL " + route + "\n",
+                          "SOUR:GPRF:GEN" + unit + ":STAT ON;*OPC?\n"});
     };
     QTest::newRow("2 RF1O") << 2 << 1 << 1 << generator("1", "RF1O, TX1");
     QTest::newRow("2 RF3C") << 2 << 3 << 1 << generator("2", "RF3C, TX2");
@@ -357,11 +377,9 @@ class TstVisaIo : public QObject {
     QTest::addColumn<QString>("resource");
     QTest::addColumn<QStringList>("calls");
     QTest::addColumn<int>("status");
-    QTest::newRow("GPIB") << 24 << "GPIB1::4::INSTR" << QStringList({"viGpibControlREN 3 6"}) << 0;
+    // GPIB, LAN and the serial line as the last step of the open transcripts above.
     QTest::newRow("GPIB fails") << 24 << "GPIB1::4::INSTR" << QStringList({"viGpibControlREN 3 6 -> VI_ERROR_IO"})
                                 << VI_ERROR_IO;
-    QTest::newRow("LAN") << 24 << "TCPIP::10.0.0.1::INSTR" << QStringList({"viWrite 3 \"&GTL\\n\""}) << 0;
-    QTest::newRow("serial") << 24 << "ASRL1::INSTR" << QStringList() << 0;
     QTest::newRow("USB") << 24 << "USB::0x1234::0x1::1::INSTR" << QStringList() << 0;
     QTest::newRow("case-sensitive") << 24 << "tcpip::10.0.0.1::INSTR" << QStringList() << 0;
     QTest::newRow("sensor handle") << 75 << "GPIB0::1::INSTR" << QStringList() << 0;
@@ -397,6 +415,124 @@ class TstVisaIo : public QObject {
     FakeVisa::failNext("viClose", VI_ERROR_INV_OBJECT);
     QCOMPARE(DevClose(gen), VI_ERROR_INV_OBJECT);
     QCOMPARE(FakeVisa::transcript().last(), QString("viClose 1 -> VI_ERROR_INV_OBJECT"));
+  }
+
+  // Before the sensor driver is loaded in this process; the next test loads it.
+  void sensorDriverMissingOrIncomplete() {
+    QVERIFY(!PwuLoad(FakePwu::folder() + "no-such-folder/"));
+    QVERIFY(!PwuLoad(FakePwu::incompleteFolder()));
+    QCOMPARE(PwuLibraryPath(), QString());
+    DevStr ana = sensor();
+    QCOMPARE(DevOpen(ana), VI_ERROR_LIBRARY_NFOUND);
+    double level = 0.0;
+    QCOMPARE(measure(1e9, 0.0, level), VI_ERROR_LIBRARY_NFOUND);
+  }
+  void sensorDriverLoads() { QVERIFY(FakePwu::load()); }
+
+  // The sensor always opens through its USB form, identifies every time, and
+  // a second open closes the first session.
+  void sensorOpenTwice() {
+    DevStr ana = sensor();
+    ana.Interface = 0;
+    ana.Reset = true;
+    FakePwu::setRevision("1.2.3");
+    QCOMPARE(DevOpen(ana), VI_SUCCESS);
+    QCOMPARE(ana.Session, 1u);
+    QCOMPARE(ana.Idn, QString("Kestrova PWUx, 1.2.3"));
+    ana.Reset = false;
+    QCOMPARE(DevOpen(ana), VI_SUCCESS);
+    QCOMPARE(ana.Session, 2u);
+    QCOMPARE(FakePwu::transcript(), QStringList({kInit + "1 -> 1", "pwudrv_revision_query 1 -> \"1.2.3\"",
+                                                 "pwudrv_close 1", kInit + "0 -> 2",
+                                                 "pwudrv_revision_query 2 -> \"1.2.3\""}));
+    QCOMPARE(FakeVisa::transcript(), QStringList());
+  }
+
+  void sensorOpenFailures() {
+    DevStr ana = sensor();
+    ana.Idn = "old";
+    FakePwu::failNext("pwudrv_init", -1074001);
+    QCOMPARE(DevOpen(ana), -1074001);
+    QCOMPARE(ana.Session, 0u);
+    FakePwu::failNext("pwudrv_revision_query", -5);
+    QCOMPARE(DevOpen(ana), -5);
+    QCOMPARE(ana.Idn, QString("old"));
+    FakePwu::failNext("pwudrv_init", 3);  // a warning opens the sensor
+    QCOMPARE(DevOpen(ana), VI_SUCCESS);
+  }
+
+  // A tracking generator asked of the sensor changes nothing.
+  void sensorSetupAveraging() {
+    DevStr ana = sensor(4);
+    ana.TrackingGenerator = true;
+    ana.PwxxResolution = 2;
+    ana.PwxxCount = 64;
+    SpxStr spx;
+    RcxStr rcx;
+    QCOMPARE(AnaSetup(ana, spx, rcx), VI_SUCCESS);
+    ana.PwxxAutoAveraging = 0;
+    QCOMPARE(AnaSetup(ana, spx, rcx), VI_SUCCESS);
+    FakePwu::failNext("pwudrv_avg_configureAvgManual", -7);
+    QCOMPARE(AnaSetup(ana, spx, rcx), -7);
+    QCOMPARE(FakePwu::transcript(),
+             QStringList({"pwudrv_avg_configureAvgAuto 4 1 2", "pwudrv_range_setAutoEnabled 4 1 1",
+                          "pwudrv_avg_configureAvgManual 4 1 64", "pwudrv_range_setAutoEnabled 4 1 1",
+                          "pwudrv_avg_configureAvgManual 4 1 64 -> -7"}));
+    QCOMPARE(FakeVisa::transcript(), QStringList());
+  }
+
+  // No power has no level: the run must report a failed measurement rather
+  // than draw or save minus infinity.
+  void sensorReadings_data() {
+    QTest::addColumn<double>("watts");
+    QTest::addColumn<QString>("logged");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<double>("dbm");
+    QTest::newRow("1 mW") << 0.001 << "0.001" << 0 << 0.0;
+    QTest::newRow("1 uW") << 0.000001 << "0.000001" << 0 << -30.0;
+    QTest::newRow("2 W") << 2.0 << "2" << 0 << 33.010299956639813;
+    QTest::newRow("zero") << 0.0 << "0" << kPwuNoReading << 0.0;
+    QTest::newRow("negative") << -0.000001 << "-0.000001" << kPwuNoReading << 0.0;
+  }
+
+  void sensorReadings() {
+    QFETCH(double, watts);
+    QFETCH(QString, logged);
+    QFETCH(int, status);
+    QFETCH(double, dbm);
+    FakePwu::reading(watts);
+    double level = 7.0;
+    QCOMPARE(measure(2.4e9, 0.2509, level), status);  // the dwell in whole milliseconds
+    QVERIFY(qAbs(level - dbm) < 1e-9);
+    QCOMPARE(sleeps_, QList<int>({250}));
+    QCOMPARE(FakePwu::transcript(), QStringList({"pwudrv_chan_setCorrectionFrequency 1 1 2400000000",
+                                                 "pwudrv_meass_readMeasurement 1 1 10000 -> " + logged}));
+  }
+
+  void sensorMeasurementFailures() {
+    double level = 7.0;
+    FakePwu::failNext("pwudrv_chan_setCorrectionFrequency", -3);
+    QCOMPARE(measure(1e9, 1.0, level), -3);
+    QCOMPARE(sleeps_, QList<int>());
+    FakePwu::readingFails(-4);
+    QCOMPARE(measure(1e9, 0.0, level), -4);
+    FakePwu::reading(0.01);
+    FakePwu::failNext("pwudrv_meass_readMeasurement", 2);  // a warning keeps the reading
+    QCOMPARE(measure(1e9, 0.0, level), VI_SUCCESS);
+    QCOMPARE(level, 10.0);
+    QCOMPARE(FakeVisa::transcript(), QStringList());
+  }
+
+  void sensorClose() {
+    DevStr ana = sensor();
+    QCOMPARE(DevClose(ana), VI_SUCCESS);
+    ana.Session = 3;
+    FakePwu::failNext("pwudrv_close", 1);
+    QCOMPARE(DevClose(ana), VI_SUCCESS);
+    FakePwu::failNext("pwudrv_close", -2);
+    QCOMPARE(DevClose(ana), -2);
+    QCOMPARE(FakePwu::transcript(), QStringList({"pwudrv_close 3 -> 1", "pwudrv_close 3 -> -2"}));
+    QCOMPARE(FakeVisa::transcript(), QStringList());
   }
 };
 

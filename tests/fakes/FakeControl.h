@@ -12,16 +12,14 @@
 extern "C" {
 #endif
 
-/* Where a scripted VISA reply goes; key: the resource string (FAKE_RESOURCE)
- * or the session in decimal (FAKE_SESSION). A negative status makes the read
- * fail with it and deliver nothing. */
-enum FakeReplyScope { FAKE_ANY_SESSION = 0, FAKE_RESOURCE = 1, FAKE_SESSION = 2 };
+/* A scripted VISA reply for the sessions of resource, or any session when
+ * resource is "". A negative status makes the read fail with it and deliver
+ * nothing. */
 void fakevisa_reset(void);
-void fakevisa_reply(int scope, const char *key, const char *data, size_t length, ViStatus status);
+void fakevisa_reply(const char *resource, const char *data, size_t length, ViStatus status);
 void fakevisa_fail_next(const char *function, ViStatus status);
 void fakevisa_fail_open(const char *resource, ViStatus status);
 void fakevisa_stb(ViUInt16 stb);
-void fakevisa_auto_opc(int on);
 /* Copies the transcript (lines joined by '\n') and returns its full length. */
 size_t fakevisa_transcript(char *buffer, size_t size);
 /* Copies the bytes of the index-th viWrite and returns their full length,

@@ -39,9 +39,9 @@ QStringList lines(size_t (*copy)(char *, size_t)) {
   return text.isEmpty() ? QStringList() : QString::fromUtf8(text).split('\n');
 }
 
-void queue(int scope, const QByteArray &key, const QString &text, ViStatus status = VI_SUCCESS) {
+void queue(const QString &resource, const QString &text, ViStatus status = VI_SUCCESS) {
   const QByteArray bytes = text.toLocal8Bit();
-  VISA(fakevisa_reply)(scope, key.constData(), bytes.constData(), static_cast<size_t>(bytes.size()), status);
+  VISA(fakevisa_reply)(qPrintable(resource), bytes.constData(), static_cast<size_t>(bytes.size()), status);
 }
 
 }  // namespace
@@ -61,15 +61,12 @@ bool load() {
 }
 
 void reset() { VISA(fakevisa_reset)(); }
-void reply(const QString &text) { queue(FAKE_ANY_SESSION, QByteArray(), text); }
-void replyFor(const QString &resource, const QString &text) { queue(FAKE_RESOURCE, resource.toLocal8Bit(), text); }
-void replyForSession(ViSession session, const QString &text) { queue(FAKE_SESSION, QByteArray::number(session), text); }
-void timeout() { queue(FAKE_ANY_SESSION, QByteArray(), QString(), VI_ERROR_TMO); }
-void timeoutFor(const QString &resource) { queue(FAKE_RESOURCE, resource.toLocal8Bit(), QString(), VI_ERROR_TMO); }
+void reply(const QString &text) { queue(QString(), text); }
+void replyFor(const QString &resource, const QString &text) { queue(resource, text); }
+void timeoutFor(const QString &resource) { queue(resource, QString(), VI_ERROR_TMO); }
 void failNext(const QString &function, ViStatus status) { VISA(fakevisa_fail_next)(qPrintable(function), status); }
 void failOpen(const QString &resource, ViStatus status) { VISA(fakevisa_fail_open)(qPrintable(resource), status); }
 void statusByte(ViUInt16 stb) { VISA(fakevisa_stb)(stb); }
-void setAutoOpc(bool on) { VISA(fakevisa_auto_opc)(on ? 1 : 0); }
 QStringList transcript() { return lines(VISA(fakevisa_transcript)); }
 
 QStringList writes() {

@@ -13,14 +13,14 @@
 //   viRead 1 100 -> VI_ERROR_TMO
 //   viGetAttribute 1 VI_ATTR_RM_SESSION -> 1000
 // A read is answered by, in this order: "1\n" when the session's last write
-// contained "*OPC?" (unless setAutoOpc(false)); the next reply queued for its
-// resource (replyFor), its session number (replyForSession), any session
-// (reply); otherwise it times out. A reply longer than the read count gives
-// its first count bytes with VI_SUCCESS_MAX_CNT, the rest stays queued.
-// A call on session 0 fails with VI_ERROR_INV_OBJECT; writes and reads take
-// any other number unopened. viClose and viGetAttribute know only sessions
-// handed out. viFindRsrc finds nothing; viPrintf, viScanf, viQueryf and
-// viReadToFile answer VI_ERROR_NSUP_OPER.
+// contained "*OPC?"; the next reply queued for its resource (replyFor), or
+// for any session (reply); otherwise it times out. A reply longer than the
+// read count gives its first count bytes with VI_SUCCESS_MAX_CNT, the rest
+// stays queued. A call on session 0 fails with VI_ERROR_INV_OBJECT; writes
+// and reads take any other number unopened. viClose and viGetAttribute know
+// only sessions handed out. viFindRsrc finds nothing; the calls the program
+// never makes (viFindNext, viStatusDesc, the formatted I/O, viReadToFile)
+// answer VI_ERROR_NSUP_OPER.
 #include "instruments/VisaDefs.h"
 
 #include <QString>
@@ -39,9 +39,7 @@ void reset();
 
 void reply(const QString &text);
 void replyFor(const QString &resource, const QString &text);
-void replyForSession(ViSession session, const QString &text);
-// The next read that the queue would answer fails with VI_ERROR_TMO.
-void timeout();
+// The next read that the resource's queue would answer fails with VI_ERROR_TMO.
 void timeoutFor(const QString &resource);
 
 // The next call of function (e.g. "viWrite") returns status, queued in order.
@@ -52,7 +50,6 @@ void failNext(const QString &function, ViStatus status);
 void failOpen(const QString &resource, ViStatus status = VI_ERROR_RSRC_NFOUND);
 // Status bytes for viReadSTB, in order; 0 when none is queued.
 void statusByte(ViUInt16 stb);
-void setAutoOpc(bool on);
 
 QStringList transcript();
 // The texts of every viWrite, unescaped, in order (e.g. "*RST\n").
