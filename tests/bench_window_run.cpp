@@ -150,7 +150,7 @@ int main(int argc, char *argv[])
   continuous->setChecked(false);
   UseBench(dir, true);
   SmallBench(cfg, 3, 1, 0.05, 0.0);
-  print("analyzer times out, %1 points (%2 s)", StartRun(window));
+  print("analyzer silent, %1 points (%2 s)", StartRun(window));
   for (const UserPrompt::Message &m : prompts.messages)
     std::printf("    shown: %s: %s\n", qPrintable(m.title), qPrintable(m.text));
 

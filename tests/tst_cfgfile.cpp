@@ -263,8 +263,7 @@ private slots:
 
   // A program killed while it writes its settings leaves the file whole
   // (old or new) and no lock file that would hold up the next start.
-  void killedDuringSettingsSave()
-  {
+  void killedDuringSettingsSave() {
     const QString path = newFile("[Other]\nmine=1\n");  // keys of others stay
     QCOMPARE(CfgSave(Defaults("Count=11"), path), 0);
     const pid_t child = fork();
