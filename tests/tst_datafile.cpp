@@ -297,7 +297,8 @@ private slots:
   }
 
   // Every save of the window onto a full disk keeps the old file and names
-  // the system's reason, for a buffered small file as for a large one.
+  // the system's reason, for a buffered small file as for a large one, and
+  // for settings put together in a scratch folder on a full disk.
   void fullDiskKeepsEveryOldFile()
   {
     // A small tmpfs mounted for the test (only root may), filled to the last byte.
@@ -337,7 +338,10 @@ private slots:
     window.findChild<QDoubleSpinBox *>("Dwell")->setValue(2.5);
     emit window.findChild<QDoubleSpinBox *>("Dwell")->editingFinished();
     trigger(window, "actionSave");
+    const QByteArray tmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", disk.toLocal8Bit());  // the settings are put together in a scratch folder first
     window.close();
+    qputenv("TMPDIR", tmp);
 
     const QString full = QStringLiteral(": No space left on device");
     const QString cfgFailure = QStringLiteral("Configuration: The settings could not be saved (") + cfgPath
@@ -347,12 +351,18 @@ private slots:
     for (const QString &name : names)
       expected << QStringLiteral("Fehler: %1 -1\n\n%2/%3 could not be written%4")
                       .arg(name == "norm.txt" ? "SaveNormFile" : "SaveDatFile", disk, name, full);
-    QCOMPARE(shown(), expected << cfgFailure << cfgFailure);
+    const QString scratchFailure = "Configuration: The settings could not be saved (The settings could not be put "
+                                   "together in " + disk + "/tst_datafile-XXXXXX (is that disk full?)). "
+                                   "The settings file keeps what it held before.";
+    QStringList seen = shown();
+    seen.last().replace(QRegularExpression("/tst_datafile-\\w{6} "), "/tst_datafile-XXXXXX ");  // a random name
+    QCOMPARE(seen, expected << cfgFailure << scratchFailure);
     for (const QString &name : names)
       QCOMPARE(ReadAll(disk + '/' + name), "old " + name.toLatin1());
     QCOMPARE(ReadAll(cfgPath), oldCfg);
     QCOMPARE(QDir(disk + QStringLiteral("/Kestrova/tst_datafile")).entryList(QDir::Files),
              QStringList(QStringLiteral("tst_datafile.cfg")));
+    QCOMPARE(QDir(disk).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList(QStringLiteral("Kestrova")));
   }
 
   // Sweep settings that give no finite plan or axis are refused at start-up
