@@ -11,12 +11,12 @@
 #include "storage/DataFile.h"
 #include "support/PromptRecorder.h"
 #include "support/TestPaths.h"
+#include "support/WidgetState.h"
 #include "sweep/SwpPlan.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
-#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -179,9 +179,7 @@ private slots:
     qputenv("VXIPNPPATH64", (binDir() + "/vxipnp/").toLocal8Bit());
     PromptRecorder prompts;
     MainWindow window(nullptr, config("window.cfg"));
-    auto *start = window.findChild<QPushButton *>("Start");
-    start->click();
-    QTRY_VERIFY(start->isEnabled());
+    QVERIFY(ClickAndFinish(window, "Start"));
     QVERIFY(prompts.messages.isEmpty());
     QVERIFY(window.findChild<QLabel *>("SimBench"));
     const CfgStr &cfg = MainWindowProbe(window).cfg();
