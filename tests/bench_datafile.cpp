@@ -13,54 +13,34 @@
 
 namespace {
 
-long PeakKb()
+// Peak memory (kB) and processor time (ms) of the process; under a busy
+// machine the processor time says more than the time on the clock.
+rusage Usage()
 {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
+  return usage;
 }
-
-// Processor time of the process; under a busy machine it says more than
-// the time on the clock.
-long CpuMs()
+long CpuMs(const rusage &u)
 {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000L + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000L;
-}
-
-CfgStr Store(int traces, int levels, int points)
-{
-  CfgStr cfg;
-  cfg.TraceCount = traces;
-  cfg.LevelCount = levels;
-  cfg.PointCount = points;
-  for (int i = 0; i < points; ++i)
-    cfg.AnaFreqs.append(10.0 + i * 0.5);
-  cfg.Traces = QVector<TraceRec>(traces, TraceRec(levels, QVector<double>(points)));
-  for (TraceRec &record : cfg.Traces)
-    for (QVector<double> &row : record)
-      for (int i = 0; i < points; ++i)
-        row[i] = -23.456 - i * 0.001;
-  return cfg;
+  return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000L + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000L;
 }
 
 // Runs one operation in a process of its own, so that its peak memory is
-// its own: the trace store it starts from (for a save) included.
+// its own: the trace store it starts from (for a save) included. The
+// operation restarts the clock when its own work begins.
 template <class Operation>
 void Measure(const char *what, Operation operation)
 {
-  const pid_t child = fork();
-  if (child == 0) {
+  if (fork() == 0) {
     QElapsedTimer timer;
-    timer.start();
-    long startCpu = 0;
+    long startCpu = CpuMs(Usage());
     const int result = operation(timer, startCpu);
     qInfo("  %-5s %6lld ms (%6ld ms of processor time), peak memory %4ld MB (result %d)", what, timer.elapsed(),
-          CpuMs() - startCpu, PeakKb() / 1024, result);
+          CpuMs(Usage()) - startCpu, Usage().ru_maxrss / 1024, result);
     _exit(0);
   }
-  waitpid(child, nullptr, 0);
+  wait(nullptr);
 }
 
 void RoundTrip(const QString &path, int traces, int levels, int points)
@@ -68,14 +48,25 @@ void RoundTrip(const QString &path, int traces, int levels, int points)
   qInfo("%2d traces x %2d levels x %5d points, trace store %.1f MB:", traces, levels, points,
         8.0 * traces * levels * points / 1e6);
   Measure("save", [&](QElapsedTimer &timer, long &startCpu) {
-    const CfgStr cfg = Store(traces, levels, points);
-    timer.restart();
-    startCpu = CpuMs();
+    CfgStr cfg;
+    cfg.TraceCount = traces;
+    cfg.LevelCount = levels;
+    cfg.PointCount = points;
+    for (int i = 0; i < points; ++i)
+      cfg.AnaFreqs.append(10.0 + i * 0.5);
+    cfg.Traces = QVector<TraceRec>(traces, TraceRec(levels, QVector<double>(points)));
+    for (TraceRec &record : cfg.Traces)  // every row written, so none is shared
+      for (QVector<double> &row : record)
+        for (int i = 0; i < points; ++i)
+          row[i] = -23.456 - i * 0.001;
+    timer.start();
+    startCpu = CpuMs(Usage());
     return SaveDatFile(cfg, path);
   });
   qInfo("  file %.1f MB", QFile(path).size() / 1e6);
-  Measure("load", [&](QElapsedTimer &, long &) {
+  Measure("load", [&](QElapsedTimer &timer, long &) {
     CfgStr loaded;
+    timer.start();
     return LoadDatFile(loaded, path);
   });
 }
@@ -86,18 +77,17 @@ void Refuse(const QString &path, const char *what, const QByteArray &head, char 
   QFile file(path);
   file.open(QIODevice::WriteOnly);
   file.write(head);
-  const QByteArray piece(1024 * 1024, filler);
   for (int mb = 0; mb < fillerMb; ++mb)
-    file.write(piece);
+    file.write(QByteArray(1024 * 1024, filler));
   file.close();
-  const long before = PeakKb();
+  const long before = Usage().ru_maxrss;
   QElapsedTimer timer;
   timer.start();
   CfgStr cfg;
   QString reason;
   const int result = LoadDatFile(cfg, path, &reason);
   qInfo("%-30s refused in %4lld ms, peak memory +%ld kB (result %d: %s)", what, timer.elapsed(),
-        PeakKb() - before, result, qPrintable(reason));
+        Usage().ru_maxrss - before, result, qPrintable(reason));
 }
 
 }  // namespace

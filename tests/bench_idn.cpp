@@ -66,14 +66,10 @@ print(time.perf_counter() - start)
 
 void liblxi() {
   QLibrary lib("liblxi.so.1");
-  using Init = int (*)();
-  using Connect = int (*)(const char *, int, const char *, int, int);
-  using Send = int (*)(int, const char *, int, int);
-  using Receive = int (*)(int, char *, int, int);
-  const auto init = reinterpret_cast<Init>(lib.resolve("lxi_init"));
-  const auto connect = reinterpret_cast<Connect>(lib.resolve("lxi_connect"));
-  const auto send = reinterpret_cast<Send>(lib.resolve("lxi_send"));
-  const auto receive = reinterpret_cast<Receive>(lib.resolve("lxi_receive"));
+  const auto init = reinterpret_cast<int (*)()>(lib.resolve("lxi_init"));
+  const auto connect = reinterpret_cast<int (*)(const char *, int, const char *, int, int)>(lib.resolve("lxi_connect"));
+  const auto send = reinterpret_cast<int (*)(int, const char *, int, int)>(lib.resolve("lxi_send"));
+  const auto receive = reinterpret_cast<int (*)(int, char *, int, int)>(lib.resolve("lxi_receive"));
   if (!init || !connect || !send || !receive) {
     std::printf("liblxi: not installed\n");
     return;
@@ -99,11 +95,8 @@ void liblxi() {
 int main(int argc, char **argv) {
   QCoreApplication app(argc, argv);
   QTemporaryDir dir;
-  QFile bench(dir.filePath("bench.json"));
-  bench.open(QIODevice::WriteOnly);
-  bench.write(R"({"instruments": [{"resource": "GPIB0::20::INSTR", "type": 59}]})");
-  bench.close();
-  BenchDaemon daemon(bench.fileName(), {"--portmapper-port", "111"});
+  WriteAll(dir.filePath("bench.json"), R"({"instruments": [{"resource": "GPIB0::20::INSTR", "type": 59}]})");
+  BenchDaemon daemon(dir.filePath("bench.json"), {"--portmapper-port", "111"});
   if (!daemon.ready()) {
     std::printf("solvane-benchd cannot serve the portmapper's port 111 (taken, or not root)\n");
     return 1;

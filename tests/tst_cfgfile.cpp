@@ -7,9 +7,15 @@
 
 #include <QtTest>
 
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
-const char *const kPlanOutputs = "Points LevelCount IF0 IF1 LO1 LOSpan LOCentre RFs LOs IFs";
+const QString kNotFinite = "The sweep settings give frequencies or levels that are not finite numbers. "
+                           "Check the frequencies, the steps and the factor N/D.";
+const QString kZeroD = "The denominator D of the factor N/D is 0; it must not be 0.";
 
 }  // namespace
 
@@ -70,8 +76,10 @@ private slots:
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QString>("expected");
     QTest::addColumn<bool>("planned");
-    const auto row = [](const char *name, const QByteArray &text, const char *expected, bool planned) {
-      QTest::newRow(name) << text << QString(expected) << planned;
+    QTest::addColumn<QString>("refused");  // the plan's reason when the file's sweep settings are not used
+    const auto row = [](const char *name, const QByteArray &text, const char *expected, bool planned,
+                        const QString &refused = QString()) {
+      QTest::newRow(name) << text << QString(expected) << planned << refused;
     };
     row("out of range", "[Display]\nN%20Index=-3\n[Sweep]\nDisplay%20Ana=false\nUpper%20Sideband=2\nLog%20Sweep=2\n"
         "[Gen1]\nType=500\n[Gen2]\nType=31\n[Ana]\nType=69\n[General]\nPWU%20Index=84",
@@ -79,23 +87,37 @@ private slots:
     row("words", "[Sweep]\nAttenuator=6\nLog%20Sweep=FALSE\nDwell=1e300\nCount=many\nStep%20Freq=ten\n"
         "[Gen1]\nType=59\n[Ana]\nType=3\n[Position]\nx=left\n",
         "Atten=0 Log=0 Dwell=100 Count=0 Step=0 Gen1Type=24 AnaType=59", false);
-    row("int overflow", "[Sweep]\nAttenuator=6\nLog%20Sweep=yes\nDwell=nan\nCount=99999999999\n[Ana]\n"
+    // An int read from the file is taken up to its last value at either end.
+    row("one past the largest int", "[Sweep]\nAttenuator=6\nLog%20Sweep=yes\nDwell=nan\nCount=2147483648\n[Ana]\n"
         "External%20Attenuation=3.5", "Atten=3.5 Log=1 Dwell=0 Count=0", false);
+    row("one past the smallest int", "[Sweep]\nCount=-2147483649", "Count=0", true);
     row("smallest int", "[Sweep]\nDwell=0.25\nCount=-2147483648", "Dwell=0.25 Count=-2147483648", true);
     row("largest int, absurd log count", "[Sweep]\nLog%20Sweep=1\nCount=2147483647\n", "Count=2147483647", false);
+    // Values whose arithmetic would overflow are kept within what they can be.
+    row("window and ports", "[Position]\nx=2147483647\ny=-2147483648\ndx=2147483647\n[Gen1]\n"
+        "Serial%20Port=2147483647\n[Ana]\nSerial%20Port=-1\n", "X=300 Y=200 Dx=789 Gen1Port=1 AnaPort=3", true);
     row("tiny step", "[Sweep]\nStep%20Freq=1e-300\n", "", false);
     row("huge numbers", "[Sweep]\nGen1%20Stop%20Freq=1e308\nStep%20Freq=1e305\n", "", true);
-    row("infinite stop", "[Sweep]\nGen1%20Stop%20Freq=inf\n", "RF1=1000", true);
+    row("infinite stop", "[Sweep]\nGen1%20Stop%20Freq=inf\n", "RF1=1000", true, kNotFinite);
     row("negative step", "[Sweep]\nStep%20Freq=-10\n", "", true);
     row("absurd levels", "[Sweep]\nLevel%20Sweep=true\nGen1%20Stop%20Level=1e9\nGen1%20Step%20Level=1e-9\n", "", false);
+    // Settings that give neither a plan nor a finite frequency axis: the sweep keys keep their defaults.
+    row("denominator 0", "[Sweep]\nDenominator=0\nNumerator=3\n", "D=1 N=1", true, kZeroD);
+    row("numerator 1e308", "[Sweep]\nNumerator=1e308\n", "N=1", true, kNotFinite);
+    row("numerator inf", "[Sweep]\nNumerator=inf\n", "N=1", true, kNotFinite);
     row("binary noise", QByteArray("\x01\xff[[=\n=\n[Sweep\n\x00\x00=%%%\n", 22), "", true);
   }
   void loadRulesAndPlan() {
     QFETCH(QByteArray, text);
     QFETCH(QString, expected);
+    QFETCH(QString, refused);
     CfgStr cfg;
-    CfgLoad(cfg, newFile(text));  // the binary noise is no INI file: -1 and the defaults
+    QString why;
+    CfgLoad(cfg, newFile(text), &why);  // the binary noise is no INI file: -1 and the defaults
     QCOMPARE(Get(cfg, expected), expected);
+    if (!refused.isEmpty())
+      refused += " The sweep settings of the file are not used; the defaults are.";
+    QCOMPARE(why, refused);
     QString reason;
     QTEST(CalcSwpLst(cfg, &reason), "planned");
     QVERIFY(reason.isEmpty() == (cfg.PointCount > 0) && cfg.PointCount <= kMaxPoints);
@@ -114,7 +136,8 @@ private slots:
     QCOMPARE(CfgLoad(back, path), 0);
     QLocale::setDefault(QLocale::c());
     const QByteArray text = ReadAll(path);
-    for (const char *line : {"\nDwell=0.5\n", "\nLog%20Sweep=2\n", "\nAttenuator=10.25\n", "\nExternal%20Attenuation=10.25\n"})
+    for (const char *line :
+         {"\nDwell=0.5\n", "\nLog%20Sweep=2\n", "\nAttenuator=10.25\n", "\nExternal%20Attenuation=10.25\n"})
       QVERIFY2(text.contains(line), line);
     cfg.LogSweep = 1;  // read back as a boolean
     QCOMPARE(stored(back), stored(cfg));
@@ -140,7 +163,8 @@ private slots:
   }
 
   void folderOfTheFile() {
-    QCOMPARE(CfgMakerDir("/home/ann/.local/share/Solvane64"), QStringLiteral("/home/ann/.local/share/Kestrova/Solvane64"));
+    QCOMPARE(CfgMakerDir("/home/ann/.local/share/Solvane64"),
+             QStringLiteral("/home/ann/.local/share/Kestrova/Solvane64"));
     QCOMPARE(CfgMakerDir("C:\\Users\\ann\\AppData\\Local\\Solvane64"),
              QStringLiteral("C:/Users/ann/AppData/Local/Kestrova/Solvane64"));
 
@@ -196,13 +220,11 @@ private slots:
   void refusals_data() {
     QTest::addColumn<QString>("settings");
     QTest::addColumn<QString>("reason");
-    const QString notFinite = "The sweep settings give frequencies or levels that are not finite numbers. "
-                              "Check the frequencies, the steps and the factor N/D.";
     const auto row = [](const char *name, const char *settings, const QString &reason) {
       QTest::newRow(name) << QString(settings) << reason;
     };
     row("zero step", "Step=0", "The frequency step is 0 MHz: a linear sweep needs a step.");
-    row("zero denominator", "D=0", "The denominator D of the factor N/D is 0; it must not be 0.");
+    row("zero denominator", "D=0", kZeroD);
     row("zero level step", "LStep=0", "The level step is 0 dB: a level sweep needs a step.");
     row("too many levels", "LStep=0.1",
         "The level sweep would have 101 level steps; at most 20 are possible. Use a larger level step.");
@@ -222,8 +244,8 @@ private slots:
         "The sweep would have 20002 frequency points; at most 20001 are possible. Use a larger step.");
     row("tiny step", "Step=1e-300",
         "The sweep would have 9e+302 frequency points; at most 20001 are possible. Use a larger step.");
-    row("NaN step", "Step=nan", notFinite);
-    row("overflowing IF", "N=1e307", notFinite);
+    row("NaN step", "Step=nan", kNotFinite);
+    row("overflowing IF", "N=1e307", kNotFinite);
   }
   void refusals() {
     QFETCH(QString, settings);
@@ -235,7 +257,32 @@ private slots:
     QString reason;
     QVERIFY(!CalcSwpLst(cfg, &reason));
     QTEST(reason, "reason");
-    QCOMPARE(Get(cfg, kPlanOutputs), Get(before, kPlanOutputs));
+    const QString planOutputs = "Points LevelCount IF0 IF1 LO1 LOSpan LOCentre RFs LOs IFs";
+    QCOMPARE(Get(cfg, planOutputs), Get(before, planOutputs));
+  }
+
+  // A program killed while it writes its settings leaves the file whole
+  // (old or new) and no lock file that would hold up the next start.
+  void killedDuringSettingsSave() {
+    const QString path = newFile("[Other]\nmine=1\n");  // keys of others stay
+    QCOMPARE(CfgSave(Defaults("Count=11"), path), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+      const CfgStr second = Defaults("Count=22");
+      for (;;)
+        CfgSave(second, path);
+    }
+    QTest::qWait(300);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    QCOMPARE(QDir(dir.path()).entryList({"*.lock"}, QDir::Files), QStringList());
+    CfgStr loaded;
+    QCOMPARE(CfgLoad(loaded, path), 0);
+    QVERIFY(loaded.Count == 11 || loaded.Count == 22);
+    QCOMPARE(CfgSave(Defaults("Count=33"), path), 0);
+    QCOMPARE(CfgLoad(loaded, path), 0);
+    QCOMPARE(loaded.Count, 33);
+    QVERIFY(ReadAll(path).contains("\n[Other]\nmine=1\n"));
   }
 };
 

@@ -1,22 +1,34 @@
-// The trace data file, the correction table and the normalization export:
-// exact bytes under a decimal-comma locale, the round trip, and the refusal
-// of files that cannot be held safely.
+// The files the window saves and loads: exact bytes of the data file, the
+// correction table, the normalization export and the CSV export under a
+// decimal-comma locale, the round trip, the refusal of files that cannot be
+// held safely, and every save onto a full disk, cancelled or slow.
+#include "app/FileJobRunner.h"
+#include "app/MainWindow.h"
+#include "storage/CfgFile.h"
 #include "storage/CorrFile.h"
+#include "storage/CsvFile.h"
 #include "storage/DataFile.h"
 #include "storage/NormExport.h"
+#include "support/CfgFields.h"
+#include "support/PromptRecorder.h"
 #include "support/TestPaths.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
+#include <QtWidgets>
+#include <qwt_plot.h>
 
 #include <clocale>
 #include <cmath>
+#include <sys/mount.h>
+#include <thread>
 
 namespace {
 
+const QString kNoTrace = QStringLiteral("No trace has been measured or loaded yet.");
+
 // Trace t, level l, point i holds -(10 t + l) - i / 1000 - 0.0004.
-CfgStr Store(int traces, int levels, const QVector<double> &freqs) {
+CfgStr Store(int traces, int levels, const QVector<double> &freqs)
+{
   CfgStr cfg;
   cfg.TraceCount = traces;
   cfg.LevelCount = levels;
@@ -32,32 +44,81 @@ CfgStr Store(int traces, int levels, const QVector<double> &freqs) {
   return cfg;
 }
 
+// A data file of one trace and level step with `points` points of -12.5 dBm.
+QByteArray DataFile(int points)
+{
+  QByteArray text = "Repetition  Count: 1\nLevel Sweep Count: 1\nMeasurement Count: " + QByteArray::number(points);
+  text += '\n';
+  for (int i = 0; i < points; ++i)
+    text += QByteArray::number(100 + i) + ".000000 -12.500\n";
+  return text;
+}
+
 }  // namespace
 
 class TstDataFile : public QObject {
   Q_OBJECT
   QTemporaryDir dir;
+  std::unique_ptr<PromptRecorder> prompts;
+
   QString path(const QString &name) const { return dir.filePath(name); }
+  QStringList shown() const
+  {
+    QStringList texts;
+    for (const UserPrompt::Message &message : prompts->messages)
+      if (message.title != QLatin1String("VISA Error"))
+        texts << message.title + QStringLiteral(": ") + message.text;
+    return texts;
+  }
+  static void answerFile(const QString &path)
+  {
+    const auto answer = [path](const QString &, const QString &, const QString &) { return path; };
+    UserPrompt::setOpenFileHandler(answer);
+    UserPrompt::setSaveFileHandler(answer);
+  }
+  static void trigger(MainWindow &window, const char *action)
+  {
+    window.findChild<QAction *>(QString::fromLatin1(action))->trigger();
+  }
 
 private slots:
-  void initTestCase() {
+  void initTestCase()
+  {
     // A desktop that writes a decimal comma must not change the files.
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
       qWarning("de_DE.UTF-8 is not installed; only Qt's default locale is German");
     QVERIFY(dir.isValid());
   }
+  void init() { prompts.reset(new PromptRecorder); }
+  void cleanup()
+  {
+    prompts.reset();
+    UserPrompt::setOpenFileHandler(nullptr);
+    UserPrompt::setSaveFileHandler(nullptr);
+  }
 
-  void dataFileBytesRoundTripAndNormalizationExport() {
-    CfgStr one = Store(1, 1, {100.0, 150.123456789, 200.0});
+  // Exact halves of the binary value (100.0078125, 2.5625, -0.0625) round to
+  // the even digit, as printf writes them in the C locale, in all three files.
+  void dataFileBytesRoundTripAndNormalizationExport()
+  {
+    CfgStr one = Store(1, 1, {100.0, 150.123456789, 200.0, 100.0078125});
     one.Traces[0][0][1] = kUnmeasured;
+    one.Traces[0][0][3] = 2.5625;
     QCOMPARE(SaveDatFile(one, path("one.dat")), 0);
-    QCOMPARE(ReadAll(path("one.dat")), QByteArray("Repetition  Count: 1\nLevel Sweep Count: 1\nMeasurement Count: 3\n"
-                                                  "100.000000 0.000\n150.123457 nan\n200.000000 -0.002\n"));
+    QCOMPARE(ReadAll(path("one.dat")), QByteArray("Repetition  Count: 1\nLevel Sweep Count: 1\nMeasurement Count: 4\n"
+                                                  "100.000000 0.000\n150.123457 nan\n200.000000 -0.002\n"
+                                                  "100.007812 2.562\n"));
+    // Read back with the line ends of another system.
+    QVERIFY(WriteAll(path("crlf.dat"), ReadAll(path("one.dat")).replace("\n", "\r\n")));
+    CfgStr back;
+    QCOMPARE(LoadDatFile(back, path("crlf.dat")), 0);
+    QVERIFY(std::isnan(back.Traces[0][0][1]) && back.Traces[0][0][3] == 2.562);
 
     const CfgStr saved = Store(3, 2, {0.5, 1234.5678915, 6000.000001});
     QCOMPARE(SaveDatFile(saved, path("trip.dat")), 0);
-    QCOMPARE(ReadAll(path("trip.dat")).split('\n')[3], QByteArray("0.500000 0.000 -1.000 -10.000 -11.000 -20.000 -21.000"));
+    QCOMPARE(ReadAll(path("trip.dat")).split('\n')[3],
+             QByteArray("0.500000 0.000 -1.000 -10.000 -11.000 -20.000 -21.000"));
     CfgStr loaded = Store(1, 1, {5.0});
     QCOMPARE(LoadDatFile(loaded, path("trip.dat")), 0);
     QCOMPARE(QVector<int>({loaded.TraceCount, loaded.LevelCount, loaded.PointCount}), QVector<int>({3, 2, 3}));
@@ -69,22 +130,26 @@ private slots:
     QCOMPARE(SaveDatFile(loaded, path("again.dat")), 0);
     QCOMPARE(ReadAll(path("again.dat")), ReadAll(path("trip.dat")));
 
-    QCOMPARE(SaveNormFile(Store(2, 1, {100.0}), path("norm.txt")), 0);
-    QCOMPARE(ReadAll(path("norm.txt")), QByteArray("100.000000 10.000 -7.000 0.000 -17.000\n"));
+    CfgStr norm = Store(2, 1, {100.0078125});
+    norm.Traces[0][0][0] = -7.4375;  // 2.5625 above generator 1's level
+    QCOMPARE(SaveNormFile(norm, path("norm.txt")), 0);
+    QCOMPARE(ReadAll(path("norm.txt")), QByteArray("100.007812 2.562 -14.438 0.000 -17.000\n"));
   }
 
-  void twoLevelPointLineAndUnmeasuredValue() {
-    QVERIFY(WriteAll(path("two.dat"), "Repetition  Count: 1\r\nLevel Sweep Count: 2\r\nMeasurement Count: 2\r\n"
-                           "100.000000 -10.123 -20.456\r\n200.000000 nan -3.5\r\n"));
-    CfgStr cfg;
-    QCOMPARE(LoadDatFile(cfg, path("two.dat")), 0);
-    QCOMPARE(cfg.AnaFreqs, QVector<double>({100.0, 200.0}));
-    QCOMPARE(cfg.Traces[0][0][0], -10.123);
-    QCOMPARE(cfg.Traces[0][1][0], -20.456);
-    QVERIFY(std::isnan(cfg.Traces[0][0][1]) && cfg.Traces[0][1][1] == -3.5);
+  // The longest line the save can write (400 values of 1e300) loads again.
+  void largestValuesReadBack()
+  {
+    CfgStr cfg = Store(20, 20, {1e300});
+    cfg.Traces.fill(TraceRec(20, {1e300}));
+    QCOMPARE(SaveDatFile(cfg, path("wide.dat")), 0);
+    CfgStr loaded;
+    QCOMPARE(LoadDatFile(loaded, path("wide.dat")), 0);
+    QCOMPARE(loaded.Traces[19][19][0], 1e300);
+    QCOMPARE(loaded.AnaFreqs[0], 1e300);
   }
 
-  void correctionTable() {
+  void correctionTable()
+  {
     QCOMPARE(SaveDatFile(Store(2, 1, {100.0, 200.0}), path("Table.FDA")), 0);
     QCOMPARE(ReadAll(path("Table.FDA")),
              QByteArray("<?xml version=\"1.0\" standalone=\"no\"?>\n"
@@ -106,9 +171,11 @@ private slots:
 
     QCOMPARE(CorrTableName("/data/a&b.fda.xml"), QString("a&b"));
     QByteArray text;
-    QVERIFY(CorrTableText(Store(1, 1, {2400.0}), "a&b", text, nullptr));
+    CfgStr one = Store(1, 1, {2400.0});
+    one.Traces[0][0][0] = -10.0625;
+    QVERIFY(CorrTableText(one, "a&b", text, nullptr));
     QVERIFY(text.contains("<TableName value=\"a&amp;b\""));
-    QVERIFY(text.contains("data=\"2400000000.000000\"") && text.contains("data=\"10.000\""));
+    QVERIFY(text.contains("data=\"2400000000.000000\"") && text.contains("data=\"-0.062\""));
 
     CfgStr partial = Store(1, 1, {100.0, 200.0, 300.0});
     partial.Traces[0][0][1] = kUnmeasured;
@@ -120,26 +187,80 @@ private slots:
     QVERIFY(reason.contains("no measured point"));
   }
 
-  void failedSavesKeepTheOldFile() {
-    QVERIFY(WriteAll(path("old.dat"), "old bytes"));
-    CfgStr empty;
-    empty.PointCount = 91;
-    QString reason;
-    QCOMPARE(SaveDatFile(empty, path("old.dat"), &reason), -1);
-    QCOMPARE(reason, QString("No trace has been measured or loaded yet."));
-    QCOMPARE(SaveNormFile(empty, path("old.dat")), -1);
-    QCOMPARE(empty.TraceCount, 0);
-
-    // The replacement is written beside the file first; a name too long for
-    // that companion makes the save fail, even for the superuser.
-    const QString longName = path(QString(250, 'x') + ".dat");
-    QVERIFY(WriteAll(longName, "old bytes"));
-    QCOMPARE(SaveDatFile(Store(1, 1, {1.0}), longName, &reason), -1);
-    QVERIFY2(reason.contains(longName), qPrintable(reason));
-    QCOMPARE(ReadAll(longName) + ReadAll(path("old.dat")), QByteArray("old bytesold bytes"));
+  // Comment header, columns, empty cells for unmeasured points and the
+  // instrument answers kept on one line.
+  void csvBytes()
+  {
+    CfgStr cfg = Store(2, 2, {899.5, 799.5});
+    Set(cfg, "Gen1Type=24 LO=24 AnaType=59 RF0=100.5 RF1=200.5 Step=100 L1=-5 LStep=5 LO0=1000 LO1=1000 Atten=1.25");
+    cfg.Ana.Idn = QStringLiteral("Solvane Simulated,\"SPA-59\",0\r\n1.0");
+    cfg.Traces = {{{-1.2344, -0.0004}, {-2.5, kUnmeasured}}, {{3.0, 4.0}, {5.0, 6.0}}};
+    const QDateTime when(QDate(2026, 12, 7), QTime(1, 2, 3), Qt::OffsetFromUTC, 3600);
+    QCOMPARE(QString::fromUtf8(CsvFileText(cfg, when)),
+             QStringLiteral("# Solvane64 v5.3.0 trace data\n"
+                            "# Measured: 2026-12-07T01:02:03+01:00\n"
+                            "# Generator1 (RF): GEN-24; ID: ---\n"
+                            "# Generator2 (LO): GEN-24; ID: ---\n"
+                            "# Analyzer (IF): SPA-59; ID: Solvane Simulated,'SPA-59',0  1.0\n"
+                            "# RF sweep: 100.500000 MHz to 200.500000 MHz, linear, step 100.000000 MHz, 2 points\n"
+                            "# RF level: -10.000 to -5.000 dBm in 5.000 dB steps, 2 level steps\n"
+                            "# LO: 1000.000000 MHz to 1000.000000 MHz, fixed LO, upper sideband\n"
+                            "# Ratio N/D: 1.000/1.000; dwell: 0.000 s; external attenuation: 1.250 dB\n"
+                            "# Levels in dBm (dB against the reference when normalized); "
+                            "empty cells were not measured\n"
+                            "Frequency [MHz],Trace 1 Step 1,Trace 1 Step 2,Trace 2 Step 1,Trace 2 Step 2\n"
+                            "899.500000,-1.234,-2.500,3.000,5.000\n"
+                            "799.500000,0.000,,4.000,6.000\n"));
+    QCOMPARE(SaveCsvFile(cfg, path("missing/a.csv"), QDateTime()), -1);
+    QCOMPARE(SaveCsvFile(cfg, path("a.csv"), QDateTime()), 0);
+    QVERIFY(ReadAll(path("a.csv")).contains("\n# Measured: ---\n"));
   }
 
-  void hostileFilesAreRefused_data() {
+  // A store that does not match its counts is never written: the old file stays.
+  void incompleteStoresAreRefused_data()
+  {
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<QString>("reason");
+    const QString notMatching = "The trace store does not match its counts.";
+    QTest::newRow("no trace") << "TraceCount=0" << kNoTrace;
+    QTest::newRow("more traces than stored") << "TraceCount=3" << notMatching;
+    QTest::newRow("more points than frequencies") << "Points=3" << notMatching;
+    QTest::newRow("no points") << "Points=0" << "The sweep has no points.";
+    QTest::newRow("no level steps") << "LevelCount=0" << "The sweep has no points.";
+    QTest::newRow("more level steps than stored")
+        << "LevelCount=2" << "A trace has a different number of level steps than the sweep.";
+    QTest::newRow("fewer points than stored")
+        << "Points=1" << "A trace has a different number of points than the sweep.";
+  }
+  void incompleteStoresAreRefused()
+  {
+    QFETCH(QString, settings);
+    QFETCH(QString, reason);
+    QVERIFY(WriteAll(path("old.dat"), "old bytes"));
+    CfgStr cfg = Store(2, 1, {1.0, 2.0});
+    Set(cfg, settings);
+    QString dat, norm, csv;
+    QCOMPARE(SaveDatFile(cfg, path("old.dat"), &dat), -1);
+    QCOMPARE(SaveNormFile(cfg, path("old.dat"), &norm), -1);
+    QCOMPARE(SaveCsvFile(cfg, path("old.dat"), QDateTime(), &csv), -1);
+    QCOMPARE(QStringList({dat, norm, csv}), QStringList({reason, reason, reason}));
+    QCOMPARE(ReadAll(path("old.dat")), QByteArray("old bytes"));
+  }
+
+  // The replacement is written beside the file first; a name too long for
+  // that companion makes the save fail, even for the superuser.
+  void nameTooLongKeepsTheOldFile()
+  {
+    const QString longName = path(QString(250, 'x') + ".dat");
+    QVERIFY(WriteAll(longName, "old bytes"));
+    QString reason;
+    QCOMPARE(SaveDatFile(Store(1, 1, {1.0}), longName, &reason), -1);
+    QVERIFY2(reason.contains(longName), qPrintable(reason));
+    QCOMPARE(ReadAll(longName), QByteArray("old bytes"));
+  }
+
+  void hostileFilesAreRefused_data()
+  {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("says");
     const QByteArray head = "Repetition  Count: 1\nLevel Sweep Count: 2\nMeasurement Count: 2\n";
@@ -161,8 +282,8 @@ private slots:
     QTest::newRow("binary junk") << junk << "binary data";
     QTest::newRow("very long line") << head + "100" + QByteArray(10 * 1024 * 1024, '1') + " -1 -2\n" << "longer than";
   }
-
-  void hostileFilesAreRefused() {
+  void hostileFilesAreRefused()
+  {
     QFETCH(QByteArray, content);
     QFETCH(QString, says);
     QVERIFY(WriteAll(path("bad.dat"), content));
@@ -174,7 +295,149 @@ private slots:
     QVERIFY(cfg.TraceCount == before.TraceCount && cfg.PointCount == before.PointCount);
     QVERIFY(cfg.AnaFreqs == before.AnaFreqs && cfg.Traces == before.Traces);
   }
+
+  // Every save of the window onto a full disk keeps the old file and names
+  // the system's reason, for a buffered small file as for a large one, and
+  // for settings put together in a scratch folder on a full disk.
+  void fullDiskKeepsEveryOldFile()
+  {
+    // A small tmpfs mounted for the test (only root may), filled to the last byte.
+    const QString disk = path(QStringLiteral("full"));
+    QDir().mkpath(disk);
+    if (::mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0, "size=256k") != 0)
+      QSKIP("mounting a tmpfs needs root; the full-disk saves are not tried");
+    const auto unmount = qScopeGuard([&disk] { ::umount2(QFile::encodeName(disk).constData(), MNT_DETACH); });
+    qputenv("XDG_DATA_HOME", disk.toLocal8Bit());
+    MainWindow window;
+    window.show();
+    trigger(window, "actionSave");
+    const QString cfgPath = disk + QStringLiteral("/Kestrova/tst_datafile/tst_datafile.cfg");
+    const QByteArray oldCfg = ReadAll(cfgPath);
+    QVERIFY(oldCfg.contains("Dwell=0"));
+    const QStringList names{"small.dat", "large.dat", "table.fda", "norm.txt"};
+    for (const QString &name : names)
+      QVERIFY(WriteAll(disk + '/' + name, "old " + name.toLatin1()));
+    QVERIFY(WriteAll(path("small.dat"), DataFile(3)));
+    QVERIFY(WriteAll(path("large.dat"), DataFile(3000)));
+    QFile filler(disk + QStringLiteral("/filler"));
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    while (filler.write(QByteArray(512, 'x')) > 0) {
+    }
+    prompts->messages.clear();
+
+    const auto fails = [&](const char *load, const QString &name, const char *action) {
+      answerFile(path(QString::fromLatin1(load)));
+      trigger(window, "actionLoad_Data");
+      answerFile(disk + '/' + name);
+      trigger(window, action);
+    };
+    fails("small.dat", "small.dat", "actionSave_Data");
+    fails("large.dat", "large.dat", "actionSave_Data");
+    fails("small.dat", "table.fda", "actionSave_Data");
+    fails("large.dat", "norm.txt", "actionSave_Normalization");
+    window.findChild<QDoubleSpinBox *>("Dwell")->setValue(2.5);
+    emit window.findChild<QDoubleSpinBox *>("Dwell")->editingFinished();
+    trigger(window, "actionSave");
+    const QByteArray tmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", disk.toLocal8Bit());  // the settings are put together in a scratch folder first
+    window.close();
+    qputenv("TMPDIR", tmp);
+
+    const QString full = QStringLiteral(": No space left on device");
+    const QString cfgFailure = QStringLiteral("Configuration: The settings could not be saved (") + cfgPath
+                               + QStringLiteral(" could not be written") + full
+                               + QStringLiteral("). The settings file keeps what it held before.");
+    QStringList expected;
+    for (const QString &name : names)
+      expected << QStringLiteral("Fehler: %1 -1\n\n%2/%3 could not be written%4")
+                      .arg(name == "norm.txt" ? "SaveNormFile" : "SaveDatFile", disk, name, full);
+    const QString scratchFailure = "Configuration: The settings could not be saved (The settings could not be put "
+                                   "together in " + disk + "/tst_datafile-XXXXXX (is that disk full?)). "
+                                   "The settings file keeps what it held before.";
+    QStringList seen = shown();
+    seen.last().replace(QRegularExpression("/tst_datafile-\\w{6} "), "/tst_datafile-XXXXXX ");  // a random name
+    QCOMPARE(seen, expected << cfgFailure << scratchFailure);
+    for (const QString &name : names)
+      QCOMPARE(ReadAll(disk + '/' + name), "old " + name.toLatin1());
+    QCOMPARE(ReadAll(cfgPath), oldCfg);
+    QCOMPARE(QDir(disk + QStringLiteral("/Kestrova/tst_datafile")).entryList(QDir::Files),
+             QStringList(QStringLiteral("tst_datafile.cfg")));
+    QCOMPARE(QDir(disk).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList(QStringLiteral("Kestrova")));
+  }
+
+  // Sweep settings that give no finite plan or axis are refused at start-up
+  // with the plan's own message; the window starts and its axis is finite.
+  void endlessAxisRefusedAtStart()
+  {
+    qputenv("XDG_DATA_HOME", path(QStringLiteral("axis")).toLocal8Bit());
+    CfgStr paths;
+    QVERIFY(CfgPaths(paths));
+    QVERIFY(WriteAll(paths.CfgPath, "[Sweep]\nNumerator=inf\n[Display]\nX%20Sweep%20Settings=true\n"));
+    MainWindow window;
+    QCOMPARE(shown(), QStringList{"Sweep: The sweep settings give frequencies or levels that are not finite numbers. "
+                                  "Check the frequencies, the steps and the factor N/D. "
+                                  "The sweep settings of the file are not used; the defaults are."});
+    const QwtInterval x = window.findChild<QwtPlot *>("plt")->axisInterval(QwtPlot::xBottom);
+    QCOMPARE(QString("%1 %2").arg(x.minValue()).arg(x.maxValue()), QString("100 1000"));
+  }
+
+  // An operation that takes longer than half a second shows its progress;
+  // Cancel asks it to stop and the window waits until it has.
+  void slowOperationShowsProgressAndCancels()
+  {
+    QWidget parent;
+    parent.show();
+    FileJob job;
+    QString seen;
+    QTimer::singleShot(700, [&] {
+      if (auto *progress = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget())) {
+        seen = progress->labelText() + QStringLiteral(" %1%").arg(progress->value() / 10);
+        progress->cancel();
+      }
+      job.cancel = true;
+    });
+    const int result = RunFileJob(&parent, QStringLiteral("Saving x.dat"), job, [&job] {
+      job.total = 4;
+      job.done = 1;
+      while (!job.cancel)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      return kFileCancelled;
+    });
+    QCOMPARE(result, kFileCancelled);
+    QCOMPARE(seen, QStringLiteral("Saving x.dat 25%"));
+  }
+
+  // A cancelled save leaves the old file, a cancelled load writes nothing.
+  void cancelledOperationsChangeNothing()
+  {
+    QVERIFY(WriteAll(path("keep.dat"), "old"));
+    FileJob job;
+    job.cancel = true;
+    const CfgStr cfg = Store(1, 1, {100.0});
+    QCOMPARE(SaveDatFile(cfg, path("keep.dat"), nullptr, &job), kFileCancelled);
+    QCOMPARE(SaveNormFile(cfg, path("keep.dat"), nullptr, &job), kFileCancelled);
+    QCOMPARE(ReadAll(path("keep.dat")), QByteArray("old"));
+    QVERIFY(WriteAll(path("cancel.dat"), DataFile(5)));
+    DatFileContent content;
+    QCOMPARE(ReadDatFile(path("cancel.dat"), content, nullptr, &job), kFileCancelled);
+    QVERIFY(content.store.isEmpty() && content.freqs.isEmpty());
+  }
 };
 
-QTEST_GUILESS_MAIN(TstDataFile)
+// The user's real configuration and drivers are never touched, and the VISA
+// library named has no VISA functions.
+int main(int argc, char *argv[])
+{
+  QTemporaryDir home;
+  qputenv("HOME", home.path().toLocal8Bit());
+  qputenv("TMPDIR", home.path().toLocal8Bit());
+  qputenv("XDG_DATA_HOME", (home.path() + "/share").toLocal8Bit());
+  qputenv("VXIPNPPATH64", (home.path() + "/vxipnp/").toLocal8Bit());
+  qputenv("SOLVANE_VISA_LIBRARY",
+          (QLibraryInfo::location(QLibraryInfo::LibrariesPath) + "/libQt5Core.so.5").toLocal8Bit());
+  QApplication app(argc, argv);
+  TstDataFile suite;
+  return QTest::qExec(&suite, argc, argv);
+}
+
 #include "tst_datafile.moc"

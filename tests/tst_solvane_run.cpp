@@ -1,4 +1,7 @@
-// solvane-run on the simulated bench: the files equal what the window saves
+// cmake --install into a temporary prefix, and the installed programs
+// started from another folder: the installed layout and desktop entry, the
+// window and solvane-run finding their libraries, sensor driver and bench
+// relative to themselves; solvane-run's files equal what the window saves
 // for the same settings, the exit status and message of every kind of
 // failure, and Ctrl-C in the middle of a sweep.
 #include "app/MainWindow.h"
@@ -8,12 +11,12 @@
 #include "storage/DataFile.h"
 #include "support/PromptRecorder.h"
 #include "support/TestPaths.h"
+#include "support/WidgetState.h"
 #include "sweep/SwpPlan.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
-#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -37,7 +40,6 @@ struct Outcome {
   QByteArray err;
 };
 
-
 QByteArray WithoutTimeLine(QByteArray csv)
 {
   const int at = csv.indexOf("# Measured: ");
@@ -49,7 +51,9 @@ QByteArray WithoutTimeLine(QByteArray csv)
 class TstSolvaneRun : public QObject {
   Q_OBJECT
   QTemporaryDir dir;
+  QTemporaryDir prefix;
   QString path(const QString &name) const { return dir.filePath(name); }
+  QString installed(const QString &file) const { return prefix.filePath(file); }
 
   // The built-in bench with another answer latency and a short timeout.
   QString bench(const QString &name, int latencyMs)
@@ -57,10 +61,8 @@ class TstSolvaneRun : public QObject {
     QJsonObject json = QJsonDocument::fromJson(sim::defaultBenchJson()).object();
     json["latencyMs"] = latencyMs;
     json["timeoutMs"] = 50;
-    QFile file(path(name));
-    file.open(QIODevice::WriteOnly);
-    file.write(QJsonDocument(json).toJson());
-    return file.fileName();
+    WriteAll(path(name), QJsonDocument(json).toJson());
+    return path(name);
   }
 
   // The default settings with some keys changed.
@@ -75,34 +77,91 @@ class TstSolvaneRun : public QObject {
     return path(name);
   }
 
-  // Without a display: the runner needs none.
-  void start(QProcess &process, const QStringList &arguments, const QString &trace = QString())
+  // An installed program started from "/" without a display (the runner
+  // needs none) and with none of the variables that point at the build;
+  // variables ("NAME=value") are added.
+  void start(QProcess &process, const QString &program, const QStringList &arguments,
+             const QStringList &variables = {})
   {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "SOLVANE_VISA_LIBRARY", "SOLVISA_BENCH"})
+    for (const char *name :
+         {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "SOLVANE_VISA_LIBRARY", "SOLVISA_BENCH", "VXIPNPPATH64"})
       env.remove(name);
+    env.insert("HOME", path("home"));
     env.insert("XDG_DATA_HOME", path("share"));
-    if (!trace.isEmpty())
-      env.insert("SOLVISA_TRACE", trace);
+    for (const QString &variable : variables)
+      env.insert(variable.section('=', 0, 0), variable.section('=', 1));
     process.setProcessEnvironment(env);
-    process.start(binDir() + "/solvane-run", arguments);
-    QVERIFY(process.waitForStarted());
+    process.setWorkingDirectory("/");
+    process.start(installed(program), arguments);
+    QVERIFY2(process.waitForStarted(), qPrintable(program));
   }
 
   Outcome run(const QStringList &arguments)
   {
     QProcess process;
-    start(process, arguments);
+    start(process, "bin/solvane-run", arguments);
     process.waitForFinished(60000);
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
             process.readAllStandardError()};
   }
 
 private slots:
-  void initTestCase() { QVERIFY(dir.isValid()); }
+  void initTestCase()
+  {
+    QProcess install;
+    install.start("cmake", {"--install", binDir() + "/..", "--prefix", prefix.path()});
+    QVERIFY(install.waitForFinished(120000));
+    QVERIFY2(install.exitCode() == 0, install.readAllStandardError());
+  }
 
-  // First in the suite: the window draws the bench's first readings, as the
-  // runner's process does.
+  void layoutAndDesktopEntry()
+  {
+    for (const char *file : {"bin/Solvane64", "bin/solvane-run", "lib/solvane/libsolvisa.so",
+                             "lib/solvane/vxipnp/Win64/Bin/libpwudrv_64.so", "share/doc/solvane/Solvane.pdf",
+                             "share/solvane/mixer-bench.json", "share/icons/hicolor/48x48/apps/solvane.png",
+                             "share/icons/hicolor/128x128/apps/solvane.png",
+                             "share/icons/hicolor/256x256/apps/solvane.png"})
+      QVERIFY2(QFileInfo(installed(file)).isFile(), file);
+    QCOMPARE(QFileInfo(installed("bin/solvane")).symLinkTarget(), installed("bin/Solvane64"));
+    const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
+    if (validator.isEmpty())
+      QSKIP("desktop-file-validate is not installed (scripts/setup installs desktop-file-utils)");
+    QProcess validate;
+    validate.start(validator, {installed("share/applications/solvane.desktop")});
+    QVERIFY(validate.waitForFinished());
+    QCOMPARE(validate.readAll() + validate.readAllStandardError(), QByteArray());
+    QCOMPARE(validate.exitCode(), 0);
+  }
+
+  // The window starts on the simulated bench with the installed libsolvisa
+  // and sensor driver, and keeps the settings folder of Solvane64 when
+  // started through the "solvane" link.
+  void windowStartsOnTheSimulatedBench()
+  {
+    QProcess version;
+    start(version, "bin/solvane", {"--version"});
+    QVERIFY(version.waitForFinished());
+    QCOMPARE(version.readAllStandardOutput(), QByteArray("Solvane64 5.3.0\n"));
+
+    QProcess window;
+    start(window, "bin/solvane", {"--simulate"}, {"QT_QPA_PLATFORM=offscreen"});
+    const QString maps = QString("/proc/%1/maps").arg(window.processId());
+    auto mapped = [&maps](const QString &library) {
+      QFile file(maps);
+      return file.open(QIODevice::ReadOnly) && file.readAll().contains(library.toLocal8Bit());
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(mapped(installed("lib/solvane/vxipnp/Win64/Bin/libpwudrv_64.so")), 20000);
+    QVERIFY(mapped(installed("lib/solvane/libsolvisa.so")));
+    QVERIFY(QFileInfo(path("share/Kestrova/Solvane64")).isDir());
+    QVERIFY(!QFileInfo::exists(path("share/Kestrova/solvane")));
+    QCOMPARE(window.state(), QProcess::Running);
+    window.kill();
+    window.waitForFinished();
+  }
+
+  // The first window of the suite's process: it draws the bench's first
+  // readings, as the runner's process does.
   void defaultSweepEqualsTheWindowsFiles()
   {
     const QString benchFile = bench("fast.json", 0);
@@ -120,9 +179,7 @@ private slots:
     qputenv("VXIPNPPATH64", (binDir() + "/vxipnp/").toLocal8Bit());
     PromptRecorder prompts;
     MainWindow window(nullptr, config("window.cfg"));
-    auto *start = window.findChild<QPushButton *>("Start");
-    start->click();
-    QTRY_VERIFY(start->isEnabled());
+    QVERIFY(ClickAndFinish(window, "Start"));
     QVERIFY(prompts.messages.isEmpty());
     QVERIFY(window.findChild<QLabel *>("SimBench"));
     const CfgStr &cfg = MainWindowProbe(window).cfg();
@@ -145,11 +202,9 @@ private slots:
 
     const QString fast = "--simulate=" + bench("fast.json", 0);
     const QString out = path("status.dat");
-    QFile garbage(path("garbage.cfg"));
-    garbage.open(QIODevice::WriteOnly);
     static const char elf[] = "\x7f" "ELF\x02\x01\x01\0\0\0\0 binary, not settings\n";
-    garbage.write(elf, sizeof elf - 1);
-    garbage.close();
+    const QString garbage = path("garbage.cfg");
+    WriteAll(garbage, QByteArray(elf, sizeof elf - 1));
     CfgStr refused;
     CfgLoad(refused, config("refused.cfg", {{"Sweep/Step Freq", 0}}));
     QString why;
@@ -161,16 +216,15 @@ private slots:
         << QStringList{"--config", path("none.cfg"), "--out", out, fast} << 2
         << "solvane-run: Configuration: The configuration file " + path("none.cfg") + " cannot be read (" << -1;
     QTest::newRow("garbage configuration")
-        << QStringList{"--config", garbage.fileName(), "--out", out, fast} << 2
-        << "solvane-run: Configuration: The configuration file " + garbage.fileName()
+        << QStringList{"--config", garbage, "--out", out, fast} << 2
+        << "solvane-run: Configuration: The configuration file " + garbage
                + " holds no settings of this program.\n"
         << -1;
     QTest::newRow("refused plan") << QStringList{"--config", path("refused.cfg"), "--out", out, fast} << 2
                                   << "solvane-run: Sweep: " + why + "\n" << -1;
-    QTest::newRow("missing bench file") << QStringList{"--config", config("a.cfg"), "--out", out, "--simulate=" + path("no.json")}
-                                        << 3 << "solvane-run: Simulated Bench: The bench file " + path("no.json")
-                                                    + " cannot be read.\n"
-                                        << -1;
+    QTest::newRow("missing bench file")
+        << QStringList{"--config", config("a.cfg"), "--out", out, "--simulate=" + path("no.json")} << 3
+        << "solvane-run: Simulated Bench: The bench file " + path("no.json") + " cannot be read.\n" << -1;
     QTest::newRow("generator not on the bench")
         << QStringList{"--config", config("gen.cfg", {{"Gen1/GPIB Address", 5}}), "--out", out, fast} << 3
         << "solvane-run: Generator1 (RF): Initialization Error.\n" << -1;
@@ -211,15 +265,18 @@ private slots:
   {
     const QString trace = path("stop.trace");
     QProcess process;
-    start(process,
-          {"--config", config("stop.cfg"), "--out", path("stop.dat"), "--repeat", "3", "--simulate=" + bench("slow.json", 5)},
-          trace);
+    start(process, "bin/solvane-run",
+          {"--config", config("stop.cfg"), "--out", path("stop.dat"), "--repeat", "3",
+           "--simulate=" + bench("slow.json", 5)},
+          {"SOLVISA_TRACE=" + trace});
     QByteArray out;
-    QTRY_VERIFY2((out += process.readAllStandardOutput()).contains("point 1 of 91"), out + process.readAllStandardError());
+    QTRY_VERIFY2((out += process.readAllStandardOutput()).contains("point 1 of 91"),
+                 out + process.readAllStandardError());
     ::kill(pid_t(process.processId()), SIGINT);
     QVERIFY(process.waitForFinished(20000));
     QCOMPARE(process.exitCode(), 130);
-    QCOMPARE(process.readAllStandardError(), QByteArray("\nStopping after this point; press Ctrl-C again to abort.\n"));
+    QCOMPARE(process.readAllStandardError(),
+             QByteArray("\nStopping after this point; press Ctrl-C again to abort.\n"));
 
     const QByteArray dat = ReadAll(path("stop.dat"));
     QVERIFY(dat.startsWith("Repetition  Count: 1\nLevel Sweep Count: 1\nMeasurement Count: 91\n"));

@@ -23,7 +23,9 @@ Field At(CfgStr &c, const QString &name) {
       {"Levels", &c.LevelSweep},       {"Points", &c.PointCount},        {"LevelCount", &c.LevelCount},
       {"NIndex", &c.NIndex},           {"DisplayAna", &c.DisplayAna},    {"Atten", &c.ExternalAttenuation},
       {"Gen1Type", &c.Gen1.Type},      {"AnaType", &c.Ana.Type},         {"Pwu", &c.PwuIndex},
-      {"Dwell", &c.Dwell}};
+      {"Dwell", &c.Dwell},             {"X", &c.X},                      {"Y", &c.Y},
+      {"Dx", &c.Dx},                   {"Gen1Port", &c.Gen1.SerialPort}, {"AnaPort", &c.Ana.SerialPort},
+      {"TraceCount", &c.TraceCount}};
   if (!fields.contains(name))
     qFatal("no setting named %s", qPrintable(name));
   return fields.value(name);
