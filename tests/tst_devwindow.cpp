@@ -1,18 +1,41 @@
 // The device set-up dialog as a user drives it (interface lists by type, what
 // each page shows, the analyzer panels, OK's read-back, Test against the
-// recording fake VISA) and the tables it offers.
+// recording fake VISA) and the tables it offers; then the main window on the
+// same fake where a lab user was misled: a series measured at other
+// frequencies, a reversed level range, axis labels, and a frequency that a
+// generator refuses.
+#include "app/MainWindow.h"
 #include "dialogs/DevWindow.h"
 #include "instruments/DevTables.h"
+#include "instruments/Measure.h"
+#include "storage/DataFile.h"
 #include "support/CfgFields.h"
 #include "support/FakePwu.h"
 #include "support/FakeVisa.h"
 #include "support/PromptRecorder.h"
+#include "support/TestPaths.h"
 #include "support/WidgetState.h"
+#include "sweep/SwpPlan.h"
 
 #include <QtTest>
 #include <QtWidgets>
+#include <memory>
+#include <qwt_plot.h>
+#include <qwt_scale_draw.h>
+
+class MainWindowProbe {
+public:
+  explicit MainWindowProbe(MainWindow &window) : w(window) {}
+  CfgStr &cfg() { return w.Cfg; }
+
+private:
+  MainWindow &w;
+};
 
 namespace {
+
+const QString kGen1Rsrc = QStringLiteral("GPIB0::28::INSTR");
+const QString kAnaRsrc = QStringLiteral("GPIB0::20::INSTR");
 
 const QString kAddress = "Ipa Pad Usn Por Bau Par Stp Dat Flo Rfp Rtc1";
 const QString kSerial = "Por Bau Par Stp Dat Flo";
@@ -50,12 +73,59 @@ QString Pairs(QWidget &dialog, const QString &combo) {
   return out.join(QStringLiteral(", "));
 }
 
+// "title: text" of every message shown.
+QStringList Messages(const PromptRecorder &prompts) {
+  QStringList lines;
+  for (const UserPrompt::Message &m : prompts.messages)
+    lines << m.title + QStringLiteral(": ") + m.text;
+  return lines;
+}
+
+// 11 points from `startMHz` in 10 MHz steps on the default bench: generator
+// 24 at GPIB0::28, no LO and analyzer 59 at GPIB0::20.
+void Plan(CfgStr &cfg, double startMHz) {
+  cfg.Gen1.StartFreq = startMHz;
+  cfg.Gen1.StopFreq = startMHz + 100.0;
+  cfg.StepFreq = 10.0;
+  QVERIFY(CalcSwpLst(cfg));
+}
+
+void Script(const CfgStr &cfg) {
+  FakeVisa::replyFor(kGen1Rsrc, QString::number(cfg.Gen1.StartLevel) + '\n');
+  for (double mhz : {cfg.Gen1.StopFreq, cfg.Gen1.StartFreq})
+    FakeVisa::replyFor(kGen1Rsrc, QString::number(mhz * 1e6, 'f', 1) + '\n');
+  FakeVisa::replyFor(kAnaRsrc, "0.05\n");
+  for (int i = 0; i < cfg.PointCount; ++i)
+    FakeVisa::replyFor(kAnaRsrc, "-16\n");
+}
+
 }  // namespace
 
 class TestDevWindow : public QObject {
   Q_OBJECT
 
+  std::unique_ptr<PromptRecorder> prompts;
+  std::unique_ptr<MainWindow> window;
+
+  void openWindow() {
+    QFile::remove(DefaultCfgPath());
+    window.reset(new MainWindow);
+    window->show();
+  }
+  // A click that starts a run returns when the run has ended.
+  void click(const char *name) { QVERIFY(ClickAndFinish(*window, name)); }
+
 private slots:
+  void init() {
+    FakeVisa::reset();
+    prompts.reset(new PromptRecorder);
+  }
+
+  void cleanup() {
+    window.reset();
+    prompts.reset();
+  }
+
   // The lists as the dialog offers them (the interfaces of a page depend on its type).
   void lists() {
     CfgStr cfg = Defaults();
@@ -81,7 +151,6 @@ private slots:
              "3 MHz -> 3000000, 5 MHz -> 5000000, 10 MHz -> 10000000");
     for (const char *bandwidth : {"SpVbw", "ExRbw", "ExVbw"})
       QCOMPARE(Pairs(dialog, bandwidth), Pairs(dialog, "SpRbw"));
-    QVERIFY(BandwidthList.indexOf(20000) == 18 && BandwidthList.indexOf(4) == -1);
     // Only DTR/DSR has another code in VISA.
     QCOMPARE(QList<int>({FlowControlToVisa(0), FlowControlToVisa(1), FlowControlToVisa(2), FlowControlToVisa(3)}),
              QList<int>({0, 1, 2, 4}));
@@ -281,10 +350,8 @@ private slots:
 
     Choose(dialog, "AnTyp", 34);
     QCOMPARE(Which(dialog, Shown, "", kPanels), QStringLiteral("Rc"));
-    PromptRecorder prompts;
     W<QCheckBox>(dialog, "AnTgn")->click();
-    QCOMPARE(prompts.messages.value(0).title + ": " + prompts.messages.value(0).text,
-             QStringLiteral("Analyzer (IF): The analyzer RCV-34 has no tracking generator."));
+    QCOMPARE(Messages(*prompts), QStringList{"Analyzer (IF): The analyzer RCV-34 has no tracking generator."});
     QVERIFY(!W<QCheckBox>(dialog, "AnTgn")->isChecked() && !cfg.Ana.TrackingGenerator);
     QVERIFY(!W(dialog, "RcAtt")->isEnabled());
     W<QCheckBox>(dialog, "RcAta")->click();
@@ -302,25 +369,23 @@ private slots:
     CfgStr cfg = Defaults();
     cfg.SensorDriverLoaded = false;
     DevWindow dialog(&cfg);
-    PromptRecorder prompts;
     Choose(dialog, "AnTyp", 75);
     QCOMPARE(cfg.Ana.Type, 74);
     QCOMPARE(W<QComboBox>(dialog, "AnTyp")->currentText(), QStringLiteral("PWM-74"));
-    QCOMPARE(prompts.messages.size(), 1);
-    QCOMPARE(prompts.messages[0].kind, UserPrompt::Kind::Warning);
-    QCOMPARE(prompts.messages[0].title + ": " + prompts.messages[0].text,
-             QStringLiteral("Analyzer (IF): Kestrova PWM-Toolkit not installed. Changed Analyzer to PWM2"));
+    QCOMPARE(Messages(*prompts),
+             QStringList{"Analyzer (IF): Kestrova PWM-Toolkit not installed. Changed Analyzer to PWM2"});
+    QCOMPARE(prompts->messages[0].kind, UserPrompt::Kind::Warning);
     QCOMPARE(Which(dialog, Shown, "", kPanels), QStringLiteral("Pw"));
     QVERIFY(!W(dialog, "PwTyp")->isEnabled());
 
     Choose(dialog, "AnTyp", 59);
     Choose(dialog, "AnTyp", 75);
-    QCOMPARE(prompts.messages.size(), 2);
+    QCOMPARE(prompts->messages.size(), 2);
 
     // With the driver the sensor is kept and reached over USB.
     cfg.SensorDriverLoaded = true;
     Choose(dialog, "AnTyp", 75);
-    QCOMPARE(prompts.messages.size(), 2);
+    QCOMPARE(prompts->messages.size(), 2);
     QVERIFY(cfg.Ana.Type == 75 && cfg.Ana.Interface == 4);
     QCOMPARE(Which(dialog, Shown, "An", kAddress), QStringLiteral("Usn"));
     QVERIFY(W(dialog, "PwTyp")->isEnabled());
@@ -397,10 +462,9 @@ private slots:
     QFETCH(int, type);
     QFETCH(QStringList, calls);
     QFETCH(QString, shown);
-    QVERIFY(FakeVisa::load() && FakePwu::load());
+    QVERIFY(FakePwu::load());
     if (calls.isEmpty())
-      FakeVisa::failOpen(QStringLiteral("GPIB0::20::INSTR"));
-    PromptRecorder prompts;
+      FakeVisa::failOpen(kAnaRsrc);
     CfgStr cfg = Defaults();
     cfg.SensorDriverLoaded = true;
     cfg.Ana.Type = type;
@@ -413,37 +477,134 @@ private slots:
     zero->click();
     const QStringList transcript = type == 75 ? FakePwu::transcript() : FakeVisa::transcript();
     QCOMPARE(transcript.filter(QRegularExpression("ZE|pwudrv_chans_zero")), calls);
-    QCOMPARE(prompts.messages.value(0).title + ": " + prompts.messages.value(0).text, shown);
-    QCOMPARE(prompts.messages.size(), 1);
+    QCOMPARE(Messages(*prompts), QStringList{shown});
   }
 
   // Test opens the instrument, asks for its identification and shows the
   // answer, or why it failed.
   void testButtons() {
-    QVERIFY(FakeVisa::load());
-    FakeVisa::replyFor(QStringLiteral("GPIB0::28::INSTR"), QStringLiteral("Simulated,GEN-24,100028,1.0\n"));
-    FakeVisa::failOpen(QStringLiteral("GPIB0::20::INSTR"));
+    FakeVisa::replyFor(kGen1Rsrc, QStringLiteral("Simulated,GEN-24,100028,1.0\n"));
+    FakeVisa::failOpen(kAnaRsrc);
     CfgStr cfg = Defaults();
     cfg.Gen1.Idn = cfg.Ana.Idn = QStringLiteral("an earlier answer");
     DevWindow dialog(&cfg);
-    PromptRecorder prompts;
     W<QPushButton>(dialog, "G1Tst")->click();
     QCOMPARE(FakeVisa::writes(), QStringList{"*IDN?\n"});  // the open itself is proven in tst_visaio
     QCOMPARE(FakeVisa::transcript().last(), QStringLiteral("viGpibControlREN 1 6"));
     QCOMPARE(W<QLineEdit>(dialog, "G1Msg")->text(), QStringLiteral("Simulated,GEN-24,100028,1.0"));
-    QVERIFY(cfg.Gen1.QueryIdn && prompts.messages.isEmpty());
+    QVERIFY(cfg.Gen1.QueryIdn && prompts->messages.isEmpty());
 
     W<QPushButton>(dialog, "AnTst")->click();
     const QString failure = "Test failed: VISA status 0xBFFF0011, no instrument at this address";
     QCOMPARE(W<QLineEdit>(dialog, "AnMsg")->text(), failure);
     QVERIFY(cfg.Ana.Idn.isEmpty());
-    QCOMPARE(prompts.messages.size(), 1);
+    QCOMPARE(prompts->messages.size(), 1);
     // The library finds no GPIB instrument at all, and the message says so.
-    QCOMPARE(prompts.messages[0].title + ": " + prompts.messages[0].text.section("\n\n", 0, 0),
-             "Analyzer (IF): " + failure + " (GPIB0::20::INSTR).");
-    QVERIFY(prompts.messages[0].text.section("\n\n", 1).contains("finds no GPIB0 instrument on this computer"));
+    QCOMPARE(Messages(*prompts)[0].section("\n\n", 0, 0), "Analyzer (IF): " + failure + " (GPIB0::20::INSTR).");
+    QVERIFY(prompts->messages[0].text.section("\n\n", 1).contains("finds no GPIB0 instrument on this computer"));
+  }
+
+  // Same point count, other frequencies: the series cannot grow, be
+  // normalized or be shown relative; Start begins a new one.
+  void seriesAtOtherFrequencies() {
+    openWindow();
+    CfgStr &cfg = MainWindowProbe(*window).cfg();
+    Plan(cfg, 100.0);
+    Script(cfg);
+    click("Start");
+    Plan(cfg, 500.0);  // as the sweep dialog's OK leaves it
+    click("Repeat");
+    click("Normalize");
+    auto *absRel = W<QSlider>(*window, "AbsRel");
+    absRel->setValue(1);
+    const QString changed = QStringLiteral("The sweep frequencies have changed since this series was measured. "
+                                           "Press Start to begin a new series.");
+    QCOMPARE(Messages(*prompts),
+             QStringList({"Repeat: The sweep settings have changed since this series was measured. Press Start "
+                          "to begin a new series.",
+                          "Normalize: " + changed, "Relative Display: " + changed}));
+    QCOMPARE(absRel->value(), 0);
+    QCOMPARE(cfg.TraceCount, 1);
+    QVERIFY(!cfg.NormData.isEmpty() && std::isnan(cfg.NormData[0]));
+    // Nor saved under frequencies it was not measured at.
+    QTemporaryDir dir;
+    QString reason;
+    QCOMPARE(SaveDatFile(cfg, dir.filePath("series.dat"), &reason), -1);
+    QCOMPARE(reason, QStringLiteral("The sweep frequencies have changed since these traces were measured. "
+                                    "Set the sweep back to save them, or press Start to begin a new series."));
+    QVERIFY(!QFile::exists(dir.filePath("series.dat")));
+
+    Script(cfg);
+    click("Start");
+    QCOMPARE(prompts->messages.size(), 3);
+    QCOMPARE(cfg.SeriesGen1Freqs.first(), 500.0);
+    QCOMPARE(cfg.Traces[0][0][10], -16.0);
+  }
+
+  // The message box takes the focus from the field just edited; its
+  // editing-finished must find the range already in order.
+  void reversedLevelRange() {
+    openWindow();
+    auto *lmin = W<QDoubleSpinBox>(*window, "LMin");
+    auto *lmax = W<QDoubleSpinBox>(*window, "LMax");
+    lmax->setValue(0.0);
+    emit lmax->editingFinished();
+    UserPrompt::setMessageHandler([this, lmin](const UserPrompt::Message &m) {
+      prompts->messages << m;
+      emit lmin->editingFinished();
+      return QMessageBox::Ok;
+    });
+    lmin->setValue(10.0);
+    emit lmin->editingFinished();
+    QCOMPARE(Messages(*prompts), QStringList{"olmin=10 > olmax=0: Swapping olmin with olmax."});
+    QCOMPARE(QPointF(lmin->value(), lmax->value()), QPointF(0, 10));
+    QwtPlot *plot = W<QwtPlot>(*window, "plt");
+    auto *autoLevel = W<QCheckBox>(*window, "AutoLvl");
+    autoLevel->setChecked(false);
+    emit autoLevel->clicked(false);
+    QCOMPARE(plot->axisScaleDiv(QwtPlot::yLeft).interval(), QwtInterval(0.0, 10.0));
+
+    // Axis labels never carry a group separator, whatever the locale.
+    for (int axis : {int(QwtPlot::xBottom), int(QwtPlot::yLeft)})
+      QCOMPARE(plot->axisScaleDraw(axis)->label(12500.5).text(), QStringLiteral("12500.5"));
+  }
+
+  // The window names the generator that refused a frequency.
+  void refusedFrequencyNamed() {
+    openWindow();
+    CfgStr &cfg = MainWindowProbe(*window).cfg();
+    const auto start = [this, &cfg] {
+      Plan(cfg, 100.0);
+      Script(cfg);
+      click("Start");
+    };
+    start();  // the sessions stay open from here on, so every later run writes the same
+    const int before = FakeVisa::writes().size();
+    start();
+    const int failing = FakeVisa::writes().mid(before).indexOf("FREQ 110000000.0;*OPC?\n");
+    for (int i = 0; i < failing; ++i)
+      FakeVisa::failNext("viWrite", VI_SUCCESS);
+    FakeVisa::failNext("viWrite", VI_ERROR_TMO);
+    prompts->messages.clear();
+    start();
+    QCOMPARE(Messages(*prompts), QStringList{"Generator1 (RF): Frequency Setting Error."});
   }
 };
 
-QTEST_MAIN(TestDevWindow)
+// The user's configuration is never touched: HOME and the data folder point
+// into a temporary folder. The locale has a group separator for the labels to
+// refuse.
+int main(int argc, char *argv[]) {
+  QTemporaryDir home;
+  qputenv("HOME", home.path().toLocal8Bit());
+  qputenv("XDG_DATA_HOME", (home.path() + "/share").toLocal8Bit());
+  QApplication app(argc, argv);
+  QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+  if (!FakeVisa::load())
+    qFatal("the fake VISA library does not load");
+  SetInstrumentSleep([](int) {});
+  TestDevWindow suite;
+  return QTest::qExec(&suite, argc, argv);
+}
+
 #include "tst_devwindow.moc"
