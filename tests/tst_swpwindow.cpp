@@ -25,7 +25,6 @@ QString Boxes(QWidget &dialog, const QString &names) {
 }
 
 QPushButton *Ok(QWidget &dialog) { return W<QDialogButtonBox>(dialog, "dlgSwpOk")->button(QDialogButtonBox::Ok); }
-QString Formula(QWidget &dialog) { return W<QLabel>(dialog, "AnForm")->text(); }
 
 const QString kLoRange = "FMax FCnt FSpn";
 
@@ -50,7 +49,7 @@ private slots:
     // analyzer receives the RF frequencies themselves.
     QCOMPARE(Get(cfg, "FixedLo FixedIf Usb IFCentre IFSpan"),
              QStringLiteral("FixedLo=1 FixedIf=0 Usb=1 IFCentre=550 IFSpan=900"));
-    QCOMPARE(Formula(dialog), QStringLiteral("f(IF)=f(RF)*num/den"));
+    QCOMPARE(W<QLabel>(dialog, "AnForm")->text(), QStringLiteral("f(IF)=f(RF)*num/den"));
     QCOMPARE(Which(dialog, Enabled, "", "G2FMin G2Lbl FxdLo FxdLoLbl FxdIf FxdIfLbl Usb UsbLbl G2LMin G2LoLbl "
                                         "G2LevLbl G2UnitLbl G2LoCtl AnFMin AnFMax AnFCnt AnFSpn"),
              QString());
@@ -61,7 +60,7 @@ private slots:
   void externalLo() {
     CfgStr cfg = Defaults("LO=31 FixedLo=0");
     SwpWindow dialog(&cfg);
-    QCOMPARE(Formula(dialog), QStringLiteral("f(IF)=f(RF)*num/den+-f(LO)"));
+    QCOMPARE(W<QLabel>(dialog, "AnForm")->text(), QStringLiteral("f(IF)=f(RF)*num/den+-f(LO)"));
     // Nothing is sent to an external LO, so it has no level.
     QCOMPARE(Which(dialog, Enabled, "", "G2FMin FxdLo FxdIf Usb G2LMin G2LoLbl G2LevLbl G2UnitLbl"),
              QStringLiteral("G2FMin FxdLo FxdIf Usb"));
