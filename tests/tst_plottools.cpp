@@ -44,8 +44,7 @@ const QByteArray kTwoByTwo = "Repetition  Count: 2\nLevel Sweep Count: 2\nMeasur
                              "200.000000 -5.000 5.000 -6.000 4.000\n"
                              "300.000000 -20.000 -10.000 -21.000 -11.000\n";
 
-QString PdfText(const QString &path)
-{
+QString PdfText(const QString &path) {
   QProcess process;
   process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
   process.waitForFinished(30000);
@@ -67,36 +66,25 @@ class TestPlotTools : public QObject {
   void trigger(const char *name) { window->findChild<QAction *>(QString::fromLatin1(name))->trigger(); }
   // A click that starts a run returns when the run has ended.
   void clickAndWait(const char *name) { QVERIFY(ClickAndFinish(*window, name)); }
-  QPoint pixel(double mhz, double level)
-  {
+  QPoint pixel(double mhz, double level) {
     return QPoint(qRound(plot()->canvasMap(QwtPlot::xBottom).transform(mhz)),
                   qRound(plot()->canvasMap(QwtPlot::yLeft).transform(level)));
   }
   QwtInterval range(int axis) { return plot()->axisScaleDiv(axis).interval(); }
-  void load(const QByteArray &dat)
-  {
+  void load(const QByteArray &dat) {
     const QString path = dir.filePath(QStringLiteral("in.dat"));
     QVERIFY(WriteAll(path, dat));
     UserPrompt::setOpenFileHandler([path](const QString &, const QString &, const QString &) { return path; });
     trigger("actionLoad_Data");
     plot()->replot();
   }
-  void saveAs(const char *action, const QString &path)
-  {
+  void saveAs(const char *action, const QString &path) {
     UserPrompt::setSaveFileHandler([path](const QString &, const QString &, const QString &) { return path; });
     trigger(action);
   }
-  void drag(const QPoint &from, const QPoint &to)
-  {
-    QTest::mousePress(canvas(), Qt::LeftButton, {}, from);
-    QMouseEvent move(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(canvas(), &move);
-    QTest::mouseRelease(canvas(), Qt::LeftButton, {}, to);
-  }
 
 private slots:
-  void init()
-  {
+  void init() {
     prompts.reset(new PromptRecorder);
     window.reset(new MainWindow);
     probe.reset(new MainWindowProbe(*window));
@@ -104,8 +92,7 @@ private slots:
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
   }
 
-  void cleanup()
-  {
+  void cleanup() {
     for (auto *files : {&UserPrompt::setOpenFileHandler, &UserPrompt::setSaveFileHandler})
       files(nullptr);
     GraphSizeDialog::setHandler(nullptr);
@@ -116,8 +103,7 @@ private slots:
     prompts.reset();
   }
 
-  void readoutNamesTheNearestMeasuredPoint()
-  {
+  void readoutNamesTheNearestMeasuredPoint() {
     QCOMPARE(probe->tracker().readout(QPoint(10, 10)), QString());
     load(kTwoByTwo);
     QCOMPARE(probe->tracker().readout(pixel(200.0, 5.0)), QStringLiteral("Trace 1, 0.0 dBm\n200.000 MHz\n5.00 dBm"));
@@ -130,8 +116,7 @@ private slots:
              QStringLiteral("Trace 1, -10.0 dBm\n300.000 MHz\n-20.00 dBm"));
   }
 
-  void normalizedReadoutAddsTheRelativeLevel()
-  {
+  void normalizedReadoutAddsTheRelativeLevel() {
     probe->cfg().StepFreq = 300.0;  // four points
     for (const char *button : {"Start", "Normalize", "Repeat"})
       clickAndWait(button);
@@ -144,8 +129,7 @@ private slots:
                  .arg(p.y() - probe->cfg().Gen1.StartLevel, 0, 'f', 2));
   }
 
-  void zoomPanAndBackKeepTheDisplaySettings()
-  {
+  void zoomPanAndBackKeepTheDisplaySettings() {
     load(kTwoByTwo);
     const CfgStr before = probe->cfg();
     const QwtInterval x = range(QwtPlot::xBottom), y = range(QwtPlot::yLeft);
@@ -153,7 +137,10 @@ private slots:
     const QPoint to(canvas()->width() / 2, canvas()->height() / 2);
     const QwtInterval zoomX(plot()->canvasMap(QwtPlot::xBottom).invTransform(from.x()),
                             plot()->canvasMap(QwtPlot::xBottom).invTransform(to.x()));
-    drag(from, to);
+    QTest::mousePress(canvas(), Qt::LeftButton, {}, from);
+    QMouseEvent move(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(canvas(), &move);
+    QTest::mouseRelease(canvas(), Qt::LeftButton, {}, to);
     QVERIFY(qAbs(range(QwtPlot::xBottom).minValue() - zoomX.minValue()) < 1e-9);
     QVERIFY(qAbs(range(QwtPlot::xBottom).maxValue() - zoomX.maxValue()) < 1e-9);
     QVERIFY(range(QwtPlot::yLeft).width() < y.width() / 3);
@@ -176,8 +163,7 @@ private slots:
     QVERIFY(plot()->axisAutoScale(QwtPlot::yLeft));
   }
 
-  void markersFindPeakMinimumAndDelta()
-  {
+  void markersFindPeakMinimumAndDelta() {
     load(kTwoByTwo);
     trigger("actionPeak_Marker");
     trigger("actionMinimum_Marker");
@@ -202,8 +188,7 @@ private slots:
     QCOMPARE(probe->markers().labels(), QStringList({"Peak 400.000 MHz, 7.50 dBm"}));
   }
 
-  void legendAfterLevelSweepAndLoadIsRemembered()
-  {
+  void legendAfterLevelSweepAndLoadIsRemembered() {
     CfgStr &cfg = probe->cfg();
     cfg.LevelSweep = true;
     cfg.Gen1.StartLevel = -10.0;
@@ -235,8 +220,7 @@ private slots:
     trigger("actionLegend");  // on again for the tests that follow
   }
 
-  void exportedGraphHoldsAxesAndTraces()
-  {
+  void exportedGraphHoldsAxesAndTraces() {
     load(kTwoByTwo);
     QList<GraphSizeDialog::Choice> asked;
     GraphSizeDialog::setHandler([&asked](GraphSizeDialog::Choice *size) {
@@ -275,8 +259,7 @@ private slots:
   }
 
   // Below its comments and column row, the loaded file's point lines with commas.
-  void exportedDataHasThePointsOfTheDataFile()
-  {
+  void exportedDataHasThePointsOfTheDataFile() {
     load(kTwoByTwo);
     saveAs("actionExport_Data", dir.filePath(QStringLiteral("out")));
     const QByteArray csv = ReadAll(dir.filePath(QStringLiteral("out.csv")));
@@ -290,8 +273,7 @@ private slots:
     QCOMPARE(prompts->messages[0].title, QStringLiteral("Export Data"));
   }
 
-  void printingWithoutPrinterOffersPdf()
-  {
+  void printingWithoutPrinterOffersPdf() {
     load(kTwoByTwo);
     const QString pdf = dir.filePath(QStringLiteral("printed.pdf"));
     PrintSeam::setPrinterFactory([](QPrinter::PrinterMode mode) {
@@ -315,8 +297,7 @@ private slots:
     QVERIFY(ReadAll(pdf).startsWith("%PDF-"));
   }
 
-  void manualWithoutViewerShowsItsPath()
-  {
+  void manualWithoutViewerShowsItsPath() {
     const QString manual = QDir::toNativeSeparators(binDir() + QStringLiteral("/Solvane.pdf"));
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", dir.path().toLocal8Bit());  // no program to open files with
@@ -330,8 +311,7 @@ private slots:
   }
 };
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
   QTemporaryDir home;
   qputenv("HOME", home.path().toLocal8Bit());
   qputenv("XDG_DATA_HOME", (home.path() + "/share").toLocal8Bit());

@@ -1,18 +1,43 @@
-// The device set-up dialog as a user drives it (interface lists by type, what
-// each page shows, the analyzer panels, OK's read-back, Test against the
-// recording fake VISA) and the tables it offers.
+// The set-up as a user drives it. The device dialog: interface lists by type,
+// what each page shows, the analyzer panels, OK's read-back, Test against the
+// recording fake VISA, and the tables it offers. The sweep parameter dialog:
+// coupled fields, forced values, what is shown and hidden, and what OK and
+// Escape leave behind. Then the main window on the same fake where a lab user
+// was misled: a series measured at other frequencies, a reversed level range,
+// axis labels, and a frequency that a generator refuses.
+#include "app/MainWindow.h"
 #include "dialogs/DevWindow.h"
+#include "dialogs/SwpWindow.h"
 #include "instruments/DevTables.h"
+#include "instruments/Measure.h"
+#include "storage/DataFile.h"
 #include "support/CfgFields.h"
 #include "support/FakePwu.h"
 #include "support/FakeVisa.h"
 #include "support/PromptRecorder.h"
+#include "support/TestPaths.h"
 #include "support/WidgetState.h"
+#include "sweep/SwpPlan.h"
 
 #include <QtTest>
 #include <QtWidgets>
+#include <memory>
+#include <qwt_plot.h>
+#include <qwt_scale_draw.h>
+
+class MainWindowProbe {
+public:
+  explicit MainWindowProbe(MainWindow &window) : w(window) {}
+  CfgStr &cfg() { return w.Cfg; }
+
+private:
+  MainWindow &w;
+};
 
 namespace {
+
+const QString kGen1Rsrc = QStringLiteral("GPIB0::28::INSTR");
+const QString kAnaRsrc = QStringLiteral("GPIB0::20::INSTR");
 
 const QString kAddress = "Ipa Pad Usn Por Bau Par Stp Dat Flo Rfp Rtc1";
 const QString kSerial = "Por Bau Par Stp Dat Flo";
@@ -31,14 +56,6 @@ QString Page(QWidget &dialog, const QString &prefix) {
   return interfaces.join(',') + " | " + Which(dialog, Shown, prefix, kAddress) + " | " + Rsc(dialog, prefix);
 }
 
-// The current texts of the combo boxes prefix + suffix.
-QString Current(QWidget &dialog, const QString &prefix, const QString &suffixes) {
-  QStringList out;
-  for (const QString &suffix : suffixes.split(' '))
-    out << W<QComboBox>(dialog, prefix + suffix)->currentText();
-  return out.join(' ');
-}
-
 void PressOk(QWidget &dialog) { W<QDialogButtonBox>(dialog, "DevWindowOk")->button(QDialogButtonBox::Ok)->click(); }
 
 // "texts -> values" of a list as a combo box offers it, e.g. "1 -> 10, 1.5 -> 15, 2 -> 20".
@@ -50,12 +67,78 @@ QString Pairs(QWidget &dialog, const QString &combo) {
   return out.join(QStringLiteral(", "));
 }
 
+// "title: text" of every message shown.
+QStringList Messages(const PromptRecorder &prompts) {
+  QStringList lines;
+  for (const UserPrompt::Message &m : prompts.messages)
+    lines << m.title + QStringLiteral(": ") + m.text;
+  return lines;
+}
+
+// 11 points from `startMHz` in 10 MHz steps on the default bench: generator
+// 24 at GPIB0::28, no LO and analyzer 59 at GPIB0::20.
+void Plan(CfgStr &cfg, double startMHz) {
+  cfg.Gen1.StartFreq = startMHz;
+  cfg.Gen1.StopFreq = startMHz + 100.0;
+  cfg.StepFreq = 10.0;
+  QVERIFY(CalcSwpLst(cfg));
+}
+
+void Script(const CfgStr &cfg) {
+  FakeVisa::replyFor(kGen1Rsrc, QString::number(cfg.Gen1.StartLevel) + '\n');
+  for (double mhz : {cfg.Gen1.StopFreq, cfg.Gen1.StartFreq})
+    FakeVisa::replyFor(kGen1Rsrc, QString::number(mhz * 1e6, 'f', 1) + '\n');
+  FakeVisa::replyFor(kAnaRsrc, "0.05\n");
+  for (int i = 0; i < cfg.PointCount; ++i)
+    FakeVisa::replyFor(kAnaRsrc, "-16\n");
+}
+
+// A value typed into a box and confirmed (Return or leaving the box).
+void Enter(QWidget &dialog, const QString &name, double value) {
+  auto *box = W<QDoubleSpinBox>(dialog, name);
+  box->setValue(value);
+  emit box->editingFinished();
+}
+
+// The values the named boxes show, e.g. "AnFMin=100 AnFMax=1000".
+QString Boxes(QWidget &dialog, const QString &names) {
+  QStringList out;
+  for (const QString &name : names.split(' '))
+    out << name + '=' + QString::number(W<QDoubleSpinBox>(dialog, name)->value());
+  return out.join(' ');
+}
+
+QPushButton *SweepOk(QWidget &dialog) { return W<QDialogButtonBox>(dialog, "dlgSwpOk")->button(QDialogButtonBox::Ok); }
+
+const QString kLoRange = "FMax FCnt FSpn";
+
 }  // namespace
 
-class TestDevWindow : public QObject {
+class TestSetup : public QObject {
   Q_OBJECT
 
+  std::unique_ptr<PromptRecorder> prompts;
+  std::unique_ptr<MainWindow> window;
+
+  void openWindow() {
+    QFile::remove(DefaultCfgPath());
+    window.reset(new MainWindow);
+    window->show();
+  }
+  // A click that starts a run returns when the run has ended.
+  void click(const char *name) { QVERIFY(ClickAndFinish(*window, name)); }
+
 private slots:
+  void init() {
+    FakeVisa::reset();
+    prompts.reset(new PromptRecorder);
+  }
+
+  void cleanup() {
+    window.reset();
+    prompts.reset();
+  }
+
   // The lists as the dialog offers them (the interfaces of a page depend on its type).
   void lists() {
     CfgStr cfg = Defaults();
@@ -81,10 +164,6 @@ private slots:
              "3 MHz -> 3000000, 5 MHz -> 5000000, 10 MHz -> 10000000");
     for (const char *bandwidth : {"SpVbw", "ExRbw", "ExVbw"})
       QCOMPARE(Pairs(dialog, bandwidth), Pairs(dialog, "SpRbw"));
-    QVERIFY(BandwidthList.indexOf(20000) == 18 && BandwidthList.indexOf(4) == -1);
-    // Only DTR/DSR has another code in VISA.
-    QCOMPARE(QList<int>({FlowControlToVisa(0), FlowControlToVisa(1), FlowControlToVisa(2), FlowControlToVisa(3)}),
-             QList<int>({0, 1, 2, 4}));
 
     QCOMPARE(RfPortTexts(1).join(","), QStringLiteral("RF1 OUT,RF2 OUT,RF3 OUT"));
     QCOMPARE(RfPortTexts(2).join(","), QStringLiteral("RF1 COM,RF1 OUT,RF2 COM,RF3 COM,RF3 OUT,RF4 COM"));
@@ -210,7 +289,10 @@ private slots:
     Choose(dialog, "G1Ift", 2);
     QCOMPARE(cfg.Gen1.Interface, 2);
     QCOMPARE(Page(dialog, "G1"), "GPIB0,GPIB1,[RS232] | " + kSerial + " | ASRL2::INSTR");
-    QCOMPARE(Current(dialog, "G1", "Por Bau Par Stp Flo"), QStringLiteral("COM2 115200 None 1 OFF"));
+    QStringList line;
+    for (const char *combo : {"G1Por", "G1Bau", "G1Par", "G1Stp", "G1Flo"})
+      line << W<QComboBox>(dialog, combo)->currentText();
+    QCOMPARE(line.join(' '), QStringLiteral("COM2 115200 None 1 OFF"));
     QCOMPARE(W<QSpinBox>(dialog, "G1Dat")->value(), 8);
     Choose(dialog, "G1Bau", 9600);
     Choose(dialog, "G1Stp", 20);
@@ -281,10 +363,8 @@ private slots:
 
     Choose(dialog, "AnTyp", 34);
     QCOMPARE(Which(dialog, Shown, "", kPanels), QStringLiteral("Rc"));
-    PromptRecorder prompts;
     W<QCheckBox>(dialog, "AnTgn")->click();
-    QCOMPARE(prompts.messages.value(0).title + ": " + prompts.messages.value(0).text,
-             QStringLiteral("Analyzer (IF): The analyzer RCV-34 has no tracking generator."));
+    QCOMPARE(Messages(*prompts), QStringList{"Analyzer (IF): The analyzer RCV-34 has no tracking generator."});
     QVERIFY(!W<QCheckBox>(dialog, "AnTgn")->isChecked() && !cfg.Ana.TrackingGenerator);
     QVERIFY(!W(dialog, "RcAtt")->isEnabled());
     W<QCheckBox>(dialog, "RcAta")->click();
@@ -302,25 +382,23 @@ private slots:
     CfgStr cfg = Defaults();
     cfg.SensorDriverLoaded = false;
     DevWindow dialog(&cfg);
-    PromptRecorder prompts;
     Choose(dialog, "AnTyp", 75);
     QCOMPARE(cfg.Ana.Type, 74);
     QCOMPARE(W<QComboBox>(dialog, "AnTyp")->currentText(), QStringLiteral("PWM-74"));
-    QCOMPARE(prompts.messages.size(), 1);
-    QCOMPARE(prompts.messages[0].kind, UserPrompt::Kind::Warning);
-    QCOMPARE(prompts.messages[0].title + ": " + prompts.messages[0].text,
-             QStringLiteral("Analyzer (IF): Kestrova PWM-Toolkit not installed. Changed Analyzer to PWM2"));
+    QCOMPARE(Messages(*prompts),
+             QStringList{"Analyzer (IF): Kestrova PWM-Toolkit not installed. Changed Analyzer to PWM2"});
+    QCOMPARE(prompts->messages[0].kind, UserPrompt::Kind::Warning);
     QCOMPARE(Which(dialog, Shown, "", kPanels), QStringLiteral("Pw"));
     QVERIFY(!W(dialog, "PwTyp")->isEnabled());
 
     Choose(dialog, "AnTyp", 59);
     Choose(dialog, "AnTyp", 75);
-    QCOMPARE(prompts.messages.size(), 2);
+    QCOMPARE(prompts->messages.size(), 2);
 
     // With the driver the sensor is kept and reached over USB.
     cfg.SensorDriverLoaded = true;
     Choose(dialog, "AnTyp", 75);
-    QCOMPARE(prompts.messages.size(), 2);
+    QCOMPARE(prompts->messages.size(), 2);
     QVERIFY(cfg.Ana.Type == 75 && cfg.Ana.Interface == 4);
     QCOMPARE(Which(dialog, Shown, "An", kAddress), QStringLiteral("Usn"));
     QVERIFY(W(dialog, "PwTyp")->isEnabled());
@@ -397,10 +475,9 @@ private slots:
     QFETCH(int, type);
     QFETCH(QStringList, calls);
     QFETCH(QString, shown);
-    QVERIFY(FakeVisa::load() && FakePwu::load());
+    QVERIFY(FakePwu::load());
     if (calls.isEmpty())
-      FakeVisa::failOpen(QStringLiteral("GPIB0::20::INSTR"));
-    PromptRecorder prompts;
+      FakeVisa::failOpen(kAnaRsrc);
     CfgStr cfg = Defaults();
     cfg.SensorDriverLoaded = true;
     cfg.Ana.Type = type;
@@ -413,37 +490,342 @@ private slots:
     zero->click();
     const QStringList transcript = type == 75 ? FakePwu::transcript() : FakeVisa::transcript();
     QCOMPARE(transcript.filter(QRegularExpression("ZE|pwudrv_chans_zero")), calls);
-    QCOMPARE(prompts.messages.value(0).title + ": " + prompts.messages.value(0).text, shown);
-    QCOMPARE(prompts.messages.size(), 1);
+    QCOMPARE(Messages(*prompts), QStringList{shown});
   }
 
   // Test opens the instrument, asks for its identification and shows the
   // answer, or why it failed.
   void testButtons() {
-    QVERIFY(FakeVisa::load());
-    FakeVisa::replyFor(QStringLiteral("GPIB0::28::INSTR"), QStringLiteral("Simulated,GEN-24,100028,1.0\n"));
-    FakeVisa::failOpen(QStringLiteral("GPIB0::20::INSTR"));
+    FakeVisa::replyFor(kGen1Rsrc, QStringLiteral("Simulated,GEN-24,100028,1.0\n"));
+    FakeVisa::failOpen(kAnaRsrc);
     CfgStr cfg = Defaults();
     cfg.Gen1.Idn = cfg.Ana.Idn = QStringLiteral("an earlier answer");
     DevWindow dialog(&cfg);
-    PromptRecorder prompts;
     W<QPushButton>(dialog, "G1Tst")->click();
     QCOMPARE(FakeVisa::writes(), QStringList{"*IDN?\n"});  // the open itself is proven in tst_visaio
     QCOMPARE(FakeVisa::transcript().last(), QStringLiteral("viGpibControlREN 1 6"));
     QCOMPARE(W<QLineEdit>(dialog, "G1Msg")->text(), QStringLiteral("Simulated,GEN-24,100028,1.0"));
-    QVERIFY(cfg.Gen1.QueryIdn && prompts.messages.isEmpty());
+    QVERIFY(cfg.Gen1.QueryIdn && prompts->messages.isEmpty());
 
     W<QPushButton>(dialog, "AnTst")->click();
     const QString failure = "Test failed: VISA status 0xBFFF0011, no instrument at this address";
     QCOMPARE(W<QLineEdit>(dialog, "AnMsg")->text(), failure);
     QVERIFY(cfg.Ana.Idn.isEmpty());
-    QCOMPARE(prompts.messages.size(), 1);
+    QCOMPARE(prompts->messages.size(), 1);
     // The library finds no GPIB instrument at all, and the message says so.
-    QCOMPARE(prompts.messages[0].title + ": " + prompts.messages[0].text.section("\n\n", 0, 0),
-             "Analyzer (IF): " + failure + " (GPIB0::20::INSTR).");
-    QVERIFY(prompts.messages[0].text.section("\n\n", 1).contains("finds no GPIB0 instrument on this computer"));
+    QCOMPARE(Messages(*prompts)[0].section("\n\n", 0, 0), "Analyzer (IF): " + failure + " (GPIB0::20::INSTR).");
+    QVERIFY(prompts->messages[0].text.section("\n\n", 1).contains("finds no GPIB0 instrument on this computer"));
+  }
+
+  void noLoGenerator() {
+    CfgStr cfg = Defaults("FixedLo=0 FixedIf=1 Usb=0");
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    SwpWindow dialog(&cfg);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    // A decimal point whatever the locale.
+    QCOMPARE(W<QDoubleSpinBox>(dialog, "G1LMin")->text() + ' ' + W<QDoubleSpinBox>(dialog, "G1FMax")->text(),
+             QStringLiteral("-10.00 1000.000000"));
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Sweep Parameters"));
+    QCOMPARE(dialog.size(), QSize(536, 337));
+    QVERIFY(!QPixmap(QStringLiteral(":/Vexa_common/src/qt5/images/Mixer.png")).isNull());
+    // Opening already forces the values that only make sense with an LO; the
+    // analyzer receives the RF frequencies themselves.
+    QCOMPARE(Get(cfg, "FixedLo FixedIf Usb IFCentre IFSpan"),
+             QStringLiteral("FixedLo=1 FixedIf=0 Usb=1 IFCentre=550 IFSpan=900"));
+    QCOMPARE(W<QLabel>(dialog, "AnForm")->text(), QStringLiteral("f(IF)=f(RF)*num/den"));
+    QCOMPARE(Which(dialog, Enabled, "", "G2FMin G2Lbl FxdLo FxdLoLbl FxdIf FxdIfLbl Usb UsbLbl G2LMin G2LoLbl "
+                                        "G2LevLbl G2UnitLbl G2LoCtl AnFMin AnFMax AnFCnt AnFSpn"),
+             QString());
+    QCOMPARE(Which(dialog, Shown, "G2", kLoRange), QString());
+    QCOMPARE(Boxes(dialog, "AnFMin AnFMax"), QStringLiteral("AnFMin=100 AnFMax=1000"));
+  }
+
+  void externalLo() {
+    CfgStr cfg = Defaults("LO=31 FixedLo=0");
+    SwpWindow dialog(&cfg);
+    QCOMPARE(W<QLabel>(dialog, "AnForm")->text(), QStringLiteral("f(IF)=f(RF)*num/den+-f(LO)"));
+    // Nothing is sent to an external LO, so it has no level.
+    QCOMPARE(Which(dialog, Enabled, "", "G2FMin FxdLo FxdIf Usb G2LMin G2LoLbl G2LevLbl G2UnitLbl"),
+             QStringLiteral("G2FMin FxdLo FxdIf Usb"));
+    QCOMPARE(Which(dialog, Shown, "G2", kLoRange), kLoRange);
+  }
+
+  void fixedIfAndFixedLo() {
+    CfgStr cfg = Defaults("LO=24 FixedLo=0 FixedIf=0 DisplayAna=1");
+    SwpWindow dialog(&cfg);
+    // Swept LO: IF = RF + LO, 100 + 1000 up to 1000 + 3000.
+    QCOMPARE(Get(cfg, "IF0 IF1"), QStringLiteral("IF0=1100 IF1=4000"));
+    QVERIFY(W<QCheckBox>(dialog, "IfSw")->isChecked());
+
+    // The IF the record already held becomes the fixed IF; LO stop abs(1100 - 1000).
+    W<QSlider>(dialog, "FxdIf")->setValue(1);
+    QCOMPARE(Get(cfg, "FixedIf IF0 IFCentre IFSpan LO1 DisplayAna"),
+             QStringLiteral("FixedIf=1 IF0=1100 IFCentre=1100 IFSpan=0 LO1=100 DisplayAna=0"));
+    QCOMPARE(Which(dialog, Shown, "An", "FMin " + kLoRange), QStringLiteral("FMin"));
+    QVERIFY(W<QCheckBox>(dialog, "RfSw")->isChecked() && !W<QCheckBox>(dialog, "IfSw")->isChecked());
+    QVERIFY(!W(dialog, "IfSw")->isEnabled());
+
+    QCOMPARE(Which(dialog, Shown, "G2F", "Min Max"), QStringLiteral("Min Max"));
+    W<QSlider>(dialog, "FxdLo")->setValue(1);
+    QVERIFY(cfg.FixedLo);
+    QCOMPARE(Which(dialog, Shown, "G2F", "Min Max Cnt Spn"), QStringLiteral("Min"));
+
+    W<QSlider>(dialog, "Usb")->setValue(0);
+    QCOMPARE(cfg.UpperSideband, 0);
+  }
+
+  void logSwitchesStepAndCount() {
+    CfgStr cfg = Defaults();
+    SwpWindow dialog(&cfg);
+    QCOMPARE(Which(dialog, Shown, "", "FSte FSteLbl Cnt CntLbl"), QStringLiteral("FSte FSteLbl"));
+    QCOMPARE(W(dialog, "Cnt")->geometry(), W(dialog, "FSte")->geometry());
+
+    W<QCheckBox>(dialog, "Log")->click();
+    QCOMPARE(Which(dialog, Shown, "", "FSte FSteLbl Cnt CntLbl"), QStringLiteral("Cnt CntLbl"));
+    QCOMPARE(W<QSpinBox>(dialog, "Cnt")->value(), 200);
+    QCOMPARE(Get(cfg, "Log Points"), QStringLiteral("Log=1 Points=200"));
+
+    W<QCheckBox>(dialog, "Log")->click();
+    QCOMPARE(Which(dialog, Shown, "", "FSte FSteLbl Cnt CntLbl"), QStringLiteral("FSte FSteLbl"));
+    QCOMPARE(Get(cfg, "Log Points"), QStringLiteral("Log=0 Points=91"));
+  }
+
+  void rangeCoupling() {
+    CfgStr cfg = Defaults();
+    SwpWindow dialog(&cfg);
+    // A stop below the start keeps its negative span; the box cannot show it.
+    Enter(dialog, "G1FMax", 50);
+    QCOMPARE(Get(cfg, "RFSpan RFCentre"), QStringLiteral("RFSpan=-50 RFCentre=75"));
+    QCOMPARE(Boxes(dialog, "G1FSpn"), QStringLiteral("G1FSpn=0"));
+
+    // Centre 10 and span 40; the analyzer row follows the plan at once.
+    Enter(dialog, "G1FCnt", 10);
+    Enter(dialog, "G1FSpn", 40);
+    QCOMPARE(Get(cfg, "RF0 RF1"), QStringLiteral("RF0=-10 RF1=30"));
+    QCOMPARE(Boxes(dialog, "G1FMin AnFMax"), QStringLiteral("G1FMin=0 AnFMax=30"));
+
+    // OK stores what the boxes show: start 0, centre and span as entered.
+    SweepOk(dialog)->click();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(Get(cfg, "RF0 RF1 RFCentre RFSpan"), QStringLiteral("RF0=0 RF1=30 RFCentre=10 RFSpan=40"));
+
+    // The LO row couples the same way.
+    CfgStr lo = Defaults("LO=24 FixedLo=0");
+    SwpWindow loDialog(&lo);
+    Enter(loDialog, "G2FMin", 1500);
+    QCOMPARE(Get(lo, "LOCentre LOSpan"), QStringLiteral("LOCentre=2250 LOSpan=1500"));
+    Enter(loDialog, "G2FSpn", 100);
+    QCOMPARE(Get(lo, "LO0 LO1"), QStringLiteral("LO0=2200 LO1=2300"));
+  }
+
+  void fractionalNumDen() {
+    CfgStr cfg = Defaults("N=2.5 D=1.5");
+    SwpWindow dialog(&cfg);
+    // Num changed in its box, so its slot stored it; Den is shown as 1 without a change.
+    QCOMPARE(W<QSpinBox>(dialog, "Num")->value(), 2);
+    QCOMPARE(W<QSpinBox>(dialog, "Den")->value(), 1);
+    QCOMPARE(Get(cfg, "N D"), QStringLiteral("N=2 D=1.5"));
+    SweepOk(dialog)->click();
+    QCOMPARE(cfg.Denominator, 1.0);
+
+    W<QSpinBox>(dialog, "Num")->setValue(3);
+    QCOMPARE(Get(cfg, "N IF1"), QStringLiteral("N=3 IF1=3000"));
+  }
+
+  void escapeKeepsEverything() {
+    CfgStr cfg = Defaults("Log=1");
+    SwpWindow dialog(&cfg);
+    dialog.show();
+    Enter(dialog, "G1FMin", 20);
+    W<QCheckBox>(dialog, "G1LSwp")->click();
+    W<QSpinBox>(dialog, "Cnt")->setValue(50);
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QCOMPARE(Get(cfg, "RF0 Levels Count Log"), QStringLiteral("RF0=20 Levels=1 Count=50 Log=1"));
+  }
+
+  void okStoresWhatIsShown() {
+    CfgStr cfg = Defaults();
+    SwpWindow dialog(&cfg);
+    Enter(dialog, "FSte", 100);  // a step alone changes no count
+    QCOMPARE(Get(cfg, "Step Points"), QStringLiteral("Step=100 Points=91"));
+    W<QCheckBox>(dialog, "Log")->click();
+    W<QSpinBox>(dialog, "Cnt")->setValue(11);
+    W<QDoubleSpinBox>(dialog, "G1LMin")->setValue(-12.345);
+    Enter(dialog, "AnAtt", 6.5);
+    SweepOk(dialog)->click();
+    // Two decimals, as shown; the plan in force is the one of the stored settings.
+    QCOMPARE(Get(cfg, "Log Count L0 Points Atten"), QStringLiteral("Log=2 Count=11 L0=-12.35 Points=11 Atten=6.5"));
+  }
+
+  // The status line states the plan or why there is none, and OK follows it.
+  void statusLineAndOk() {
+    CfgStr cfg = Defaults();
+    SwpWindow dialog(&cfg);
+    auto *status = W<QLabel>(dialog, "PlanSta");
+    QVERIFY(status->text() == QStringLiteral("91 frequency points, 1 level step") && SweepOk(dialog)->isEnabled());
+
+    W<QCheckBox>(dialog, "Log")->click();
+    QCOMPARE(status->text(), QStringLiteral("200 frequency points, 1 level step"));
+    W<QSpinBox>(dialog, "Cnt")->setValue(1);
+    QVERIFY2(status->text().contains(QStringLiteral("at least 2 points")), qPrintable(status->text()));
+    QVERIFY(!SweepOk(dialog)->isEnabled());
+    W<QSpinBox>(dialog, "Cnt")->setValue(3);
+    QVERIFY(status->text() == QStringLiteral("3 frequency points, 1 level step") && SweepOk(dialog)->isEnabled());
+
+    // A keystroke beyond the range is refused with its reason.
+    auto *count = W<QSpinBox>(dialog, "Cnt");
+    count->findChild<QLineEdit *>()->selectAll();
+    QTest::keyClicks(count, "30000");
+    QCOMPARE(count->value(), 3000);
+    QCOMPARE(status->text(), QStringLiteral("Entry refused: this field takes values from 0 to 20001."));
+
+    // A refused plan elsewhere keeps the count typed before it.
+    W<QCheckBox>(dialog, "G1LSwp")->click();
+    Enter(dialog, "G1LSte", 0);
+    QCOMPARE(count->value(), 3000);
+    Enter(dialog, "G1LSte", 5);
+    Enter(dialog, "G1LMax", 0);
+    QCOMPARE(count->value(), 3000);
+    QCOMPARE(status->text(), QStringLiteral("3000 frequency points, 3 level steps"));
+
+    // A start of 0 MHz has no logarithm.
+    Enter(dialog, "G1FMin", 0);
+    QVERIFY(status->text().contains(QStringLiteral("above 0 MHz")) && !SweepOk(dialog)->isEnabled());
+    W<QCheckBox>(dialog, "Log")->click();
+    QVERIFY(SweepOk(dialog)->isEnabled());
+
+    // A linear sweep needs a step; the message comes as soon as it is entered.
+    Enter(dialog, "FSte", 0);
+    QVERIFY(status->text().contains(QStringLiteral("step is 0 MHz")) && !SweepOk(dialog)->isEnabled());
+    // Return in a box does not press the disabled OK either.
+    dialog.show();
+    auto *start = W<QDoubleSpinBox>(dialog, "G1FMin");
+    start->setFocus();
+    QTest::keyClick(start, Qt::Key_Return);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.result(), 0);
+  }
+
+  // Only a swept LO needs its own range above 0 MHz in a logarithmic sweep.
+  void sweptLoOfALogarithmicSweep() {
+    CfgStr cfg = Defaults("LO=24 FixedLo=0 Log=1");
+    SwpWindow dialog(&cfg);
+    Enter(dialog, "G2FMin", 0);
+    QCOMPARE(W<QLabel>(dialog, "PlanSta")->text(), "A logarithmic sweep needs LO start and stop frequencies above "
+                                                   "0 MHz (they are 0 MHz and 3000 MHz).");
+    QVERIFY(!SweepOk(dialog)->isEnabled());
+    W<QSlider>(dialog, "FxdLo")->setValue(1);
+    QCOMPARE(W<QLabel>(dialog, "PlanSta")->text(), QStringLiteral("200 frequency points, 1 level step"));
+    QVERIFY(SweepOk(dialog)->isEnabled());
+
+    // The IF of the lower sideband runs downwards; its span is its width.
+    CfgStr mixer = Defaults("LO=24 LO0=1100 Usb=0");
+    SwpWindow lsb(&mixer);
+    QCOMPARE(Boxes(lsb, "AnFMin AnFMax AnFSpn"), QStringLiteral("AnFMin=1000 AnFMax=100 AnFSpn=900"));
+  }
+
+  // Same point count, other frequencies: the series cannot grow, be
+  // normalized or be shown relative; Start begins a new one.
+  void seriesAtOtherFrequencies() {
+    openWindow();
+    CfgStr &cfg = MainWindowProbe(*window).cfg();
+    Plan(cfg, 100.0);
+    Script(cfg);
+    click("Start");
+    Plan(cfg, 500.0);  // as the sweep dialog's OK leaves it
+    click("Repeat");
+    click("Normalize");
+    auto *absRel = W<QSlider>(*window, "AbsRel");
+    absRel->setValue(1);
+    const QString changed = QStringLiteral("The sweep frequencies have changed since this series was measured. "
+                                           "Press Start to begin a new series.");
+    QCOMPARE(Messages(*prompts),
+             QStringList({"Repeat: The sweep settings have changed since this series was measured. Press Start "
+                          "to begin a new series.",
+                          "Normalize: " + changed, "Relative Display: " + changed}));
+    QCOMPARE(absRel->value(), 0);
+    QCOMPARE(cfg.TraceCount, 1);
+    QVERIFY(!cfg.NormData.isEmpty() && std::isnan(cfg.NormData[0]));
+    // Nor saved under frequencies it was not measured at.
+    QTemporaryDir dir;
+    QString reason;
+    QCOMPARE(SaveDatFile(cfg, dir.filePath("series.dat"), &reason), -1);
+    QCOMPARE(reason, QStringLiteral("The sweep frequencies have changed since these traces were measured. "
+                                    "Set the sweep back to save them, or press Start to begin a new series."));
+    QVERIFY(!QFile::exists(dir.filePath("series.dat")));
+
+    Script(cfg);
+    click("Start");
+    QCOMPARE(prompts->messages.size(), 3);
+    QCOMPARE(cfg.SeriesGen1Freqs.first(), 500.0);
+    QCOMPARE(cfg.Traces[0][0][10], -16.0);
+  }
+
+  // The message box takes the focus from the field just edited; its
+  // editing-finished must find the range already in order.
+  void reversedLevelRange() {
+    openWindow();
+    auto *lmin = W<QDoubleSpinBox>(*window, "LMin");
+    auto *lmax = W<QDoubleSpinBox>(*window, "LMax");
+    lmax->setValue(0.0);
+    emit lmax->editingFinished();
+    UserPrompt::setMessageHandler([this, lmin](const UserPrompt::Message &m) {
+      prompts->messages << m;
+      emit lmin->editingFinished();
+      return QMessageBox::Ok;
+    });
+    lmin->setValue(10.0);
+    emit lmin->editingFinished();
+    QCOMPARE(Messages(*prompts), QStringList{"olmin=10 > olmax=0: Swapping olmin with olmax."});
+    QCOMPARE(QPointF(lmin->value(), lmax->value()), QPointF(0, 10));
+    QwtPlot *plot = W<QwtPlot>(*window, "plt");
+    auto *autoLevel = W<QCheckBox>(*window, "AutoLvl");
+    autoLevel->setChecked(false);
+    emit autoLevel->clicked(false);
+    QCOMPARE(plot->axisScaleDiv(QwtPlot::yLeft).interval(), QwtInterval(0.0, 10.0));
+
+    // Axis labels never carry a group separator, whatever the locale.
+    for (int axis : {int(QwtPlot::xBottom), int(QwtPlot::yLeft)})
+      QCOMPARE(plot->axisScaleDraw(axis)->label(12500.5).text(), QStringLiteral("12500.5"));
+  }
+
+  // The window names the generator that refused a frequency.
+  void refusedFrequencyNamed() {
+    openWindow();
+    CfgStr &cfg = MainWindowProbe(*window).cfg();
+    const auto start = [this, &cfg] {
+      Plan(cfg, 100.0);
+      Script(cfg);
+      click("Start");
+    };
+    start();  // the sessions stay open from here on, so every later run writes the same
+    const int before = FakeVisa::writes().size();
+    start();
+    const int failing = FakeVisa::writes().mid(before).indexOf("FREQ 110000000.0;*OPC?\n");
+    for (int i = 0; i < failing; ++i)
+      FakeVisa::failNext("viWrite", VI_SUCCESS);
+    FakeVisa::failNext("viWrite", VI_ERROR_TMO);
+    prompts->messages.clear();
+    start();
+    QCOMPARE(Messages(*prompts), QStringList{"Generator1 (RF): Frequency Setting Error."});
   }
 };
 
-QTEST_MAIN(TestDevWindow)
-#include "tst_devwindow.moc"
+// The user's configuration is never touched: HOME and the data folder point
+// into a temporary folder. The locale has a group separator for the labels to
+// refuse.
+int main(int argc, char *argv[]) {
+  QTemporaryDir home;
+  qputenv("HOME", home.path().toLocal8Bit());
+  qputenv("XDG_DATA_HOME", (home.path() + "/share").toLocal8Bit());
+  QApplication app(argc, argv);
+  QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+  if (!FakeVisa::load())
+    qFatal("the fake VISA library does not load");
+  SetInstrumentSleep([](int) {});
+  TestSetup suite;
+  return QTest::qExec(&suite, argc, argv);
+}
+
+#include "tst_setup.moc"
