@@ -191,13 +191,10 @@ double spread(const QVector<double> &values) {
   return *high - *low;
 }
 
-// A bench file for the daemon: the analyzer (type 59) and, when named,
-// generator 1 (type 24) with a cable between them.
-QString daemonBench(const QString &ana, const QString &gen = QString()) {
-  QString instruments = QString(R"({"resource": "%1", "type": 59})").arg(ana);
-  if (!gen.isEmpty())
-    instruments.prepend(QString(R"({"resource": "%1", "type": 24}, )").arg(gen));
-  const QString json = QString(R"({"instruments": [%1], "dut": %2})").arg(instruments, QString(kCable));
+// A bench file for the daemon: generator 1 (type 24) into the analyzer (type 59) through a cable.
+QString daemonBench(const QString &gen, const QString &ana) {
+  const QString json = QString(R"({"instruments": [{"resource": "%1", "type": 24}, {"resource": "%2", "type": 59}],
+                                   "dut": %3})").arg(gen, ana, QString(kCable));
   return benchFile(json.toLatin1(), 400);
 }
 
@@ -244,7 +241,6 @@ private slots:
     tracePath = dir.filePath("io.trace");
     qputenv("SOLVISA_TRACE", tracePath.toLocal8Bit());
     qputenv("SOLVANE_VISA_LIBRARY", (binDir() + "/libsolvisa.so").toLocal8Bit());
-    qunsetenv("SOLVISA_BENCH");
     QVERIFY(VisaLoad() && VisaLibraryPath().endsWith("libsolvisa.so") && solvisa().load());
     QVERIFY(PwuLoad(binDir() + "/vxipnp/Win64/Bin/"));
   }
@@ -610,7 +606,7 @@ private slots:
     const bool serial = protocol == "serial";
     const QString gen = serial ? "ASRL1::INSTR" : "GPIB0::28::INSTR";
     const QString ana = serial ? "ASRL2::INSTR" : "GPIB0::20::INSTR";
-    const QString file = daemonBench(ana, gen);
+    const QString file = daemonBench(gen, ana);
     BenchDaemon daemon(file);
     QVERIFY(daemon.ready());
     if (protocol == "gateway")
@@ -684,7 +680,7 @@ private slots:
     }
     std::unique_ptr<BenchDaemon> daemon;
     if (!fault.isEmpty()) {
-      daemon = std::make_unique<BenchDaemon>(daemonBench("GPIB0::20::INSTR", "GPIB0::28::INSTR"),
+      daemon = std::make_unique<BenchDaemon>(daemonBench("GPIB0::28::INSTR", "GPIB0::20::INSTR"),
                                              QStringList{"--fault", fault});
       QVERIFY(daemon->ready());
     }
@@ -729,7 +725,7 @@ private slots:
   }
 
   void thousandOpensLeaveNoDescriptor() {
-    BenchDaemon daemon(daemonBench("ASRL1::INSTR", "GPIB0::28::INSTR"));
+    BenchDaemon daemon(daemonBench("GPIB0::28::INSTR", "ASRL1::INSTR"));
     QVERIFY(daemon.ready());
     const QStringList resources = {daemon.resource("GPIB0::28::INSTR", "vxi11"),
                                    daemon.resource("GPIB0::28::INSTR", "hislip"),
