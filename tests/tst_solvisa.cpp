@@ -2,7 +2,7 @@
 // semantics and hostile arguments, commands that fail as on a real instrument,
 // the I/O trace. End to end through the instrument layer and the sweep engine:
 // every instrument type, a mixer in every LO mode, normalization, a tracking
-// generator and compression; then bench files and resource names. Last, against
+// generator and compression; then the bench's own models. Last, against
 // solvane-benchd on loopback: sweeps over every protocol, and faults that end
 // in the right status in time without leaking a descriptor.
 #include "bench/BenchFile.h"
@@ -185,6 +185,8 @@ QStringList measure(CfgStr &cfg, const QByteArray &dut) {
   const auto model = use("{\"instruments\": [" + parts.join(',').toLatin1() + "], \"dut\": " + dut + "}", &error);
   return model ? sweepAgainst(cfg, *model) : QStringList{"no bench: " + error};
 }
+
+bool near(double a, double b) { return std::abs(a - b) < 0.01; }
 
 double spread(const QVector<double> &values) {
   const auto [low, high] = std::minmax_element(values.begin(), values.end());
@@ -546,6 +548,29 @@ private slots:
     QVERIFY(std::abs(smallSignalGain - 20.0) < kToleranceDb);
     QVERIFY2(trace[4][0] < smallSignalGain - 5.0, qPrintable(QString::number(trace[4][0])));  // gain at 0 dBm
     QVERIFY(trace[3][0] - trace[2][0] < 10.0 - 0.5);  // -20 to -10 dBm: already below 10 dB more
+    QVERIFY2(std::abs(trace[3][0] - 9.0) < kToleranceDb, qPrintable(QString::number(trace[3][0])));  // 1 dB point
+  }
+
+  // The bench's devices as the sweeps cannot show them: those measure against the same model.
+  void devicesUnderTest() {
+    QString error;
+    auto mixer = sim::makeDut(QJsonObject{{"kind", "mixer"}, {"n", 2}, {"lossDb", 6.0}, {"slopeDbPerGHz", 0.0},
+                                          {"rippleDb", 0.0}, {"upperSidebandExtraDb", 1.0}, {"loNominalDbm", 7.0},
+                                          {"p1dbInDbm", 30.0}, {"loIsolationDb", 40.0}}, &error);
+    QVERIFY2(mixer, qPrintable(error));
+    const sim::Tone lo{1.5e9, 7.0}, weakLo{1.5e9, 4.0};
+    const QVector<sim::Tone> out = mixer->respond({{1e9, -20.0}}, &lo);
+    QCOMPARE(out.size(), 3);
+    QVERIFY(out[0].freqHz == 1.5e9 && out[0].levelDbm == -33.0);     // LO leakage
+    QVERIFY(out[1].freqHz == 0.5e9 && near(out[1].levelDbm, -26.0));  // abs(2 x 1 GHz - 1.5 GHz)
+    QVERIFY(out[2].freqHz == 3.5e9 && near(out[2].levelDbm, -27.0));
+    // An LO 3 dB below its nominal drive costs conversion loss; no LO, no product.
+    QVERIFY(mixer->respond({{1e9, -20.0}}, &weakLo)[1].levelDbm < -27.5);
+    QVERIFY(mixer->respond({{1e9, -20.0}}, nullptr).isEmpty());
+    auto filter = sim::makeDut(QJsonObject{{"kind", "filter"}, {"centerHz", 1e9}, {"insertionLossDb", 2.0}}, &error);
+    QVERIFY(near(filter->respond({{1e9, 0.0}}, nullptr)[0].levelDbm, -2.0));
+    auto multiplier = sim::makeDut(QJsonObject{{"kind", "multiplier"}, {"n", 3}}, &error);
+    QCOMPARE(multiplier->respond({{1e9, 0.0}}, nullptr)[0].freqHz, 3e9);
   }
 
   void benchFiles() {
