@@ -547,7 +547,6 @@ private slots:
     const double smallSignalGain = trace[0][0] - -40.0;
     QVERIFY(std::abs(smallSignalGain - 20.0) < kToleranceDb);
     QVERIFY2(trace[4][0] < smallSignalGain - 5.0, qPrintable(QString::number(trace[4][0])));  // gain at 0 dBm
-    QVERIFY(trace[3][0] - trace[2][0] < 10.0 - 0.5);  // -20 to -10 dBm: already below 10 dB more
     QVERIFY2(std::abs(trace[3][0] - 9.0) < kToleranceDb, qPrintable(QString::number(trace[3][0])));  // 1 dB point
   }
 
@@ -590,9 +589,11 @@ private slots:
       QVERIFY2(got.startsWith(row.second), qPrintable(got));
     }
     QString error;
-    // The default bench's generator and analyzer meet the default settings in traceOfADefaultSweep.
+    // The default bench's generator meets the default settings in traceOfADefaultSweep; its analyzer
+    // would sweep as another type too.
     auto bench = sim::loadBench("default", &error);
     QVERIFY2(bench, qPrintable(error));
+    QCOMPARE(bench->find("GPIB0::20::INSTR")->type(), 59);
     QCOMPARE(bench->find("USB::0x1209::0x3::100028")->type(), 75);
     QVERIFY(bench->find("GPIB0::28::INSTR")->latencyMs > 0);
     bench = sim::loadBench(sourceDir() + "/bench/mixer-bench.json", &error);
