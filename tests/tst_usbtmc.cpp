@@ -4,7 +4,6 @@
 #include "visa/UsbtmcTransport.h"
 
 #include <QtTest>
-#include <deque>
 
 namespace {
 
@@ -13,28 +12,25 @@ using Bytes = QByteArray;
 class FakePipe : public UsbPipe {
 public:
   QList<Bytes> out;             // bulk-out transfers, in order
-  std::deque<Bytes> in;         // bulk-in transfers to hand out; none left: timeout
+  QList<Bytes> in;              // bulk-in transfers to hand out; none left: timeout
   QList<QString> requests;      // class requests as "request value"
-  std::deque<Bytes> answers;    // their data
+  QList<Bytes> answers;         // their data
 
   int bulkOut(const unsigned char *data, int size, int) override {
     out << Bytes(reinterpret_cast<const char *>(data), size);
     return size;
   }
   int bulkIn(unsigned char *data, int size, int) override {
-    if (in.empty())
+    if (in.isEmpty())
       return kUsbTimeout;
-    const Bytes next = in.front();
-    in.pop_front();
+    const Bytes next = in.takeFirst();
     const int n = std::min(size, int(next.size()));
     memcpy(data, next.constData(), size_t(n));
     return n;
   }
   int classRequest(bool, uint8_t request, uint16_t value, unsigned char *data, uint16_t length, int) override {
     requests << QString("%1 %2").arg(request).arg(value);
-    const Bytes next = answers.empty() ? Bytes() : answers.front();
-    if (!answers.empty())
-      answers.pop_front();
+    const Bytes next = answers.isEmpty() ? Bytes() : answers.takeFirst();
     const int n = std::min(int(length), int(next.size()));
     memcpy(data, next.constData(), size_t(n));
     return n;
@@ -56,15 +52,22 @@ Bytes reply(uint8_t tag, const Bytes &payload, bool eom, int claimed = -1) {
 class TstUsbtmc : public QObject {
   Q_OBJECT
 
+  FakePipe *pipe = nullptr;  // owned by usb
+  std::unique_ptr<UsbtmcTransport> usb;
+  IoSettings io;
+
 private slots:
+  void init() {
+    pipe = new FakePipe;
+    usb = std::make_unique<UsbtmcTransport>(std::unique_ptr<UsbPipe>(pipe));
+    io = IoSettings();
+  }
+
   void aMessageGoesOutFramedAndPadded() {
-    auto *pipe = new FakePipe;
-    UsbtmcTransport usb{std::unique_ptr<UsbPipe>(pipe)};
-    IoSettings io;
     size_t written = 0;
-    QCOMPARE(usb.write(reinterpret_cast<const ViByte *>("*IDN?\n"), 6, io, written), VI_SUCCESS);
+    QCOMPARE(usb->write(reinterpret_cast<const ViByte *>("*IDN?\n"), 6, io, written), VI_SUCCESS);
     io.sendEnd = false;
-    QCOMPARE(usb.write(reinterpret_cast<const ViByte *>("FREQ"), 4, io, written), VI_SUCCESS);
+    QCOMPARE(usb->write(reinterpret_cast<const ViByte *>("FREQ"), 4, io, written), VI_SUCCESS);
     QCOMPARE(pipe->out[0].toHex(' '), Bytes("01 01 fe 00 06 00 00 00 01 00 00 00 2a 49 44 4e 3f 0a 00 00"));
     QCOMPARE(pipe->out[1].toHex(' '), Bytes("01 02 fd 00 04 00 00 00 00 00 00 00 46 52 45 51"));
   }
@@ -88,28 +91,22 @@ private slots:
     QFETCH(QList<Bytes>, replies);
     QFETCH(int, status);
     QFETCH(Bytes, received);
-    auto *pipe = new FakePipe;
-    pipe->in.assign(replies.begin(), replies.end());
-    UsbtmcTransport usb{std::unique_ptr<UsbPipe>(pipe)};
-    IoSettings io;
+    pipe->in = replies;
     io.termCharEnabled = true;
     ViByte buffer[16];
     size_t got = 0;
-    QCOMPARE(usb.read(buffer, sizeof buffer, io, got), ViStatus(status));
+    QCOMPARE(usb->read(buffer, sizeof buffer, io, got), ViStatus(status));
     QCOMPARE(Bytes(reinterpret_cast<const char *>(buffer), int(got)), received);
     // The request asks for what fits, with the termination character.
     QCOMPARE(pipe->out[0].toHex(' '), Bytes("02 01 fe 00 10 00 00 00 02 0a 00 00"));
   }
 
   void statusByteAndClearAreClassRequests() {
-    auto *pipe = new FakePipe;
     pipe->answers = {Bytes::fromHex("010250"), Bytes::fromHex("01"), Bytes::fromHex("0200"), Bytes::fromHex("0100")};
-    UsbtmcTransport usb{std::unique_ptr<UsbPipe>(pipe)};
-    IoSettings io;
     ViUInt16 stb = 0;
-    QCOMPARE(usb.readStb(stb, io), VI_SUCCESS);
+    QCOMPARE(usb->readStb(stb, io), VI_SUCCESS);
     QCOMPARE(stb, ViUInt16(0x50));
-    QCOMPARE(usb.clear(io), VI_SUCCESS);
+    QCOMPARE(usb->clear(io), VI_SUCCESS);
     // READ_STATUS_BYTE with tag 2; INITIATE_CLEAR, then CHECK_CLEAR_STATUS until no longer pending.
     QCOMPARE(pipe->requests, QStringList({"128 2", "5 0", "6 0", "6 0"}));
   }
