@@ -223,9 +223,10 @@ private slots:
   void exportedGraphHoldsAxesAndTraces() {
     load(kTwoByTwo);
     QList<GraphSizeDialog::Choice> asked;
-    GraphSizeDialog::setHandler([&asked](GraphSizeDialog::Choice *size) {
+    GraphSizeDialog::Choice chosen{100.0, 50.0, 254};
+    GraphSizeDialog::setHandler([&](GraphSizeDialog::Choice *size) {
       asked << *size;
-      *size = {100.0, 50.0, 254};
+      *size = chosen;
       return true;
     });
     saveAs("actionExport_Graph", dir.filePath(QStringLiteral("graph")));
@@ -254,8 +255,18 @@ private slots:
     QCOMPARE(QImage(dir.filePath(QStringLiteral("graph.png"))).size(), QSize(1000, 500));
 
     saveAs("actionExport_Graph", dir.filePath(QStringLiteral("graph.gif")));
-    QCOMPARE(prompts->messages.size(), 1);
-    QCOMPARE(prompts->messages[0].title, QStringLiteral("Export Graph"));
+    for (const GraphSizeDialog::Choice &empty : {GraphSizeDialog::Choice{0.0, 50.0, 254}, {100.0, 0.0, 254},
+                                                 {100.0, 50.0, 0}}) {
+      chosen = empty;
+      saveAs("actionExport_Graph", dir.filePath(QStringLiteral("empty.png")));
+    }
+    QStringList shown;
+    for (const auto &message : prompts->messages)
+      shown << message.title + ": " + message.text;
+    const QString noSize = "Export Graph: The size and the resolution of the graph must be greater than 0.";
+    QCOMPARE(shown, QStringList({"Export Graph: The graph can be exported as PDF, SVG or PNG; the file name must "
+                                 "end in .pdf, .svg or .png.", noSize, noSize, noSize}));
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("empty.png"))));
   }
 
   // Below its comments and column row, the loaded file's point lines with commas.
