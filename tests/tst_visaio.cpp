@@ -13,6 +13,7 @@
 #include <QtTest>
 
 #include <clocale>
+#include <tuple>
 
 Q_DECLARE_METATYPE(DevStr)
 
@@ -28,14 +29,9 @@ DevStr device(int type, int interface, int address = 20, int setup = 0) {
   dev.IpAddress = "192.168.0.7";
   dev.Reset = setup & Reset;
   dev.QueryIdn = setup & Idn;
-  if (setup & SerialLine) {
-    dev.SerialPort = 1;
-    dev.Baudrate = 9600;
-    dev.DataBits = 7;
-    dev.Parity = 2;
-    dev.StopBits = 20;
-    dev.FlowControl = 3;
-  }
+  if (setup & SerialLine)
+    std::tie(dev.SerialPort, dev.Baudrate, dev.DataBits, dev.Parity, dev.StopBits, dev.FlowControl) =
+        std::tuple(1, 9600, 7, 2, 20, 3);
   return dev;
 }
 
@@ -115,7 +111,6 @@ class TstVisaIo : public QObject {
       MakeRsrc(dev);
       QCOMPARE(dev.VisaResourceString, QString(row.expected));
     }
-    QCOMPARE(FakeVisa::transcript(), QStringList());
   }
 
   void writeAndQuery() {
@@ -134,10 +129,10 @@ class TstVisaIo : public QObject {
     QCOMPARE(VisaReadStb(1, stb), VI_SUCCESS);
     QCOMPARE(stb, ViUInt16(0x10));
     QCOMPARE(FakeVisa::transcript(), QStringList({"viReadSTB 1 -> 16"}));
-  }
 
-  void failedExchangesLeaveReplyAndValue() {
-    QString reply = "old";
+    // Failed exchanges leave the reply and the value alone.
+    FakeVisa::reset();
+    reply = "old";
     double value = 7.0;
     int count = 7;
     QCOMPARE(VisaQuery(2, "*IDN?\n", reply), VI_ERROR_TMO);
@@ -270,28 +265,27 @@ class TstVisaIo : public QObject {
 
   // Configured twice and reset twice: as a whole by DevOpenSec, then as every
   // instrument by DevOpen.
-  void radioTesterFoundAtSeven() {
-    const QStringList expected = probe(7, true) + configure(2) +
-                                 QStringList({"viWrite 2 \"*RST;*OPC?\\n\"", "viRead 2 20000 -> \"1\\n\"",
-                                              "viWrite 2 \"*CLS\\n\"", "viWrite 2 \"OUTP RF2\\n\""}) +
-                                 configure(2) + QStringList({"viWrite 2 \"*RST\\n\"", "viGpibControlREN 2 6"});
+  void radioTesterFoundAtSevenOrOpenedAtThirty() {
+    const QStringList atSeven = probe(7, true) + configure(2) +
+                                QStringList({"viWrite 2 \"*RST;*OPC?\\n\"", "viRead 2 20000 -> \"1\\n\"",
+                                             "viWrite 2 \"*CLS\\n\"", "viWrite 2 \"OUTP RF2\\n\""}) +
+                                configure(2) + QStringList({"viWrite 2 \"*RST\\n\"", "viGpibControlREN 2 6"});
     DevStr gen = device(1, 0, 20, Reset);
     gen.RfPort = 1;
     QCOMPARE(DevOpen(gen), VI_SUCCESS);
     QCOMPARE(gen.Session, 2u);
     QCOMPARE(gen.VisaResourceString, QString("GPIB0::20::0::INSTR"));
     QCOMPARE(gen.Idn, QString("Tester,1,2\n"));
-    QCOMPARE(FakeVisa::transcript(), expected);
-  }
+    QCOMPARE(FakeVisa::transcript(), atSeven);
 
-  void radioTesterNotFoundOpensThirty() {
-    const QStringList expected = probe(29, false) + configure(2) +
+    FakeVisa::reset();
+    const QStringList atThirty = probe(29, false) + configure(2) +
                                  QStringList({"viWrite 2 \"*CLS\\n\"", "viWrite 2 \"INP RF4\\n\""}) + configure(2) +
                                  QStringList({"viGpibControlREN 2 6"});
     DevStr ana = device(69, 0);
     ana.RfPort = 2;
     QCOMPARE(DevOpen(ana), VI_SUCCESS);
-    QCOMPARE(FakeVisa::transcript(), expected);
+    QCOMPARE(FakeVisa::transcript(), atThirty);
   }
 
   void radioTesterFailures() {
@@ -372,30 +366,22 @@ class TstVisaIo : public QObject {
     QCOMPARE(FakeVisa::transcript(), QStringList());
   }
 
-  void localByInterface_data() {
-    QTest::addColumn<int>("type");
-    QTest::addColumn<QString>("resource");
-    QTest::addColumn<QStringList>("calls");
-    QTest::addColumn<int>("status");
-    // GPIB, LAN and the serial line as the last step of the open transcripts above.
-    QTest::newRow("GPIB fails") << 24 << "GPIB1::4::INSTR" << QStringList({"viGpibControlREN 3 6 -> VI_ERROR_IO"})
-                                << VI_ERROR_IO;
-    QTest::newRow("USB") << 24 << "USB::0x1234::0x1::1::INSTR" << QStringList() << 0;
-    QTest::newRow("case-sensitive") << 24 << "tcpip::10.0.0.1::INSTR" << QStringList() << 0;
-    QTest::newRow("sensor handle") << 75 << "GPIB0::1::INSTR" << QStringList() << 0;
-  }
-
+  // GPIB, LAN and the serial line as the last step of the open transcripts above.
   void localByInterface() {
-    QFETCH(int, type);
-    QFETCH(QString, resource);
-    QFETCH(QStringList, calls);
-    QFETCH(int, status);
-    DevStr dev = device(type, 0);
-    dev.Session = 3;
-    dev.VisaResourceString = resource;
-    FakeVisa::failNext("viGpibControlREN", status);
-    QCOMPARE(DevLocal(dev), status);
-    QCOMPARE(FakeVisa::transcript(), calls);
+    const struct { int type; const char *resource; ViStatus status; QStringList calls; } rows[] = {
+        {24, "GPIB1::4::INSTR", VI_ERROR_IO, {"viGpibControlREN 3 6 -> VI_ERROR_IO"}},
+        {24, "USB::0x1234::0x1::1::INSTR", 0, {}},
+        {24, "tcpip::10.0.0.1::INSTR", 0, {}},  // case-sensitive
+        {75, "GPIB0::1::INSTR", 0, {}}};       // a sensor handle
+    for (const auto &row : rows) {
+      FakeVisa::reset();
+      DevStr dev = device(row.type, 0);
+      dev.Session = 3;
+      dev.VisaResourceString = row.resource;
+      FakeVisa::failNext("viGpibControlREN", row.status);
+      QCOMPARE(DevLocal(dev), row.status);
+      QCOMPARE(FakeVisa::transcript(), row.calls);
+    }
   }
 
   void closeSessionAndManager() {
@@ -483,30 +469,21 @@ class TstVisaIo : public QObject {
 
   // No power has no level: the run must report a failed measurement rather
   // than draw or save minus infinity.
-  void sensorReadings_data() {
-    QTest::addColumn<double>("watts");
-    QTest::addColumn<QString>("logged");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<double>("dbm");
-    QTest::newRow("1 mW") << 0.001 << "0.001" << 0 << 0.0;
-    QTest::newRow("1 uW") << 0.000001 << "0.000001" << 0 << -30.0;
-    QTest::newRow("2 W") << 2.0 << "2" << 0 << 33.010299956639813;
-    QTest::newRow("zero") << 0.0 << "0" << kPwuNoReading << 0.0;
-    QTest::newRow("negative") << -0.000001 << "-0.000001" << kPwuNoReading << 0.0;
-  }
-
   void sensorReadings() {
-    QFETCH(double, watts);
-    QFETCH(QString, logged);
-    QFETCH(int, status);
-    QFETCH(double, dbm);
-    FakePwu::reading(watts);
-    double level = 7.0;
-    QCOMPARE(measure(2.4e9, 0.2509, level), status);  // the dwell in whole milliseconds
-    QVERIFY(qAbs(level - dbm) < 1e-9);
-    QCOMPARE(sleeps_, QList<int>({250}));
-    QCOMPARE(FakePwu::transcript(), QStringList({"pwudrv_chan_setCorrectionFrequency 1 1 2400000000",
-                                                 "pwudrv_meass_readMeasurement 1 1 10000 -> " + logged}));
+    const struct { double watts; const char *logged; ViStatus status; double dbm; } rows[] = {
+        {0.001, "0.001", 0, 0.0}, {0.000001, "0.000001", 0, -30.0}, {2.0, "2", 0, 33.010299956639813},
+        {0.0, "0", kPwuNoReading, 0.0}, {-0.000001, "-0.000001", kPwuNoReading, 0.0}};
+    for (const auto &row : rows) {
+      FakePwu::reset();
+      sleeps_.clear();
+      FakePwu::reading(row.watts);
+      double level = 7.0;
+      QCOMPARE(measure(2.4e9, 0.2509, level), row.status);  // the dwell in whole milliseconds
+      QVERIFY2(qAbs(level - row.dbm) < 1e-9, row.logged);
+      QCOMPARE(sleeps_, QList<int>({250}));
+      QCOMPARE(FakePwu::transcript(), QStringList({"pwudrv_chan_setCorrectionFrequency 1 1 2400000000",
+                                                   "pwudrv_meass_readMeasurement 1 1 10000 -> " + QString(row.logged)}));
+    }
   }
 
   void sensorMeasurementFailures() {
