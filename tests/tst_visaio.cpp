@@ -310,44 +310,36 @@ class TstVisaIo : public QObject {
     QVERIFY(DevOpenSec(gen) < 0);
   }
 
-  void radioTesterRouting_data() {
-    QTest::addColumn<int>("type");
-    QTest::addColumn<int>("rfPort");
-    QTest::addColumn<int>("rtcNo");
-    QTest::addColumn<QStringList>("writes");
+  void radioTesterRouting() {
     const auto generator = [](const QString &unit, const QString &route) {
       return QStringList({"*CLS\n", "SOUR:GPRF:GEN:STAT OFF\n", "SOUR:GPRF:GEN:LIST OFF\n", "SOUR:GPRF:GEN:BBM CW\n",
                           "ROUT:GPRF:GEN" + unit + ":SCEN:SAL " + route + "\n",
                           "SOUR:GPRF:GEN" + unit + ":STAT ON;*OPC?\n"});
     };
-    QTest::newRow("2 RF1O") << 2 << 1 << 1 << generator("1", "RF1O, TX1");
-    QTest::newRow("2 RF3C") << 2 << 3 << 1 << generator("2", "RF3C, TX2");
-    QTest::newRow("3 unit 1 RF1") << 3 << 1 << 1 << generator("", "R111,TX11");
-    QTest::newRow("3 unit 2 AUX") << 3 << 0 << 2 << generator("", "R210,TX21");
-    QTest::newRow("70 measurement") << 70 << 2 << 1 << QStringList({"*CLS\n", "ROUT:GPRF:MEAS:SCEN:SAL RF3C, RX2\n"});
-    QTest::newRow("71 measurement") << 71 << 3 << 2 << QStringList({"ROUT:GPRF:MEAS:SCEN:SAL R24, RX2\n"});
-  }
+    const struct { int type, rfPort, rtcNo; QStringList writes; } rows[] = {
+        {2, 1, 1, generator("1", "RF1O, TX1")},
+        {2, 3, 1, generator("2", "RF3C, TX2")},
+        {3, 1, 1, generator("", "R111,TX11")},
+        {3, 0, 2, generator("", "R210,TX21")},  // unit 2 on AUX
+        {70, 2, 1, {"*CLS\n", "ROUT:GPRF:MEAS:SCEN:SAL RF3C, RX2\n"}},
+        {71, 3, 2, {"ROUT:GPRF:MEAS:SCEN:SAL R24, RX2\n"}}};
+    for (const auto &row : rows) {
+      FakeVisa::reset();
+      DevStr dev = device(row.type, 0);
+      dev.RfPort = row.rfPort;
+      dev.RtcNo = row.rtcNo;
+      QCOMPARE(DevOpen(dev), VI_SUCCESS);
+      QCOMPARE(FakeVisa::writes(), row.writes);
+      QCOMPARE(FakeVisa::transcript().last(), QString("viGpibControlREN 1 6"));
+    }
 
-  void radioTesterRouting() {
-    QFETCH(int, type);
-    QFETCH(int, rfPort);
-    QFETCH(int, rtcNo);
-    QFETCH(QStringList, writes);
-    DevStr dev = device(type, 0);
-    dev.RfPort = rfPort;
-    dev.RtcNo = rtcNo;
-    QCOMPARE(DevOpen(dev), VI_SUCCESS);
-    QCOMPARE(FakeVisa::writes(), writes);
-    QCOMPARE(FakeVisa::transcript().last(), QString("viGpibControlREN 1 6"));
-  }
-
-  void routingStopsAtFailureAndRefusesUnknownConnector() {
+    // A failed routing step ends the open; an unknown connector is refused.
+    FakeVisa::reset();
     DevStr gen = device(2, 0);
     FakeVisa::failNext("viWrite", VI_SUCCESS);
     FakeVisa::failNext("viWrite", VI_ERROR_TMO);
     QCOMPARE(DevOpen(gen), VI_ERROR_TMO);
     QCOMPARE(FakeVisa::writes(), QStringList({"*CLS\n", "SOUR:GPRF:GEN:STAT OFF\n"}));
-
     FakeVisa::reset();
     gen.RfPort = 6;
     QCOMPARE(DevOpen(gen), VI_ERROR_INV_SETUP);
