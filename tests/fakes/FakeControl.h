@@ -12,10 +12,9 @@
 extern "C" {
 #endif
 
-/* A scripted VISA reply for the sessions of resource, or any session when
- * resource is "". A negative status makes the read fail with it and deliver
- * nothing. */
 void fakevisa_reset(void);
+/* A reply for the sessions of resource, or any session when resource is "".
+ * A negative status makes the read fail with it and deliver nothing. */
 void fakevisa_reply(const char *resource, const char *data, size_t length, ViStatus status);
 void fakevisa_fail_next(const char *function, ViStatus status);
 void fakevisa_fail_open(const char *resource, ViStatus status);

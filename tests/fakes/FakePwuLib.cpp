@@ -78,7 +78,6 @@ ViStatus pwudrv_chan_setCorrectionFrequency(ViSession vi, ViInt32 channel, ViRea
   return channelCall("pwudrv_chan_setCorrectionFrequency", vi, channel, fake::number(frequencyHz));
 }
 
-// Readings come from the script in order, 0.001 W when none is queued.
 ViStatus pwudrv_meass_readMeasurement(ViSession vi, ViInt32 channel, ViInt32 timeoutMs, ViReal64 *reading) {
   State &s = state();
   ViStatus status = s.recorder.scripted("pwudrv_meass_readMeasurement");

@@ -1,7 +1,6 @@
-// Recording fake of a VISA library: every call is logged in the transcript
-// format of tests/support/FakeVisa.h, reads are answered from the script set
-// up through FakeControl.h. Built a second time without viGpibControlREN
-// (FAKEVISA_WITHOUT_GPIB_REN) to show that an incomplete library is refused.
+// Recording fake of a VISA library, in the transcript format and with the
+// script rules of tests/support/FakeVisa.h. Built a second time without
+// viGpibControlREN (FAKEVISA_WITHOUT_GPIB_REN): an incomplete library.
 #include "FakeControl.h"
 #include "FakeText.h"
 #include "instruments/VisaFunctions.h"
@@ -203,7 +202,6 @@ ViStatus viSetBuf(ViSession vi, ViUInt16 mask, ViUInt32 size) {
   return plainCall("viSetBuf", vi, " " + std::to_string(mask) + " " + std::to_string(size));
 }
 
-// Status bytes come from the script; 0 when none is queued.
 ViStatus viReadSTB(ViSession vi, ViPUInt16 stb) {
   State &s = state();
   const ViStatus status = begin("viReadSTB", vi);
