@@ -103,11 +103,8 @@ class TstVisaIo : public QObject {
         {7, 40, "USB0::0x0AAD::0x0117::100123::INSTR"}};  // an unknown interface changes nothing
     for (const auto &row : rows) {
       DevStr dev = device(row.type, row.interface);
-      dev.SerialPort = 2;
-      dev.IpAddress = "192.168.0.1";
-      dev.ProductId = 0x1AB;
-      dev.SerialNo = 4711;
-      dev.VisaResourceString = "USB0::0x0AAD::0x0117::100123::INSTR";
+      std::tie(dev.SerialPort, dev.IpAddress, dev.ProductId, dev.SerialNo, dev.VisaResourceString) =
+          std::tuple(2, "192.168.0.1", 0x1AB, 4711, "USB0::0x0AAD::0x0117::100123::INSTR");
       MakeRsrc(dev);
       QCOMPARE(dev.VisaResourceString, QString(row.expected));
     }
@@ -408,7 +405,7 @@ class TstVisaIo : public QObject {
 
   // The sensor always opens through its USB form, identifies every time, and
   // a second open closes the first session.
-  void sensorOpen() {
+  void sensorOpenAndClose() {
     DevStr ana = sensor();
     ana.Interface = 0;
     ana.Reset = true;
@@ -422,7 +419,6 @@ class TstVisaIo : public QObject {
     QCOMPARE(FakePwu::transcript(), QStringList({kInit + "1 -> 1", "pwudrv_revision_query 1 -> \"1.2.3\"",
                                                  "pwudrv_close 1", kInit + "0 -> 2",
                                                  "pwudrv_revision_query 2 -> \"1.2.3\""}));
-    QCOMPARE(FakeVisa::transcript(), QStringList());
 
     ana = sensor();
     ana.Idn = "old";
@@ -434,6 +430,17 @@ class TstVisaIo : public QObject {
     QCOMPARE(ana.Idn, QString("old"));
     FakePwu::failNext("pwudrv_init", 3);  // a warning opens the sensor
     QCOMPARE(DevOpen(ana), VI_SUCCESS);
+
+    FakePwu::reset();
+    ana = sensor();
+    QCOMPARE(DevClose(ana), VI_SUCCESS);  // nothing open
+    ana.Session = 3;
+    FakePwu::failNext("pwudrv_close", 1);  // a warning is no failure
+    QCOMPARE(DevClose(ana), VI_SUCCESS);
+    FakePwu::failNext("pwudrv_close", -2);
+    QCOMPARE(DevClose(ana), -2);
+    QCOMPARE(FakePwu::transcript(), QStringList({"pwudrv_close 3 -> 1", "pwudrv_close 3 -> -2"}));
+    QCOMPARE(FakeVisa::transcript(), QStringList());
   }
 
   // A tracking generator asked of the sensor changes nothing.
@@ -486,18 +493,6 @@ class TstVisaIo : public QObject {
     FakePwu::failNext("pwudrv_meass_readMeasurement", 2);  // a warning keeps the reading
     QCOMPARE(measure(1e9, 0.0, level), VI_SUCCESS);
     QCOMPARE(level, 10.0);
-    QCOMPARE(FakeVisa::transcript(), QStringList());
-  }
-
-  void sensorClose() {
-    DevStr ana = sensor();
-    QCOMPARE(DevClose(ana), VI_SUCCESS);
-    ana.Session = 3;
-    FakePwu::failNext("pwudrv_close", 1);
-    QCOMPARE(DevClose(ana), VI_SUCCESS);
-    FakePwu::failNext("pwudrv_close", -2);
-    QCOMPARE(DevClose(ana), -2);
-    QCOMPARE(FakePwu::transcript(), QStringList({"pwudrv_close 3 -> 1", "pwudrv_close 3 -> -2"}));
     QCOMPARE(FakeVisa::transcript(), QStringList());
   }
 };
