@@ -477,8 +477,8 @@ class TstVisaIo : public QObject {
       QCOMPARE(measure(2.4e9, 0.2509, level), row.status);  // the dwell in whole milliseconds
       QVERIFY2(qAbs(level - row.dbm) < 1e-9, row.logged);
       QCOMPARE(sleeps_, QList<int>({250}));
-      QCOMPARE(FakePwu::transcript(), QStringList({"pwudrv_chan_setCorrectionFrequency 1 1 2400000000",
-                                                   "pwudrv_meass_readMeasurement 1 1 10000 -> " + QString(row.logged)}));
+      const QString read = QString("pwudrv_meass_readMeasurement 1 1 10000 -> ") + row.logged;
+      QCOMPARE(FakePwu::transcript(), QStringList({"pwudrv_chan_setCorrectionFrequency 1 1 2400000000", read}));
     }
   }
 
