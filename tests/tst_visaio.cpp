@@ -13,6 +13,7 @@
 #include <QtTest>
 
 #include <clocale>
+#include <tuple>
 
 Q_DECLARE_METATYPE(DevStr)
 
@@ -28,14 +29,9 @@ DevStr device(int type, int interface, int address = 20, int setup = 0) {
   dev.IpAddress = "192.168.0.7";
   dev.Reset = setup & Reset;
   dev.QueryIdn = setup & Idn;
-  if (setup & SerialLine) {
-    dev.SerialPort = 1;
-    dev.Baudrate = 9600;
-    dev.DataBits = 7;
-    dev.Parity = 2;
-    dev.StopBits = 20;
-    dev.FlowControl = 3;
-  }
+  if (setup & SerialLine)
+    std::tie(dev.SerialPort, dev.Baudrate, dev.DataBits, dev.Parity, dev.StopBits, dev.FlowControl) =
+        std::tuple(1, 9600, 7, 2, 20, 3);
   return dev;
 }
 
@@ -107,15 +103,11 @@ class TstVisaIo : public QObject {
         {7, 40, "USB0::0x0AAD::0x0117::100123::INSTR"}};  // an unknown interface changes nothing
     for (const auto &row : rows) {
       DevStr dev = device(row.type, row.interface);
-      dev.SerialPort = 2;
-      dev.IpAddress = "192.168.0.1";
-      dev.ProductId = 0x1AB;
-      dev.SerialNo = 4711;
-      dev.VisaResourceString = "USB0::0x0AAD::0x0117::100123::INSTR";
+      std::tie(dev.SerialPort, dev.IpAddress, dev.ProductId, dev.SerialNo, dev.VisaResourceString) =
+          std::tuple(2, "192.168.0.1", 0x1AB, 4711, "USB0::0x0AAD::0x0117::100123::INSTR");
       MakeRsrc(dev);
       QCOMPARE(dev.VisaResourceString, QString(row.expected));
     }
-    QCOMPARE(FakeVisa::transcript(), QStringList());
   }
 
   void writeAndQuery() {
@@ -134,10 +126,10 @@ class TstVisaIo : public QObject {
     QCOMPARE(VisaReadStb(1, stb), VI_SUCCESS);
     QCOMPARE(stb, ViUInt16(0x10));
     QCOMPARE(FakeVisa::transcript(), QStringList({"viReadSTB 1 -> 16"}));
-  }
 
-  void failedExchangesLeaveReplyAndValue() {
-    QString reply = "old";
+    // Failed exchanges leave the reply and the value alone.
+    FakeVisa::reset();
+    reply = "old";
     double value = 7.0;
     int count = 7;
     QCOMPARE(VisaQuery(2, "*IDN?\n", reply), VI_ERROR_TMO);
@@ -146,7 +138,6 @@ class TstVisaIo : public QObject {
     QCOMPARE(reply, QString("old"));
     QCOMPARE(value, 7.0);
     QCOMPARE(count, 7);
-    QCOMPARE(FakeVisa::transcript().at(1), QString("viRead 2 20000 -> VI_ERROR_TMO"));
     QCOMPARE(VisaReadNum(1, value), VI_ERROR_TMO);
     QCOMPARE(value, 0.0);
     QCOMPARE(FakeVisa::transcript().last(), QString("viRead 1 100 -> VI_ERROR_TMO"));
@@ -270,28 +261,27 @@ class TstVisaIo : public QObject {
 
   // Configured twice and reset twice: as a whole by DevOpenSec, then as every
   // instrument by DevOpen.
-  void radioTesterFoundAtSeven() {
-    const QStringList expected = probe(7, true) + configure(2) +
-                                 QStringList({"viWrite 2 \"*RST;*OPC?\\n\"", "viRead 2 20000 -> \"1\\n\"",
-                                              "viWrite 2 \"*CLS\\n\"", "viWrite 2 \"OUTP RF2\\n\""}) +
-                                 configure(2) + QStringList({"viWrite 2 \"*RST\\n\"", "viGpibControlREN 2 6"});
+  void radioTesterFoundAtSevenOrOpenedAtThirty() {
+    const QStringList atSeven = probe(7, true) + configure(2) +
+                                QStringList({"viWrite 2 \"*RST;*OPC?\\n\"", "viRead 2 20000 -> \"1\\n\"",
+                                             "viWrite 2 \"*CLS\\n\"", "viWrite 2 \"OUTP RF2\\n\""}) +
+                                configure(2) + QStringList({"viWrite 2 \"*RST\\n\"", "viGpibControlREN 2 6"});
     DevStr gen = device(1, 0, 20, Reset);
     gen.RfPort = 1;
     QCOMPARE(DevOpen(gen), VI_SUCCESS);
     QCOMPARE(gen.Session, 2u);
     QCOMPARE(gen.VisaResourceString, QString("GPIB0::20::0::INSTR"));
     QCOMPARE(gen.Idn, QString("Tester,1,2\n"));
-    QCOMPARE(FakeVisa::transcript(), expected);
-  }
+    QCOMPARE(FakeVisa::transcript(), atSeven);
 
-  void radioTesterNotFoundOpensThirty() {
-    const QStringList expected = probe(29, false) + configure(2) +
+    FakeVisa::reset();
+    const QStringList atThirty = probe(29, false) + configure(2) +
                                  QStringList({"viWrite 2 \"*CLS\\n\"", "viWrite 2 \"INP RF4\\n\""}) + configure(2) +
                                  QStringList({"viGpibControlREN 2 6"});
     DevStr ana = device(69, 0);
     ana.RfPort = 2;
     QCOMPARE(DevOpen(ana), VI_SUCCESS);
-    QCOMPARE(FakeVisa::transcript(), expected);
+    QCOMPARE(FakeVisa::transcript(), atThirty);
   }
 
   void radioTesterFailures() {
@@ -316,44 +306,36 @@ class TstVisaIo : public QObject {
     QVERIFY(DevOpenSec(gen) < 0);
   }
 
-  void radioTesterRouting_data() {
-    QTest::addColumn<int>("type");
-    QTest::addColumn<int>("rfPort");
-    QTest::addColumn<int>("rtcNo");
-    QTest::addColumn<QStringList>("writes");
+  void radioTesterRouting() {
     const auto generator = [](const QString &unit, const QString &route) {
       return QStringList({"*CLS\n", "SOUR:GPRF:GEN:STAT OFF\n", "SOUR:GPRF:GEN:LIST OFF\n", "SOUR:GPRF:GEN:BBM CW\n",
                           "ROUT:GPRF:GEN" + unit + ":SCEN:SAL " + route + "\n",
                           "SOUR:GPRF:GEN" + unit + ":STAT ON;*OPC?\n"});
     };
-    QTest::newRow("2 RF1O") << 2 << 1 << 1 << generator("1", "RF1O, TX1");
-    QTest::newRow("2 RF3C") << 2 << 3 << 1 << generator("2", "RF3C, TX2");
-    QTest::newRow("3 unit 1 RF1") << 3 << 1 << 1 << generator("", "R111,TX11");
-    QTest::newRow("3 unit 2 AUX") << 3 << 0 << 2 << generator("", "R210,TX21");
-    QTest::newRow("70 measurement") << 70 << 2 << 1 << QStringList({"*CLS\n", "ROUT:GPRF:MEAS:SCEN:SAL RF3C, RX2\n"});
-    QTest::newRow("71 measurement") << 71 << 3 << 2 << QStringList({"ROUT:GPRF:MEAS:SCEN:SAL R24, RX2\n"});
-  }
+    const struct { int type, rfPort, rtcNo; QStringList writes; } rows[] = {
+        {2, 1, 1, generator("1", "RF1O, TX1")},
+        {2, 3, 1, generator("2", "RF3C, TX2")},
+        {3, 1, 1, generator("", "R111,TX11")},
+        {3, 0, 2, generator("", "R210,TX21")},  // unit 2 on AUX
+        {70, 2, 1, {"*CLS\n", "ROUT:GPRF:MEAS:SCEN:SAL RF3C, RX2\n"}},
+        {71, 3, 2, {"ROUT:GPRF:MEAS:SCEN:SAL R24, RX2\n"}}};
+    for (const auto &row : rows) {
+      FakeVisa::reset();
+      DevStr dev = device(row.type, 0);
+      dev.RfPort = row.rfPort;
+      dev.RtcNo = row.rtcNo;
+      QCOMPARE(DevOpen(dev), VI_SUCCESS);
+      QCOMPARE(FakeVisa::writes(), row.writes);
+      QCOMPARE(FakeVisa::transcript().last(), QString("viGpibControlREN 1 6"));
+    }
 
-  void radioTesterRouting() {
-    QFETCH(int, type);
-    QFETCH(int, rfPort);
-    QFETCH(int, rtcNo);
-    QFETCH(QStringList, writes);
-    DevStr dev = device(type, 0);
-    dev.RfPort = rfPort;
-    dev.RtcNo = rtcNo;
-    QCOMPARE(DevOpen(dev), VI_SUCCESS);
-    QCOMPARE(FakeVisa::writes(), writes);
-    QCOMPARE(FakeVisa::transcript().last(), QString("viGpibControlREN 1 6"));
-  }
-
-  void routingStopsAtFailureAndRefusesUnknownConnector() {
+    // A failed routing step ends the open; an unknown connector is refused.
+    FakeVisa::reset();
     DevStr gen = device(2, 0);
     FakeVisa::failNext("viWrite", VI_SUCCESS);
     FakeVisa::failNext("viWrite", VI_ERROR_TMO);
     QCOMPARE(DevOpen(gen), VI_ERROR_TMO);
     QCOMPARE(FakeVisa::writes(), QStringList({"*CLS\n", "SOUR:GPRF:GEN:STAT OFF\n"}));
-
     FakeVisa::reset();
     gen.RfPort = 6;
     QCOMPARE(DevOpen(gen), VI_ERROR_INV_SETUP);
@@ -372,30 +354,22 @@ class TstVisaIo : public QObject {
     QCOMPARE(FakeVisa::transcript(), QStringList());
   }
 
-  void localByInterface_data() {
-    QTest::addColumn<int>("type");
-    QTest::addColumn<QString>("resource");
-    QTest::addColumn<QStringList>("calls");
-    QTest::addColumn<int>("status");
-    // GPIB, LAN and the serial line as the last step of the open transcripts above.
-    QTest::newRow("GPIB fails") << 24 << "GPIB1::4::INSTR" << QStringList({"viGpibControlREN 3 6 -> VI_ERROR_IO"})
-                                << VI_ERROR_IO;
-    QTest::newRow("USB") << 24 << "USB::0x1234::0x1::1::INSTR" << QStringList() << 0;
-    QTest::newRow("case-sensitive") << 24 << "tcpip::10.0.0.1::INSTR" << QStringList() << 0;
-    QTest::newRow("sensor handle") << 75 << "GPIB0::1::INSTR" << QStringList() << 0;
-  }
-
+  // GPIB, LAN and the serial line as the last step of the open transcripts above.
   void localByInterface() {
-    QFETCH(int, type);
-    QFETCH(QString, resource);
-    QFETCH(QStringList, calls);
-    QFETCH(int, status);
-    DevStr dev = device(type, 0);
-    dev.Session = 3;
-    dev.VisaResourceString = resource;
-    FakeVisa::failNext("viGpibControlREN", status);
-    QCOMPARE(DevLocal(dev), status);
-    QCOMPARE(FakeVisa::transcript(), calls);
+    const struct { int type; const char *resource; ViStatus status; QStringList calls; } rows[] = {
+        {24, "GPIB1::4::INSTR", VI_ERROR_IO, {"viGpibControlREN 3 6 -> VI_ERROR_IO"}},
+        {24, "USB::0x1234::0x1::1::INSTR", 0, {}},
+        {24, "tcpip::10.0.0.1::INSTR", 0, {}},  // case-sensitive
+        {75, "GPIB0::1::INSTR", 0, {}}};       // a sensor handle
+    for (const auto &row : rows) {
+      FakeVisa::reset();
+      DevStr dev = device(row.type, 0);
+      dev.Session = 3;
+      dev.VisaResourceString = row.resource;
+      FakeVisa::failNext("viGpibControlREN", row.status);
+      QCOMPARE(DevLocal(dev), row.status);
+      QCOMPARE(FakeVisa::transcript(), row.calls);
+    }
   }
 
   void closeSessionAndManager() {
@@ -431,7 +405,7 @@ class TstVisaIo : public QObject {
 
   // The sensor always opens through its USB form, identifies every time, and
   // a second open closes the first session.
-  void sensorOpenTwice() {
+  void sensorOpenAndClose() {
     DevStr ana = sensor();
     ana.Interface = 0;
     ana.Reset = true;
@@ -445,11 +419,8 @@ class TstVisaIo : public QObject {
     QCOMPARE(FakePwu::transcript(), QStringList({kInit + "1 -> 1", "pwudrv_revision_query 1 -> \"1.2.3\"",
                                                  "pwudrv_close 1", kInit + "0 -> 2",
                                                  "pwudrv_revision_query 2 -> \"1.2.3\""}));
-    QCOMPARE(FakeVisa::transcript(), QStringList());
-  }
 
-  void sensorOpenFailures() {
-    DevStr ana = sensor();
+    ana = sensor();
     ana.Idn = "old";
     FakePwu::failNext("pwudrv_init", -1074001);
     QCOMPARE(DevOpen(ana), -1074001);
@@ -459,6 +430,17 @@ class TstVisaIo : public QObject {
     QCOMPARE(ana.Idn, QString("old"));
     FakePwu::failNext("pwudrv_init", 3);  // a warning opens the sensor
     QCOMPARE(DevOpen(ana), VI_SUCCESS);
+
+    FakePwu::reset();
+    ana = sensor();
+    QCOMPARE(DevClose(ana), VI_SUCCESS);  // nothing open
+    ana.Session = 3;
+    FakePwu::failNext("pwudrv_close", 1);  // a warning is no failure
+    QCOMPARE(DevClose(ana), VI_SUCCESS);
+    FakePwu::failNext("pwudrv_close", -2);
+    QCOMPARE(DevClose(ana), -2);
+    QCOMPARE(FakePwu::transcript(), QStringList({"pwudrv_close 3 -> 1", "pwudrv_close 3 -> -2"}));
+    QCOMPARE(FakeVisa::transcript(), QStringList());
   }
 
   // A tracking generator asked of the sensor changes nothing.
@@ -483,30 +465,21 @@ class TstVisaIo : public QObject {
 
   // No power has no level: the run must report a failed measurement rather
   // than draw or save minus infinity.
-  void sensorReadings_data() {
-    QTest::addColumn<double>("watts");
-    QTest::addColumn<QString>("logged");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<double>("dbm");
-    QTest::newRow("1 mW") << 0.001 << "0.001" << 0 << 0.0;
-    QTest::newRow("1 uW") << 0.000001 << "0.000001" << 0 << -30.0;
-    QTest::newRow("2 W") << 2.0 << "2" << 0 << 33.010299956639813;
-    QTest::newRow("zero") << 0.0 << "0" << kPwuNoReading << 0.0;
-    QTest::newRow("negative") << -0.000001 << "-0.000001" << kPwuNoReading << 0.0;
-  }
-
   void sensorReadings() {
-    QFETCH(double, watts);
-    QFETCH(QString, logged);
-    QFETCH(int, status);
-    QFETCH(double, dbm);
-    FakePwu::reading(watts);
-    double level = 7.0;
-    QCOMPARE(measure(2.4e9, 0.2509, level), status);  // the dwell in whole milliseconds
-    QVERIFY(qAbs(level - dbm) < 1e-9);
-    QCOMPARE(sleeps_, QList<int>({250}));
-    QCOMPARE(FakePwu::transcript(), QStringList({"pwudrv_chan_setCorrectionFrequency 1 1 2400000000",
-                                                 "pwudrv_meass_readMeasurement 1 1 10000 -> " + logged}));
+    const struct { double watts; const char *logged; ViStatus status; double dbm; } rows[] = {
+        {0.001, "0.001", 0, 0.0}, {0.000001, "0.000001", 0, -30.0}, {2.0, "2", 0, 33.010299956639813},
+        {0.0, "0", kPwuNoReading, 0.0}, {-0.000001, "-0.000001", kPwuNoReading, 0.0}};
+    for (const auto &row : rows) {
+      FakePwu::reset();
+      sleeps_.clear();
+      FakePwu::reading(row.watts);
+      double level = 7.0;
+      QCOMPARE(measure(2.4e9, 0.2509, level), row.status);  // the dwell in whole milliseconds
+      QVERIFY2(qAbs(level - row.dbm) < 1e-9, row.logged);
+      QCOMPARE(sleeps_, QList<int>({250}));
+      const QString read = QString("pwudrv_meass_readMeasurement 1 1 10000 -> ") + row.logged;
+      QCOMPARE(FakePwu::transcript(), QStringList({"pwudrv_chan_setCorrectionFrequency 1 1 2400000000", read}));
+    }
   }
 
   void sensorMeasurementFailures() {
@@ -520,18 +493,6 @@ class TstVisaIo : public QObject {
     FakePwu::failNext("pwudrv_meass_readMeasurement", 2);  // a warning keeps the reading
     QCOMPARE(measure(1e9, 0.0, level), VI_SUCCESS);
     QCOMPARE(level, 10.0);
-    QCOMPARE(FakeVisa::transcript(), QStringList());
-  }
-
-  void sensorClose() {
-    DevStr ana = sensor();
-    QCOMPARE(DevClose(ana), VI_SUCCESS);
-    ana.Session = 3;
-    FakePwu::failNext("pwudrv_close", 1);
-    QCOMPARE(DevClose(ana), VI_SUCCESS);
-    FakePwu::failNext("pwudrv_close", -2);
-    QCOMPARE(DevClose(ana), -2);
-    QCOMPARE(FakePwu::transcript(), QStringList({"pwudrv_close 3 -> 1", "pwudrv_close 3 -> -2"}));
     QCOMPARE(FakeVisa::transcript(), QStringList());
   }
 };

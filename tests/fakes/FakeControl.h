@@ -1,21 +1,16 @@
-/* Control interface of the recording fake libraries, reached by the tests
- * through tests/support/FakeVisa.h and FakePwu.h from the same library file
- * that the program loads, so both share one state. Plain C, looked up by name. */
-#ifndef SOLVANE_FAKECONTROL_H
-#define SOLVANE_FAKECONTROL_H
-
+// Control interface of the recording fake libraries, reached by the tests
+// through tests/support/FakeVisa.h and FakePwu.h from the same library file
+// that the program loads, so both share one state. C names, looked up by name.
+#pragma once
 #include "instruments/VisaDefs.h"
 
 #include <stddef.h>
 
-#ifdef __cplusplus
 extern "C" {
-#endif
 
-/* A scripted VISA reply for the sessions of resource, or any session when
- * resource is "". A negative status makes the read fail with it and deliver
- * nothing. */
 void fakevisa_reset(void);
+/* A reply for the sessions of resource, or any session when resource is "".
+ * A negative status makes the read fail with it and deliver nothing. */
 void fakevisa_reply(const char *resource, const char *data, size_t length, ViStatus status);
 void fakevisa_fail_next(const char *function, ViStatus status);
 void fakevisa_fail_open(const char *resource, ViStatus status);
@@ -32,8 +27,4 @@ void fakepwu_fail_next(const char *function, ViStatus status);
 void fakepwu_revision(const char *text);
 size_t fakepwu_transcript(char *buffer, size_t size);
 
-#ifdef __cplusplus
 }
-#endif
-
-#endif

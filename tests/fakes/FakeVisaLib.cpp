@@ -1,7 +1,6 @@
-// Recording fake of a VISA library: every call is logged in the transcript
-// format of tests/support/FakeVisa.h, reads are answered from the script set
-// up through FakeControl.h. Built a second time without viGpibControlREN
-// (FAKEVISA_WITHOUT_GPIB_REN) to show that an incomplete library is refused.
+// Recording fake of a VISA library, in the transcript format and with the
+// script rules of tests/support/FakeVisa.h. Built a second time without
+// viGpibControlREN (FAKEVISA_WITHOUT_GPIB_REN): an incomplete library.
 #include "FakeControl.h"
 #include "FakeText.h"
 #include "instruments/VisaFunctions.h"
@@ -114,12 +113,9 @@ ViStatus viOpenDefaultRM(ViPSession vi) {
   return s.recorder.log("viOpenDefaultRM", status, str(*vi));
 }
 
-ViStatus viFindRsrc(ViSession sesn, ViConstString expr, ViPFindList, ViPUInt32 retCnt, ViChar desc[]) {
+ViStatus viFindRsrc(ViSession sesn, ViConstString expr, ViPFindList, ViPUInt32 retCnt, ViChar[]) {
   const ViStatus status = state().recorder.scripted("viFindRsrc");
-  if (retCnt)
-    *retCnt = 0;
-  if (desc)
-    desc[0] = '\0';
+  *retCnt = 0;
   return state().recorder.log("viFindRsrc " + str(sesn) + " " + fake::quoted(expr),
                               status ? status : VI_ERROR_RSRC_NFOUND);
 }
@@ -131,10 +127,6 @@ ViStatus viOpen(ViSession sesn, ViConstRsrc name, ViAccessMode mode, ViUInt32 ti
   const auto failing = s.failingOpens.find(rsrc);
   if (status >= 0 && failing != s.failingOpens.end())
     status = failing->second;
-  if (status >= 0 && !(s.open.count(sesn) && s.open[sesn].first == 0))
-    status = VI_ERROR_INV_OBJECT;
-  if (status >= 0 && rsrc.empty())
-    status = VI_ERROR_INV_RSRC_NAME;
   *vi = status >= 0 ? s.nextSession++ : VI_NULL;
   if (status >= 0)
     s.open[*vi] = {sesn, rsrc};
@@ -159,11 +151,8 @@ ViStatus viWrite(ViSession vi, ViConstBuf buf, ViUInt32 cnt, ViPUInt32 retCnt) {
 ViStatus viRead(ViSession vi, ViBuf buf, ViUInt32 cnt, ViPUInt32 retCnt) {
   ViStatus status = begin("viRead", vi);
   ViUInt32 got = 0;
-  if (status >= 0) {
-    const ViStatus readStatus = takeReply(vi, buf, cnt, got);
-    if (status == VI_SUCCESS || readStatus < 0)
-      status = readStatus;
-  }
+  if (status >= 0)
+    status = takeReply(vi, buf, cnt, got);
   if (retCnt)
     *retCnt = got;
   return state().recorder.log("viRead " + str(vi) + " " + std::to_string(cnt), status,
@@ -213,7 +202,6 @@ ViStatus viSetBuf(ViSession vi, ViUInt16 mask, ViUInt32 size) {
   return plainCall("viSetBuf", vi, " " + std::to_string(mask) + " " + std::to_string(size));
 }
 
-// Status bytes come from the script; 0 when none is queued.
 ViStatus viReadSTB(ViSession vi, ViPUInt16 stb) {
   State &s = state();
   const ViStatus status = begin("viReadSTB", vi);

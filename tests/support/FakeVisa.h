@@ -44,7 +44,8 @@ void timeoutFor(const QString &resource);
 
 // The next call of function (e.g. "viWrite") returns status, queued in order.
 // A negative status fails the call without effect; a positive one lets the
-// call happen and replaces its status (e.g. VI_WARN_CONFIG_NLOADED).
+// call happen and replaces its status (e.g. VI_WARN_CONFIG_NLOADED), except
+// for viRead, whose status is the reply's.
 void failNext(const QString &function, ViStatus status);
 // Every viOpen of resource fails with status.
 void failOpen(const QString &resource, ViStatus status = VI_ERROR_RSRC_NFOUND);
