@@ -469,9 +469,8 @@ private slots:
     for (int i = 1; i < kMaxTraces; ++i)
       repeat(-16.0);
     click("Repeat");
-    QCOMPARE(prompts->messages.size(), 1);
-    QCOMPARE(prompts->messages[0].title, QStringLiteral("Repeat"));
-    QVERIFY(prompts->messages[0].text.startsWith("All 20 trace slots are in use."));
+    QCOMPARE(shown().size(), 1);
+    QVERIFY(shown()[0].startsWith("Repeat: All 20 trace slots are in use."));
     QCOMPARE(probe->cfg().TraceCount, kMaxTraces);
 
     CfgStr &cfg = probe->cfg();
@@ -810,8 +809,7 @@ private slots:
 
     // Without a sweep time the marker sits at the start of the trace.
     fresh(3);
-    for (const char *reply : {"-10\n", "120000000.0\n", "100000000.0\n"})
-      FakeVisa::replyFor(kGen1Rsrc, QString::fromLatin1(reply));
+    ReadBacks(cfg);
     FakeVisa::timeoutFor(kAnaRsrc);
     Readings(-16.0, 3);
     QCOMPARE(int(run().outcome), int(SwpOutcome::Completed));
