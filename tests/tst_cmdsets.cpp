@@ -146,6 +146,7 @@ private slots:
     const QList<CmdRow> rows{
       {{1}, ChkFrq(1234567890.0, 0), "SOUR:RFG:FREQ 1.23456789e+09;*OPC?\n|SOUR:RFG:FREQ?\n", "1234567890\n"},
       {{1}, Frq(1e9), "SOUR:RFG:FREQ 1e+09;*OPC?\n"},
+      {{1}, Frq(2.5e6), "SOUR:RFG:FREQ 2.5e+06;*OPC?\n"},  // six digits suffice: printf's exponent form
       {{2, 3}, ChkFrq(2.5e9, 0), "SOUR:GPRF:GEN:RFS:FREQ 2.5e+09;*OPC?\n|SOUR:GPRF:GEN:RFS:FREQ?\n", "2.5E+09\n"},
       {{4, 11, 18, 24, 26, 27, 30}, ChkFrq(1e9, 0), "FREQ 1000000000.0;*OPC?\n|FREQ?\n", "+1000000000\n"},
       {{24}, Frq(1000000000.25), "FREQ 1000000000.2;*OPC?\n"},  // ties to even, as printf
