@@ -25,13 +25,8 @@
 #include "sweep/SwpPlan.h"
 #include "sweep/TraceStore.h"
 
-#include <QDir>
-#include <QElapsedTimer>
-#include <QLibrary>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <algorithm>
 #include <cmath>
@@ -284,23 +279,6 @@ private slots:
     QCOMPARE(VisaWrite(lan, "*CLS\n"), VI_ERROR_INV_OBJECT);
   }
 
-  // No buffer or a count past 2 GB: refused, and nothing counted as written.
-  void hostileArgumentsAreRefused() {
-    QVERIFY(use(kBench));
-    const ViSession vi = openSession("GPIB0::28::INSTR");
-    const ViByte bytes[8] = {'*', 'R', 'S', 'T', '\n'};
-    const struct { const ViByte *buffer; ViUInt32 count; ViStatus status; } writes[] = {
-        {nullptr, 5, VI_ERROR_USER_BUF}, {bytes, 0x80000000u, VI_ERROR_INV_PARAMETER},
-        {bytes, 0xFFFFFFFFu, VI_ERROR_INV_PARAMETER}};
-    for (const auto &write : writes) {
-      ViUInt32 written = 77;
-      QCOMPARE(VI(viWrite)(vi, write.buffer, write.count, &written), write.status);
-      QCOMPARE(written, 0u);
-    }
-    ViUInt32 got = 0;
-    QCOMPARE(VI(viRead)(vi, nullptr, 16, &got), VI_ERROR_USER_BUF);
-  }
-
   // The sensor driver's sensor measures in everyInstrumentType (type 75).
   void sensorDriverFindsTheBenchSensors() {
     QVERIFY(use(R"({"instruments": [{"resource": "USB::0x1209::0x3::100028", "type": 75}]})"));
@@ -312,12 +290,23 @@ private slots:
     QCOMPARE(DevOpen(sensor), VI_ERROR_RSRC_NFOUND);
   }
 
-  void readsInPiecesAndEndsAtEnd() {
+  void readsInPiecesAndRefusesHostileArguments() {
     QVERIFY(use(kBench));
     const ViSession vi = openSession("GPIB0::28::INSTR");
     char buffer[64] = {};
     ViUInt32 got = 0;
     const auto read = [&](ViUInt32 size) { return VI(viRead)(vi, reinterpret_cast<ViBuf>(buffer), size, &got); };
+    // No buffer or a count past 2 GB: refused, and nothing counted as written.
+    const ViByte bytes[8] = {'*', 'R', 'S', 'T', '\n'};
+    const struct { const ViByte *buffer; ViUInt32 count; ViStatus status; } writes[] = {
+        {nullptr, 5, VI_ERROR_USER_BUF}, {bytes, 0x80000000u, VI_ERROR_INV_PARAMETER},
+        {bytes, 0xFFFFFFFFu, VI_ERROR_INV_PARAMETER}};
+    for (const auto &write : writes) {
+      ViUInt32 written = 77;
+      QCOMPARE(VI(viWrite)(vi, write.buffer, write.count, &written), write.status);
+      QCOMPARE(written, 0u);
+    }
+    QCOMPARE(VI(viRead)(vi, nullptr, 16, &got), VI_ERROR_USER_BUF);
     QCOMPARE(VisaWrite(vi, "*IDN?\n"), VI_SUCCESS);
     QCOMPARE(read(10), VI_SUCCESS_MAX_CNT);
     QCOMPARE(QByteArray(buffer, int(got)), QByteArray("Solvane Si"));
@@ -743,8 +732,6 @@ private slots:
     cfg.Gen1.IpAddress = "127.0.0.1:1";
     DevWindow dialog(&cfg);
     PromptRecorder prompts;
-    QCOMPARE(Entries(dialog, "G1Ift"),
-             QStringList({"GPIB0", "GPIB1", "LAN (VXI-11)", "LAN (socket)", "LAN (HiSLIP)"}));
     W<QPushButton>(dialog, "G1Tst")->click();
     QCOMPARE(cfg.Gen1.VisaResourceString, resource);
     QCOMPARE(W<QLineEdit>(dialog, "G1Msg")->text(), QString("Test failed: port 1 refused"));

@@ -3,7 +3,6 @@
 // portmapper requests itself, stopped with the test.
 #include <QMap>
 #include <QProcess>
-#include <QStringList>
 
 class BenchDaemon {
 public:
