@@ -248,9 +248,78 @@ private slots:
     qunsetenv("SOLVISA_GPIB_GATEWAY");
   }
 
-  void sessionsAndAttributes() {
+  void readsInPiecesAndRefusesHostileArguments() {
     QVERIFY(use(kBench));
+    const ViSession vi = openSession("GPIB0::28::INSTR");
+    char buffer[64] = {};
+    ViUInt32 got = 0;
+    const auto read = [&](ViUInt32 size) { return VI(viRead)(vi, reinterpret_cast<ViBuf>(buffer), size, &got); };
+    // No buffer or a count past 2 GB: refused, and nothing counted as written.
+    const ViByte bytes[8] = {'*', 'R', 'S', 'T', '\n'};
+    const struct { const ViByte *buffer; ViUInt32 count; ViStatus status; } writes[] = {
+        {nullptr, 5, VI_ERROR_USER_BUF}, {bytes, 0x80000000u, VI_ERROR_INV_PARAMETER},
+        {bytes, 0xFFFFFFFFu, VI_ERROR_INV_PARAMETER}};
+    for (const auto &write : writes) {
+      ViUInt32 written = 77;
+      QCOMPARE(VI(viWrite)(vi, write.buffer, write.count, &written), write.status);
+      QCOMPARE(written, 0u);
+    }
+    QCOMPARE(VI(viRead)(vi, nullptr, 16, &got), VI_ERROR_USER_BUF);
+
+    QCOMPARE(VisaWrite(vi, "*IDN?\n"), VI_SUCCESS);
+    QCOMPARE(read(10), VI_SUCCESS_MAX_CNT);
+    QCOMPARE(QByteArray(buffer, int(got)), QByteArray("Solvane Si"));
+    QCOMPARE(read(sizeof buffer), VI_SUCCESS);
+    QCOMPARE(QByteArray(buffer, int(got)), QByteArray("mulated,GEN-24,SIM000028,1.0\n"));
+    QCOMPARE(read(sizeof buffer), VI_ERROR_TMO);
+    QCOMPARE(got, 0u);
+    // A count past 2 GB reads what there is.
+    QCOMPARE(VisaWrite(vi, "*IDN?\n"), VI_SUCCESS);
+    QCOMPARE(read(0x80000000u), VI_SUCCESS);
+    QCOMPARE(got, 39u);
+    // A device clear empties the output queue.
+    QCOMPARE(VisaWrite(vi, "*IDN?\n"), VI_SUCCESS);
+    QCOMPARE(VI(viClear)(vi), VI_SUCCESS);
+    QCOMPARE(read(sizeof buffer), VI_ERROR_TMO);
+    // Without END and without a line feed the instrument waits for the rest.
+    QCOMPARE(VI(viSetAttribute)(vi, VI_ATTR_SEND_END_EN, 0), VI_SUCCESS);
+    QCOMPARE(VisaWrite(vi, "FREQ?"), VI_SUCCESS);
+    QCOMPARE(read(sizeof buffer), VI_ERROR_TMO);
+    QCOMPARE(VisaWrite(vi, "\n"), VI_SUCCESS);
+    QCOMPARE(read(sizeof buffer), VI_SUCCESS);
+    QCOMPARE(QByteArray(buffer, int(got)), QByteArray("1000000000.00\n"));
+  }
+
+  void findsNamesAndOpensTheBench() {
+    const QString library = binDir() + "/libsolvisa.so";
+    ViFindList list = 0, next = 0;
+    ViUInt32 count = 0;
+    char desc[VI_FIND_BUFLEN] = {};
+    DevStr gen;
+    place(gen, 24, 28);
+    QCOMPARE(DevOpen(gen), VI_ERROR_RSRC_NFOUND);
+    QCOMPARE(VI(viFindRsrc)(openedRm(), "GPIB?*INSTR", &list, &count, desc), VI_ERROR_RSRC_NFOUND);
+    QCOMPARE(SimulatedBenchName(library), QString());
+    QVERIFY(use(sim::defaultBenchJson()));
+    QCOMPARE(SimulatedBenchName(library), QString("default"));
+    QCOMPARE(SimulatedBenchName(binDir() + "/libfakevisa.so"), QString());  // a VISA without a bench
+    QVERIFY(use(kBench));
+    QCOMPARE(SimulatedBenchName(library), qEnvironmentVariable("SOLVISA_BENCH"));
     const ViSession rm = openedRm();
+    QCOMPARE(VI(viFindRsrc)(rm, "GPIB?*INSTR", &list, &count, desc), VI_SUCCESS);
+    QCOMPARE(count, 2u);
+    QCOMPARE(QString(desc), QString("GPIB0::28::INSTR"));
+    QCOMPARE(VI(viFindNext)(list, desc), VI_SUCCESS);
+    QCOMPARE(QString(desc), QString("GPIB0::20::INSTR"));
+    QCOMPARE(VI(viFindNext)(list, desc), VI_ERROR_RSRC_NFOUND);
+    // A find without a list keeps none: the next list's handle follows.
+    QCOMPARE(VI(viFindRsrc)(rm, "GPIB?*", nullptr, &count, desc), VI_SUCCESS);
+    QCOMPARE(VI(viFindRsrc)(rm, "GPIB?*", &next, &count, desc), VI_SUCCESS);
+    QCOMPARE(next, list + 1);
+    QCOMPARE(VI(viClose)(next), VI_SUCCESS);
+    QCOMPARE(VI(viStatusDesc)(0, VI_ERROR_TMO, desc), VI_SUCCESS);
+    QCOMPARE(QString(desc), QString("VI_ERROR_TMO: Timeout expired before operation completed."));
+
     ViSession vi = 0, lan = 0, owner = 0;
     QCOMPARE(VI(viOpen)(rm, "GPIB0::21::INSTR", VI_NO_LOCK, 0, &vi), VI_ERROR_RSRC_NFOUND);
     // An ordinary instrument has no secondary addresses.
@@ -288,78 +357,7 @@ private slots:
     QCOMPARE(sensor.Idn, QString("Kestrova PWUx, 1.0.0 simulated"));
     sensor.SerialNo = 100029;  // no such sensor on the bench
     QCOMPARE(DevOpen(sensor), VI_ERROR_RSRC_NFOUND);
-  }
-
-  void readsInPiecesAndRefusesHostileArguments() {
-    QVERIFY(use(kBench));
-    const ViSession vi = openSession("GPIB0::28::INSTR");
-    char buffer[64] = {};
-    ViUInt32 got = 0;
-    const auto read = [&](ViUInt32 size) { return VI(viRead)(vi, reinterpret_cast<ViBuf>(buffer), size, &got); };
-    // No buffer or a count past 2 GB: refused, and nothing counted as written.
-    const ViByte bytes[8] = {'*', 'R', 'S', 'T', '\n'};
-    const struct { const ViByte *buffer; ViUInt32 count; ViStatus status; } writes[] = {
-        {nullptr, 5, VI_ERROR_USER_BUF}, {bytes, 0x80000000u, VI_ERROR_INV_PARAMETER},
-        {bytes, 0xFFFFFFFFu, VI_ERROR_INV_PARAMETER}};
-    for (const auto &write : writes) {
-      ViUInt32 written = 77;
-      QCOMPARE(VI(viWrite)(vi, write.buffer, write.count, &written), write.status);
-      QCOMPARE(written, 0u);
-    }
-    QCOMPARE(VI(viRead)(vi, nullptr, 16, &got), VI_ERROR_USER_BUF);
-    QCOMPARE(VisaWrite(vi, "*IDN?\n"), VI_SUCCESS);
-    QCOMPARE(read(10), VI_SUCCESS_MAX_CNT);
-    QCOMPARE(QByteArray(buffer, int(got)), QByteArray("Solvane Si"));
-    QCOMPARE(read(sizeof buffer), VI_SUCCESS);
-    QCOMPARE(QByteArray(buffer, int(got)), QByteArray("mulated,GEN-24,SIM000028,1.0\n"));
-    QCOMPARE(read(sizeof buffer), VI_ERROR_TMO);
-    QCOMPARE(got, 0u);
-    // A count past 2 GB reads what there is.
-    QCOMPARE(VisaWrite(vi, "*IDN?\n"), VI_SUCCESS);
-    QCOMPARE(read(0x80000000u), VI_SUCCESS);
-    QCOMPARE(got, 39u);
-    // A device clear empties the output queue.
-    QCOMPARE(VisaWrite(vi, "*IDN?\n"), VI_SUCCESS);
-    QCOMPARE(VI(viClear)(vi), VI_SUCCESS);
-    QCOMPARE(read(sizeof buffer), VI_ERROR_TMO);
-    // Without END and without a line feed the instrument waits for the rest.
-    QCOMPARE(VI(viSetAttribute)(vi, VI_ATTR_SEND_END_EN, 0), VI_SUCCESS);
-    QCOMPARE(VisaWrite(vi, "FREQ?"), VI_SUCCESS);
-    QCOMPARE(read(sizeof buffer), VI_ERROR_TMO);
-    QCOMPARE(VisaWrite(vi, "\n"), VI_SUCCESS);
-    QCOMPARE(read(sizeof buffer), VI_SUCCESS);
-    QCOMPARE(QByteArray(buffer, int(got)), QByteArray("1000000000.00\n"));
-  }
-
-  void findsAndNamesTheBench() {
-    const QString library = binDir() + "/libsolvisa.so";
-    ViFindList list = 0, next = 0;
-    ViUInt32 count = 0;
-    char desc[VI_FIND_BUFLEN] = {};
-    DevStr gen;
-    place(gen, 24, 28);
-    QCOMPARE(DevOpen(gen), VI_ERROR_RSRC_NFOUND);
-    QCOMPARE(VI(viFindRsrc)(openedRm(), "GPIB?*INSTR", &list, &count, desc), VI_ERROR_RSRC_NFOUND);
-    QCOMPARE(SimulatedBenchName(library), QString());
-    QVERIFY(use(sim::defaultBenchJson()));
-    QCOMPARE(SimulatedBenchName(library), QString("default"));
-    QCOMPARE(SimulatedBenchName(binDir() + "/libfakevisa.so"), QString());  // a VISA without a bench
-    QVERIFY(use(kBench));
-    QCOMPARE(SimulatedBenchName(library), qEnvironmentVariable("SOLVISA_BENCH"));
-    const ViSession rm = openedRm();
-    QCOMPARE(VI(viFindRsrc)(rm, "GPIB?*INSTR", &list, &count, desc), VI_SUCCESS);
-    QCOMPARE(count, 2u);
-    QCOMPARE(QString(desc), QString("GPIB0::28::INSTR"));
-    QCOMPARE(VI(viFindNext)(list, desc), VI_SUCCESS);
-    QCOMPARE(QString(desc), QString("GPIB0::20::INSTR"));
-    QCOMPARE(VI(viFindNext)(list, desc), VI_ERROR_RSRC_NFOUND);
-    // A find without a list keeps none: the next list's handle follows.
-    QCOMPARE(VI(viFindRsrc)(rm, "GPIB?*", nullptr, &count, desc), VI_SUCCESS);
-    QCOMPARE(VI(viFindRsrc)(rm, "GPIB?*", &next, &count, desc), VI_SUCCESS);
-    QCOMPARE(next, list + 1);
-    QCOMPARE(VI(viClose)(next), VI_SUCCESS);
-    QCOMPARE(VI(viStatusDesc)(0, VI_ERROR_TMO, desc), VI_SUCCESS);
-    QCOMPARE(QString(desc), QString("VI_ERROR_TMO: Timeout expired before operation completed."));
+  
   }
 
   void aSilentInstrumentHoldsUpNoOtherSession() {
