@@ -6,9 +6,7 @@
 #include "support/BenchDaemon.h"
 #include "support/TestPaths.h"
 
-#include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -76,8 +74,7 @@ rm.close()
     QFETCH(QString, protocol);
     if (!pythonHas("pyvisa_py"))
       QSKIP("python3-pyvisa-py is not installed");
-    const QStringList portmapper = {"--portmapper-port", "111"};
-    BenchDaemon daemon(benchFile(), protocol == "vxi11" ? portmapper : QStringList());
+    BenchDaemon daemon(benchFile(), protocol == "vxi11" ? QStringList{"--portmapper-port", "111"} : QStringList());
     if (!daemon.ready())
       QSKIP("port 111 is taken: the pure-Python backend asks the portmapper only there");
     const QString script = R"(

@@ -26,7 +26,3 @@ BenchDaemon::~BenchDaemon() {
   process_.kill();
   process_.waitForFinished();
 }
-
-QString BenchDaemon::resource(const QString &benchResource, const QString &protocol) const {
-  return resources_.value(benchResource).value(protocol);
-}

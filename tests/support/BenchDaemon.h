@@ -3,7 +3,6 @@
 // portmapper requests itself, stopped with the test.
 #include <QMap>
 #include <QProcess>
-#include <QStringList>
 
 class BenchDaemon {
 public:
@@ -15,7 +14,9 @@ public:
   bool ready() const { return ready_; }
   // The resource to open a bench instrument through a protocol ("vxi11",
   // "hislip", "socket", "serial").
-  QString resource(const QString &benchResource, const QString &protocol) const;
+  QString resource(const QString &benchResource, const QString &protocol) const {
+    return resources_.value(benchResource).value(protocol);
+  }
 
 private:
   QProcess process_;
