@@ -9,8 +9,6 @@
 #include "instruments/Measure.h"
 #include "instruments/PwuDriver.h"
 #include "instruments/Visa.h"
-#include "instruments/VisaLibrary.h"
-#include "storage/CfgFile.h"
 #include "support/HeadlessObserver.h"
 #include "support/PromptRecorder.h"
 #include "support/SleepRecorder.h"
@@ -52,14 +50,11 @@ private slots:
   void noInstrumentReachable()
   {
     qunsetenv("SOLVISA_BENCH");
-    CfgStr paths;
-    CfgPaths(paths);
-    QFile::remove(paths.CfgPath);
     PromptRecorder prompts;
     MainWindow window;
-    QCOMPARE(VisaLibraryPath(), binDir() + "/libsolvisa.so");
     W<QPushButton>(window, "Start")->click();
     QTRY_COMPARE(prompts.messages.size(), 1);
+    QCOMPARE(prompts.messages[0].kind, UserPrompt::Kind::Warning);
     QCOMPARE(prompts.messages[0].title, QStringLiteral("Generator1 (RF)"));
     QCOMPARE(prompts.messages[0].text,
              "Initialization Error.\n\nThe VISA library " + binDir() +
@@ -118,9 +113,8 @@ private slots:
                  .arg(cfg.FixedLo),
              QStringLiteral("27 1100 7 1"));
     QCOMPARE(cfg.PointCount, 91);
-    QCOMPARE(cfg.AnaFreqs.first(), 1000.0);
-    QCOMPARE(cfg.AnaFreqs.last(), 100.0);
-    // About 6.5 dB conversion loss, minus the 3 dB pad the attenuation stands for.
+    // About 6.5 dB conversion loss, minus the 3 dB pad the attenuation stands for; the
+    // simulated analyzer finds the IF only at the frequencies the dialogs planned.
     for (double level : cfg.Traces[0][0])
       QVERIFY2(level > -14.0 && level < -12.0, qPrintable(QString::number(level)));
   }

@@ -9,7 +9,6 @@
 #include "instruments/VisaLibrary.h"
 #include "plot/LiveSeries.h"
 #include "plot/TraceCurveTable.h"
-#include "storage/CfgFile.h"
 #include "support/CmdTranscript.h"
 #include "support/DwellHook.h"
 #include "support/FakePwu.h"
@@ -34,7 +33,6 @@
 #include <qwt_plot_curve.h>
 #include <qwt_symbol.h>
 
-// Looks into the main window's record, run state and curves.
 class MainWindowProbe {
 public:
   explicit MainWindowProbe(MainWindow &window) : w(window) {}
@@ -60,9 +58,7 @@ const QString kGen1Rsrc = "GPIB0::28::INSTR", kGen2Rsrc = "GPIB0::29::INSTR", kA
 
 void Gpib(DevStr &dev, int type, int address) {
   dev.Type = type;
-  dev.Interface = 0;
   dev.GpibAddress = address;
-  dev.Session = 0;
 }
 
 // `points` points from 100 MHz in 10 MHz steps at -10 dBm into the analyzer
@@ -111,7 +107,6 @@ void ReadBacks(const CfgStr &cfg) {
   }
 }
 
-// The read-backs, the analyzer's sweep time, then `count` readings.
 void Script(const CfgStr &cfg, double dbm, int count, double sweepTimeS = 0.05, double fall = 0.0) {
   ReadBacks(cfg);
   FakeVisa::replyFor(kAnaRsrc, QString::number(sweepTimeS) + '\n');
@@ -217,7 +212,6 @@ private slots:
     repeat(-30.0);
     click("Del");
     QVERIFY(!probe->curves().curve(1, 0)->isVisible());
-    QCOMPARE(cfg.Traces.size(), 1);
     QVERIFY(!widget<QPushButton>("Del")->isEnabled());
     QList<QColor> colours;
     for (int i = 0; i < 7; ++i) {
@@ -363,15 +357,6 @@ private slots:
     QCOMPARE(Measured(probe->cfg().Traces[0][0]), 2);
     QCOMPARE(RunWrites().filter(QStringLiteral("CALC:MARK1:Y?")).size(), 3);
     QCOMPARE(RunWrites().last(), QStringLiteral("INIT:CONT ON\n"));
-  }
-
-  void errorsShownWithTitles() {
-    FakeVisa::failOpen(kAnaRsrc);
-    start(3, -16.0);
-    QVERIFY(shown().join("").startsWith("Analyzer   (IF): Initialization Error.\n\nThe VISA library "));
-    QCOMPARE(prompts->messages[0].kind, UserPrompt::Kind::Warning);
-    QCOMPARE(Measured(probe->cfg().Traces[0][0]), 0);
-    QCOMPARE(buttons(), QStringLiteral("Start Repeat Normalize NIdx"));
   }
 
   void normalizationBothModes() {
@@ -551,11 +536,7 @@ private slots:
     QCOMPARE(series.grow(4), 2);
     QCOMPARE(series.sample(2), QPointF(130.0, -30.0));
     QCOMPARE(series.boundingRect(), QRectF(QPointF(100.0, -30.0), QPointF(130.0, -10.0)));
-    // A row is taken with the display offset subtracted; a record that is
-    // gone shows nothing.
-    series.setRow({&x, &store, 0, 0}, 1, -10.0);
-    QCOMPARE(series.sample(0), QPointF(100.0, 0.0));
-    // A row taken anew forgets where the old one had its gaps.
+    // A row taken anew forgets where the old one had its gaps; a record that is gone shows nothing.
     store[0][0] = {-10.0, -11.0, kUnmeasured, -13.0};
     series.setRow({&x, &store, 0, 0}, 4, 0.0);
     QCOMPARE(series.sample(1), QPointF(110.0, -11.0));
@@ -694,7 +675,6 @@ private:
   }
   void trigger(const char *name) { widget<QAction>(name)->trigger(); }
   QVector<double> curveY(int slot, int level) { return CurveY(probe->curves().curve(slot, level)); }
-  // The run controls that are enabled, in the order of the form.
   QString buttons() {
     QStringList enabled;
     for (const char *name : {"Start", "Repeat", "Normalize", "Stop", "Del", "NIdx", "AbsRel"})
@@ -702,7 +682,6 @@ private:
         enabled << QString::fromLatin1(name);
     return enabled.join(QLatin1Char(' '));
   }
-  // "title: text" of every message shown.
   QStringList shown() {
     QStringList lines;
     for (const UserPrompt::Message &m : prompts->messages)
