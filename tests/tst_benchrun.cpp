@@ -144,8 +144,6 @@ private slots:
       QCOMPARE(AnaMeasure(cfg.Ana.Session, type, 50e6, before, 0.0, 0.0, 1), VI_SUCCESS);
       DevWindow devices(&cfg);
       W<QPushButton>(devices, "AnAZero")->click();
-      QCOMPARE(prompts.messages.size(), 1);
-      QVERIFY2(prompts.messages[0].text.endsWith(" is zeroed."), qPrintable(prompts.messages[0].text));
       QCOMPARE(AnaMeasure(cfg.Ana.Session, type, 50e6, after, 0.0, 0.0, 1), VI_SUCCESS);
       QVERIFY2(before > -61.0 && after < -69.0,
                qPrintable(QStringLiteral("%1: %2 %3").arg(type).arg(before).arg(after)));

