@@ -23,13 +23,11 @@
 namespace {
 
 // Names a bench in SOLVISA_BENCH; answers come at once, so the suite stays fast.
-void UseBench(const QByteArray &json, QTemporaryDir &dir)
+void UseBench(QByteArray json, QTemporaryDir &dir)
 {
-  QByteArray quick = json;
-  quick.replace("\"latencyMs\": 25", "\"latencyMs\": 0");
-  QFile file(dir.filePath("bench.json"));
-  QVERIFY(file.open(QIODevice::WriteOnly) && file.write(quick) == quick.size());
-  qputenv("SOLVISA_BENCH", file.fileName().toLocal8Bit());
+  json.replace("\"latencyMs\": 25", "\"latencyMs\": 0");
+  QVERIFY(WriteAll(dir.filePath("bench.json"), json));
+  qputenv("SOLVISA_BENCH", dir.filePath("bench.json").toLocal8Bit());
 }
 
 void Edit(QWidget &dialog, const char *name, double value)
@@ -68,9 +66,7 @@ private slots:
   void manualMixerExample()
   {
     QTemporaryDir dir;
-    QFile manual(sourceDir() + "/bench/mixer-bench.json");
-    QVERIFY(manual.open(QIODevice::ReadOnly));
-    UseBench(manual.readAll(), dir);
+    UseBench(ReadAll(sourceDir() + "/bench/mixer-bench.json"), dir);
     QVERIFY(VisaLoad());
     PromptRecorder prompts;
     CfgStr cfg;

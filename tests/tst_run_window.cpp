@@ -133,13 +133,6 @@ QVector<QPointF> Points(const QwtPlotCurve *curve) {
   return points;
 }
 
-QVector<double> CurveY(const QwtPlotCurve *curve) {
-  QVector<double> y;
-  for (const QPointF &p : Points(curve))
-    y << p.y();
-  return y;
-}
-
 const QByteArray kEightTraces = "Repetition  Count: 8\nLevel Sweep Count: 1\nMeasurement Count: 2\n"
                                 "100.000000 -10.500 -11.500 -12.500 -13.500 -14.500 -15.500 -16.500 -17.500\n"
                                 "200.000000 -10.500 -11.500 -12.500 -13.500 -14.500 -15.500 -16.500 -17.500\n";
@@ -152,6 +145,28 @@ public:
     QwtPlot::replot();
   }
 };
+
+// The sweep engine on its own, with an observer that records what it is told.
+class Recorder : public SwpObserver {
+public:
+  QStringList events;
+  std::function<void()> atPassEnd = [] {};
+
+  bool continuous() override { return false; }
+  bool stopRequested() override { return false; }
+  void passStarted(bool continuous) override { events << QStringLiteral("pass %1").arg(continuous); }
+  void levelStarted(int level) override { events << QStringLiteral("level %1").arg(level); }
+  void pointMeasured(int level, int point) override { events << QStringLiteral("point %1 %2").arg(level).arg(point); }
+  void levelDone(int level) override { events << QStringLiteral("levelDone %1").arg(level); }
+  void passDone(double seconds) override {
+    events << (seconds >= 0.0 ? "passDone" : "negative time");
+    atPassEnd();
+  }
+};
+
+QStringList MeasureCommands(const QString &hz, const QString &marker) {
+  return {"FREQ:CENT " + hz + ";*OPC?\n", "INIT;*OPC?\n", "CALC:MARK1:X " + marker + ";*OPC?\n", "CALC:MARK1:Y?\n"};
+}
 
 }  // namespace
 
@@ -362,7 +377,7 @@ private slots:
     QCOMPARE(buttons(), QStringLiteral("Start Repeat"));
     QCOMPARE(widget<QLabel>("TMsg")->text(), QStringLiteral("Normalized"));
     QVERIFY(widget<QLabel>("TMsg")->isVisibleTo(window.get()));
-    QCOMPARE(CurveY(probe->normCurve()), QVector<double>({-10.0, -10.0, -10.0}));
+    QCOMPARE(Points(probe->normCurve()), QVector<QPointF>({{100.0, -10.0}, {110.0, -10.0}, {120.0, -10.0}}));
     QVERIFY(probe->normCurve()->isVisible());
     // The right axis reads the levels relative to the start level.
     auto *plot = widget<QwtPlot>("plt");
@@ -628,14 +643,13 @@ private slots:
     trigger("actionGraph_to_Clipboard");
     QCOMPARE(QApplication::clipboard()->pixmap().size(), window->size());
 
-    const QString manual = QCoreApplication::applicationDirPath() + "/Solvane.pdf";
     QDesktopServices::setUrlHandler("file", this, "opened");
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", dir.path().toLocal8Bit());  // no desktop database that could say "no PDF viewer"
     trigger("actionContents");
     qputenv("PATH", path);
     QDesktopServices::unsetUrlHandler("file");
-    QCOMPARE(openedUrls, QList<QUrl>{QUrl::fromLocalFile(manual)});
+    QCOMPARE(openedUrls, QList<QUrl>{QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + "/Solvane.pdf")});
 
     QString title;
     QTimer::singleShot(0, [&title] {
@@ -660,7 +674,12 @@ private:
     QVERIFY(during || !probe->running());
   }
   void trigger(const char *name) { widget<QAction>(name)->trigger(); }
-  QVector<double> curveY(int slot, int level) { return CurveY(probe->curves().curve(slot, level)); }
+  QVector<double> curveY(int slot, int level) {
+    QVector<double> y;
+    for (const QPointF &p : Points(probe->curves().curve(slot, level)))
+      y << p.y();
+    return y;
+  }
   QString buttons() {
     QStringList enabled;
     for (const char *name : {"Start", "Repeat", "Normalize", "Stop", "Del", "NIdx", "AbsRel"})
@@ -714,32 +733,6 @@ private:
   QStringList asked;  // caption and filter of the last file dialog
   QList<QUrl> openedUrls;
 };
-
-// The sweep engine on its own, with an observer that records what it is told.
-namespace {
-
-class Recorder : public SwpObserver {
-public:
-  QStringList events;
-  std::function<void()> atPassEnd = [] {};
-
-  bool continuous() override { return false; }
-  bool stopRequested() override { return false; }
-  void passStarted(bool continuous) override { events << QStringLiteral("pass %1").arg(continuous); }
-  void levelStarted(int level) override { events << QStringLiteral("level %1").arg(level); }
-  void pointMeasured(int level, int point) override { events << QStringLiteral("point %1 %2").arg(level).arg(point); }
-  void levelDone(int level) override { events << QStringLiteral("levelDone %1").arg(level); }
-  void passDone(double seconds) override {
-    events << (seconds >= 0.0 ? "passDone" : "negative time");
-    atPassEnd();
-  }
-};
-
-QStringList MeasureCommands(const QString &hz, const QString &marker) {
-  return {"FREQ:CENT " + hz + ";*OPC?\n", "INIT;*OPC?\n", "CALC:MARK1:X " + marker + ";*OPC?\n", "CALC:MARK1:Y?\n"};
-}
-
-}  // namespace
 
 class TestSweepEngine : public QObject {
   Q_OBJECT
