@@ -12,14 +12,11 @@
 #include "support/PromptRecorder.h"
 #include "support/TestPaths.h"
 #include "support/WidgetState.h"
-#include "sweep/SwpPlan.h"
 
 #include <QtTest>
 #include <QtWidgets>
 #include <qwt_plot.h>
-#include <qwt_plot_canvas.h>
 #include <qwt_plot_curve.h>
-#include <qwt_scale_div.h>
 #include <qwt_scale_widget.h>
 
 class MainWindowProbe {
