@@ -233,20 +233,11 @@ private slots:
       QVERIFY2(pdf.contains(QLatin1String(text)), text);
 
     saveAs("actionExport_Graph", dir.filePath(QStringLiteral("graph.svg")));
-    QXmlStreamReader svg(ReadAll(dir.filePath(QStringLiteral("graph.svg"))));
-    QStringList texts;
-    int traceLines = 0;
-    while (!svg.atEnd()) {
-      svg.readNext();
-      if (svg.isStartElement() && svg.name() == QLatin1String("text"))
-        texts << svg.readElementText(QXmlStreamReader::IncludeChildElements).simplified();
-      if (svg.isStartElement() && svg.name() == QLatin1String("polyline")
-          && svg.attributes().value(QLatin1String("points")).split(' ', Qt::SkipEmptyParts).size() == 3)
-        ++traceLines;
-    }
-    QVERIFY(!svg.hasError());
-    QVERIFY2(texts.contains("Frequency / MHz") && texts.contains("Level / dBm"), qPrintable(texts.join('|')));
-    QCOMPARE(traceLines, 4);
+    const QString svg = QString::fromUtf8(ReadAll(dir.filePath(QStringLiteral("graph.svg"))));
+    for (const char *text : {">Frequency / MHz</text>", ">Level / dBm</text>"})
+      QVERIFY2(svg.contains(QLatin1String(text)), text);
+    // The traces are the only lines of three points.
+    QCOMPARE(svg.count(QRegularExpression(QStringLiteral("<polyline [^>]*points=\"(\\S+ ){3}\""))), 4);
 
     saveAs("actionExport_Graph", dir.filePath(QStringLiteral("graph.png")));
     QCOMPARE(QImage(dir.filePath(QStringLiteral("graph.png"))).size(), QSize(1000, 500));
