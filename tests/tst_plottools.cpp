@@ -9,6 +9,7 @@
 #include "plot/TraceCurveTable.h"
 #include "plot/TraceLegend.h"
 #include "storage/PrintSeam.h"
+#include "support/CfgFields.h"
 #include "support/PromptRecorder.h"
 #include "support/TestPaths.h"
 #include "support/WidgetState.h"
@@ -187,11 +188,8 @@ private slots:
 
   void legendAfterLevelSweepAndLoadIsRemembered() {
     CfgStr &cfg = probe->cfg();
-    cfg.LevelSweep = true;
-    cfg.Gen1.StartLevel = -10.0;
-    cfg.Gen1.StopLevel = 0.0;
-    cfg.Gen1.StepLevel = 5.0;
-    cfg.StepFreq = 300.0;  // four points: the bench answers like an instrument, not at once
+    // Four points: the bench answers like an instrument, not at once.
+    Set(cfg, "Levels=1 L0=-10 L1=0 LStep=5 Step=300");
     clickAndWait("Start");
     QVERIFY2(prompts->messages.isEmpty(), qPrintable(prompts->messages.value(0).text));
     QCOMPARE(probe->legend().entries(),

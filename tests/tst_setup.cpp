@@ -1,10 +1,8 @@
-// The set-up as a user drives it. The device dialog: interface lists by type,
-// what each page shows, the analyzer panels, OK's read-back, Test against the
-// recording fake VISA, and the tables it offers. The sweep parameter dialog:
-// coupled fields, forced values, what is shown and hidden, and what OK and
-// Escape leave behind. Then the main window on the same fake where a lab user
-// was misled: a series measured at other frequencies, a reversed level range,
-// axis labels, and a frequency that a generator refuses.
+// The set-up as a user drives it: the device dialog's lists, pages, panels,
+// read-back and Test on the recording fake VISA; the sweep dialog's coupled,
+// forced, shown and hidden fields and what OK and Escape leave behind; the main
+// window where a lab user was misled (a series measured at other frequencies,
+// a reversed level range, axis labels, a frequency a generator refuses).
 #include "app/MainWindow.h"
 #include "dialogs/DevWindow.h"
 #include "dialogs/SwpWindow.h"
@@ -58,11 +56,11 @@ QString Page(QWidget &dialog, const QString &prefix) {
 void PressOk(QWidget &dialog) { W<QDialogButtonBox>(dialog, "DevWindowOk")->button(QDialogButtonBox::Ok)->click(); }
 
 // "texts -> values" of a list as a combo box offers it, e.g. "1 -> 10, 1.5 -> 15, 2 -> 20".
-QString Pairs(QWidget &dialog, const QString &combo) {
+QString Pairs(QWidget &dialog, const QString &combo, const QString &pair = QStringLiteral("%1 -> %2")) {
   QStringList out;
   auto *cb = W<QComboBox>(dialog, combo);
   for (int i = 0; i < cb->count(); ++i)
-    out << QStringLiteral("%1 -> %2").arg(cb->itemText(i)).arg(cb->itemData(i).toInt());
+    out << pair.arg(cb->itemText(i)).arg(cb->itemData(i).toInt());
   return out.join(QStringLiteral(", "));
 }
 
@@ -174,11 +172,7 @@ private slots:
     QCOMPARE(RfPortTexts(71).join(","), QStringLiteral("RF1,RF2,RF3,RF4,RF5,RF6,RF7,RF8"));
     QVERIFY(RfPortTexts(24).isEmpty() && RfPortTexts(-1).isEmpty());
 
-    QStringList models;
-    auto *sensors = W<QComboBox>(dialog, "PwTyp");
-    for (int row = 0; row < sensors->count(); ++row)
-      models << QString("%1 %2").arg(sensors->itemText(row)).arg(sensors->itemData(row).toInt());
-    QCOMPARE(models.join(", "),
+    QCOMPARE(Pairs(dialog, "PwTyp", "%1 %2"),
              "PSU-1004 3, PSU-1006 4, PSU-1008 5, PSU-1012 6, PSU-1018 7, PSU-1026 8, PSU-1040 9, PSU-2004 12, "
              "PSU-2006 13, PSU-2008 14, PSU-2012 15, PSU-2018 16, PSU-2026 17, PSU-2040 18, PSU-2050 21, PSU-3004 22, "
              "PSU-3006 23, PSU-3008 24, PSU-3018 25, PSU-3026 26, PSU-3040 27, PSU-3050 30, PSU-3067 31, PSV-1108 32, "
@@ -274,8 +268,8 @@ private slots:
   }
 
   // A generator on a serial line: the line's settings are shown and kept by OK;
-  // one on LAN is addressed by its IP.
-  void serialAndLanPages() {
+  // one on LAN is addressed by its IP, an analyzer on GPIB by its address.
+  void addresses() {
     CfgStr cfg = Defaults();
     DevWindow dialog(&cfg);
     Choose(dialog, "G1Typ", 18);
@@ -296,6 +290,19 @@ private slots:
     Choose(dialog, "G1Ift", 3);
     QCOMPARE(Page(dialog, "G1"),
              QStringLiteral("GPIB0,GPIB1,[LAN (VXI-11)],LAN (socket),LAN (HiSLIP) | Ipa | TCPIP::192.168.0.1::INSTR"));
+
+    // A GPIB address follows every keystroke.
+    dialog.show();
+    W<QTabWidget>(dialog, "DevTab")->setCurrentIndex(2);
+    auto *pad = W<QSpinBox>(dialog, "AnPad");
+    pad->setFocus();
+    pad->selectAll();
+    QTest::keyClick(pad, Qt::Key_1);
+    QCOMPARE(Rsc(dialog, "An"), QStringLiteral("GPIB0::1::INSTR"));
+    QTest::keyClick(pad, Qt::Key_7);
+    QCOMPARE(cfg.Ana.GpibAddress, 17);
+    Choose(dialog, "AnIft", 1);
+    QCOMPARE(Page(dialog, "An"), "GPIB0,[GPIB1]," + kLan + " | Pad | GPIB1::17::INSTR");
   }
 
   void analyzerTypesForceInterfaces() {
@@ -424,23 +431,6 @@ private slots:
     QCOMPARE(cfg.Ana.PwxxCount, 64);
   }
 
-  void gpibAddressKeystrokes() {
-    CfgStr cfg = Defaults();
-    DevWindow dialog(&cfg);
-    dialog.show();
-    W<QTabWidget>(dialog, "DevTab")->setCurrentIndex(2);
-    auto *pad = W<QSpinBox>(dialog, "AnPad");
-    pad->setFocus();
-    pad->selectAll();
-    QTest::keyClick(pad, Qt::Key_1);
-    QCOMPARE(cfg.Ana.GpibAddress, 1);
-    QCOMPARE(Rsc(dialog, "An"), QStringLiteral("GPIB0::1::INSTR"));
-    QTest::keyClick(pad, Qt::Key_7);
-    QCOMPARE(cfg.Ana.GpibAddress, 17);
-    Choose(dialog, "AnIft", 1);
-    QCOMPARE(Page(dialog, "An"), "GPIB0,[GPIB1]," + kLan + " | Pad | GPIB1::17::INSTR");
-  }
-
   // Meter Zero is offered for the meters and zeroes them with their command,
   // the sensor through its driver.
   void meterZero_data() {
@@ -535,6 +525,11 @@ private slots:
     QCOMPARE(Which(dialog, Enabled, "", "G2FMin FxdLo FxdIf Usb G2LMin G2LoLbl G2LevLbl G2UnitLbl"),
              QStringLiteral("G2FMin FxdLo FxdIf Usb"));
     QCOMPARE(Which(dialog, Shown, "G2", kLoRange), kLoRange);
+    // Its range couples as the RF range does.
+    Enter(dialog, "G2FMin", 1500);
+    QCOMPARE(Get(cfg, "LOCentre LOSpan"), QStringLiteral("LOCentre=2250 LOSpan=1500"));
+    Enter(dialog, "G2FSpn", 100);
+    QCOMPARE(Get(cfg, "LO0 LO1"), QStringLiteral("LO0=2200 LO1=2300"));
   }
 
   void fixedIfAndFixedLo() {
@@ -606,22 +601,13 @@ private slots:
     SweepOk(dialog)->click();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(Get(cfg, "RF0 RF1 RFCentre RFSpan"), QStringLiteral("RF0=0 RF1=30 RFCentre=10 RFSpan=40"));
-
-    // The LO row couples the same way.
-    CfgStr lo = Defaults("LO=24 FixedLo=0");
-    SwpWindow loDialog(&lo);
-    Enter(loDialog, "G2FMin", 1500);
-    QCOMPARE(Get(lo, "LOCentre LOSpan"), QStringLiteral("LOCentre=2250 LOSpan=1500"));
-    Enter(loDialog, "G2FSpn", 100);
-    QCOMPARE(Get(lo, "LO0 LO1"), QStringLiteral("LO0=2200 LO1=2300"));
   }
 
   void fractionalNumDen() {
     CfgStr cfg = Defaults("N=2.5 D=1.5");
     SwpWindow dialog(&cfg);
     // Num changed in its box, so its slot stored it; Den is shown as 1 without a change.
-    QCOMPARE(W<QSpinBox>(dialog, "Num")->value(), 2);
-    QCOMPARE(W<QSpinBox>(dialog, "Den")->value(), 1);
+    QCOMPARE(QPoint(W<QSpinBox>(dialog, "Num")->value(), W<QSpinBox>(dialog, "Den")->value()), QPoint(2, 1));
     QCOMPARE(Get(cfg, "N D"), QStringLiteral("N=2 D=1.5"));
     SweepOk(dialog)->click();
     QCOMPARE(cfg.Denominator, 1.0);
