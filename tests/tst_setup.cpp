@@ -305,10 +305,13 @@ private slots:
     QCOMPARE(Page(dialog, "An"), "GPIB0,[GPIB1]," + kLan + " | Pad | GPIB1::17::INSTR");
   }
 
-  void analyzerTypesForceInterfaces() {
+  // The analyzer's type forces its interface and chooses its panel.
+  void analyzerPage() {
     CfgStr cfg = Defaults();
     cfg.Ana.Type = 68;
     cfg.Ana.Interface = 0;
+    cfg.Spx.RefLevel = -20;
+    cfg.Spx.Rbw = 1000;
     DevWindow dialog(&cfg);
     QCOMPARE(Page(dialog, "An"), "[LAN (VXI-11)],LAN (socket),LAN (HiSLIP) | Ipa | TCPIP::SPA59-1-100028::INSTR");
 
@@ -323,13 +326,6 @@ private slots:
 
     Choose(dialog, "AnTyp", 58);
     QCOMPARE(Page(dialog, "An"), "GPIB0,GPIB1,[RS232]," + kLan + " | " + kSerial + " | ASRL4::INSTR");
-  }
-
-  void panelsAndReadBack() {
-    CfgStr cfg = Defaults();
-    cfg.Spx.RefLevel = -20;
-    cfg.Spx.Rbw = 1000;
-    DevWindow dialog(&cfg);
 
     Choose(dialog, "AnTyp", 32);
     QCOMPARE(Which(dialog, Shown, "", kPanels), QStringLiteral("Ex"));
@@ -616,19 +612,8 @@ private slots:
     QCOMPARE(Get(cfg, "N IF1"), QStringLiteral("N=3 IF1=3000"));
   }
 
-  void escapeKeepsEverything() {
-    CfgStr cfg = Defaults("Log=1");
-    SwpWindow dialog(&cfg);
-    dialog.show();
-    Enter(dialog, "G1FMin", 20);
-    W<QCheckBox>(dialog, "G1LSwp")->click();
-    W<QSpinBox>(dialog, "Cnt")->setValue(50);
-    QTest::keyClick(&dialog, Qt::Key_Escape);
-    QCOMPARE(dialog.result(), int(QDialog::Rejected));
-    QCOMPARE(Get(cfg, "RF0 Levels Count Log"), QStringLiteral("RF0=20 Levels=1 Count=50 Log=1"));
-  }
-
-  // The status line states the plan or why there is none, and OK follows it.
+  // The status line states the plan or why there is none, and OK follows it;
+  // Escape keeps everything entered.
   void statusLineAndOk() {
     CfgStr cfg = Defaults();
     SwpWindow dialog(&cfg);
@@ -675,6 +660,10 @@ private slots:
     QTest::keyClick(start, Qt::Key_Return);
     QVERIFY(dialog.isVisible());
     QCOMPARE(dialog.result(), 0);
+
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(Get(cfg, "RF0 Levels Count Log Step"), QStringLiteral("RF0=0 Levels=1 Count=3000 Log=0 Step=0"));
   }
 
   // The IF of the lower sideband runs downwards; its span is its width.
