@@ -108,11 +108,6 @@ class TestSetup : public QObject {
   std::unique_ptr<PromptRecorder> prompts;
   std::unique_ptr<MainWindow> window;
 
-  void openWindow() {
-    QFile::remove(DefaultCfgPath());
-    window.reset(new MainWindow);
-    window->show();
-  }
   // A click that starts a run returns when the run has ended.
   void click(const char *name) { QVERIFY(ClickAndFinish(*window, name)); }
   // Start on a bench scripted to answer the plan's queries.
@@ -130,6 +125,9 @@ private slots:
   void init() {
     FakeVisa::reset();
     prompts.reset(new PromptRecorder);
+    QFile::remove(DefaultCfgPath());
+    window.reset(new MainWindow);
+    window->show();
   }
 
   void cleanup() {
@@ -676,7 +674,6 @@ private slots:
   // Same point count, other frequencies: the series cannot grow, be
   // normalized or be shown relative; Start begins a new one.
   void seriesAtOtherFrequencies() {
-    openWindow();
     CfgStr &cfg = MainWindowProbe(*window).cfg();
     Plan(cfg, 100.0);
     start(cfg);
@@ -711,7 +708,6 @@ private slots:
   // The message box takes the focus from the field just edited; its
   // editing-finished must find the range already in order.
   void reversedLevelRange() {
-    openWindow();
     auto *lmin = W<QDoubleSpinBox>(*window, "LMin");
     auto *lmax = W<QDoubleSpinBox>(*window, "LMax");
     lmax->setValue(0.0);
@@ -738,7 +734,6 @@ private slots:
 
   // The window names the generator that refused a frequency.
   void refusedFrequencyNamed() {
-    openWindow();
     CfgStr &cfg = MainWindowProbe(*window).cfg();
     Plan(cfg, 100.0);
     start(cfg);  // the sessions stay open from here on, so every later run writes the same
