@@ -62,8 +62,6 @@ class TestPlotTools : public QObject {
   QwtPlot *plot() { return window->findChild<QwtPlot *>(QStringLiteral("plt")); }
   QWidget *canvas() { return plot()->canvas(); }
   void trigger(const char *name) { window->findChild<QAction *>(QString::fromLatin1(name))->trigger(); }
-  // A click that starts a run returns when the run has ended.
-  void clickAndWait(const char *name) { QVERIFY(ClickAndFinish(*window, name)); }
   QPoint pixel(double mhz, double level) {
     return QPoint(qRound(plot()->canvasMap(QwtPlot::xBottom).transform(mhz)),
                   qRound(plot()->canvasMap(QwtPlot::yLeft).transform(level)));
@@ -117,7 +115,7 @@ private slots:
   void normalizedReadoutAddsTheRelativeLevel() {
     probe->cfg().StepFreq = 300.0;  // four points
     for (const char *button : {"Start", "Normalize", "Repeat"})
-      clickAndWait(button);
+      QVERIFY(ClickAndFinish(*window, button));
     QVERIFY(plot()->axisEnabled(QwtPlot::yRight));
     const QPointF p = probe->curves().curve(0, 0)->sample(1);
     QCOMPARE(probe->tracker().readout(pixel(p.x(), p.y())),
@@ -190,7 +188,7 @@ private slots:
     CfgStr &cfg = probe->cfg();
     // Four points: the bench answers like an instrument, not at once.
     Set(cfg, "Levels=1 L0=-10 L1=0 LStep=5 Step=300");
-    clickAndWait("Start");
+    QVERIFY(ClickAndFinish(*window, "Start"));
     QVERIFY2(prompts->messages.isEmpty(), qPrintable(prompts->messages.value(0).text));
     QCOMPARE(probe->legend().entries(),
              QStringList({"Trace 1, -10.0 dBm", "Trace 1, -5.0 dBm", "Trace 1, 0.0 dBm"}));
