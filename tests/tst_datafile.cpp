@@ -12,6 +12,7 @@
 #include "support/CfgFields.h"
 #include "support/PromptRecorder.h"
 #include "support/TestPaths.h"
+#include "support/WidgetState.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -70,16 +71,6 @@ class TstDataFile : public QObject {
         texts << message.title + QStringLiteral(": ") + message.text;
     return texts;
   }
-  static void answerFile(const QString &path)
-  {
-    const auto answer = [path](const QString &, const QString &, const QString &) { return path; };
-    UserPrompt::setOpenFileHandler(answer);
-    UserPrompt::setSaveFileHandler(answer);
-  }
-  static void trigger(MainWindow &window, const char *action)
-  {
-    window.findChild<QAction *>(QString::fromLatin1(action))->trigger();
-  }
 
 private slots:
   void initTestCase()
@@ -88,7 +79,6 @@ private slots:
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
       qWarning("de_DE.UTF-8 is not installed; only Qt's default locale is German");
-    QVERIFY(dir.isValid());
   }
   void init() { prompts.reset(new PromptRecorder); }
   void cleanup()
@@ -134,15 +124,11 @@ private slots:
     norm.Traces[0][0][0] = -7.4375;  // 2.5625 above generator 1's level
     QCOMPARE(SaveNormFile(norm, path("norm.txt")), 0);
     QCOMPARE(ReadAll(path("norm.txt")), QByteArray("100.007812 2.562 -14.438 0.000 -17.000\n"));
-  }
 
-  // The longest line the save can write (400 values of 1e300) loads again.
-  void largestValuesReadBack()
-  {
-    CfgStr cfg = Store(20, 20, {1e300});
-    cfg.Traces.fill(TraceRec(20, {1e300}));
-    QCOMPARE(SaveDatFile(cfg, path("wide.dat")), 0);
-    CfgStr loaded;
+    // The longest line the save can write (400 values of 1e300) loads again.
+    CfgStr wide = Store(20, 20, {1e300});
+    wide.Traces.fill(TraceRec(20, {1e300}));
+    QCOMPARE(SaveDatFile(wide, path("wide.dat")), 0);
     QCOMPARE(LoadDatFile(loaded, path("wide.dat")), 0);
     QCOMPARE(loaded.Traces[19][19][0], 1e300);
     QCOMPARE(loaded.AnaFreqs[0], 1e300);
@@ -247,17 +233,6 @@ private slots:
     QCOMPARE(ReadAll(path("old.dat")), QByteArray("old bytes"));
   }
 
-  // The replacement is written beside the file first; a name too long for
-  // that companion makes the save fail, even for the superuser.
-  void nameTooLongKeepsTheOldFile()
-  {
-    const QString longName = path(QString(250, 'x') + ".dat");
-    QVERIFY(WriteAll(longName, "old bytes"));
-    QString reason;
-    QCOMPARE(SaveDatFile(Store(1, 1, {1.0}), longName, &reason), -1);
-    QVERIFY2(reason.contains(longName), qPrintable(reason));
-    QCOMPARE(ReadAll(longName), QByteArray("old bytes"));
-  }
 
   void hostileFilesAreRefused_data()
   {
@@ -310,7 +285,7 @@ private slots:
     qputenv("XDG_DATA_HOME", disk.toLocal8Bit());
     MainWindow window;
     window.show();
-    trigger(window, "actionSave");
+    W<QAction>(window, "actionSave")->trigger();
     const QString cfgPath = disk + QStringLiteral("/Kestrova/tst_datafile/tst_datafile.cfg");
     const QByteArray oldCfg = ReadAll(cfgPath);
     QVERIFY(oldCfg.contains("Dwell=0"));
@@ -325,11 +300,15 @@ private slots:
     }
     prompts->messages.clear();
 
+    QString answer;
+    const auto answerFile = [&answer](const QString &, const QString &, const QString &) { return answer; };
+    UserPrompt::setOpenFileHandler(answerFile);
+    UserPrompt::setSaveFileHandler(answerFile);
     const auto fails = [&](const char *load, const QString &name, const char *action) {
-      answerFile(path(QString::fromLatin1(load)));
-      trigger(window, "actionLoad_Data");
-      answerFile(disk + '/' + name);
-      trigger(window, action);
+      answer = path(QString::fromLatin1(load));
+      W<QAction>(window, "actionLoad_Data")->trigger();
+      answer = disk + '/' + name;
+      W<QAction>(window, action)->trigger();
     };
     fails("small.dat", "small.dat", "actionSave_Data");
     fails("large.dat", "large.dat", "actionSave_Data");
@@ -337,7 +316,7 @@ private slots:
     fails("large.dat", "norm.txt", "actionSave_Normalization");
     window.findChild<QDoubleSpinBox *>("Dwell")->setValue(2.5);
     emit window.findChild<QDoubleSpinBox *>("Dwell")->editingFinished();
-    trigger(window, "actionSave");
+    W<QAction>(window, "actionSave")->trigger();
     const QByteArray tmp = qgetenv("TMPDIR");
     qputenv("TMPDIR", disk.toLocal8Bit());  // the settings are put together in a scratch folder first
     window.close();
@@ -408,15 +387,22 @@ private slots:
   }
 
   // A cancelled save leaves the old file, a cancelled load writes nothing.
-  void cancelledOperationsChangeNothing()
+  // The replacement is written beside the file first; a name too long for
+  // that companion makes the save fail, even for the superuser.
+  void failedOrCancelledOperationsChangeNothing()
   {
-    QVERIFY(WriteAll(path("keep.dat"), "old"));
+    const QString longName = path(QString(250, 'x') + ".dat");
+    QVERIFY(WriteAll(longName, "old bytes"));
+    QVERIFY(WriteAll(path("keep.dat"), "old bytes"));
+    const CfgStr cfg = Store(1, 1, {100.0});
+    QString reason;
+    QCOMPARE(SaveDatFile(cfg, longName, &reason), -1);
+    QVERIFY2(reason.contains(longName), qPrintable(reason));
     FileJob job;
     job.cancel = true;
-    const CfgStr cfg = Store(1, 1, {100.0});
     QCOMPARE(SaveDatFile(cfg, path("keep.dat"), nullptr, &job), kFileCancelled);
     QCOMPARE(SaveNormFile(cfg, path("keep.dat"), nullptr, &job), kFileCancelled);
-    QCOMPARE(ReadAll(path("keep.dat")), QByteArray("old"));
+    QCOMPARE(ReadAll(longName) + ReadAll(path("keep.dat")), QByteArray("old bytesold bytes"));
     QVERIFY(WriteAll(path("cancel.dat"), DataFile(5)));
     DatFileContent content;
     QCOMPARE(ReadDatFile(path("cancel.dat"), content, nullptr, &job), kFileCancelled);
