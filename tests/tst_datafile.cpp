@@ -1,10 +1,8 @@
-// The files the window saves and loads: exact bytes of the data file, the
-// correction table, the normalization export and the CSV export under a
-// decimal-comma locale, the round trip, the refusal of files that cannot be
-// held safely, and every save onto a full disk, cancelled or slow.
+// The files the window saves and loads, byte for byte under a decimal-comma
+// locale; the refusal of files that cannot be held safely, and every save
+// onto a full disk, cancelled or slow.
 #include "app/FileJobRunner.h"
 #include "app/MainWindow.h"
-#include "storage/CfgFile.h"
 #include "storage/CorrFile.h"
 #include "storage/CsvFile.h"
 #include "storage/DataFile.h"
@@ -16,7 +14,6 @@
 
 #include <QtTest>
 #include <QtWidgets>
-#include <qwt_plot.h>
 
 #include <clocale>
 #include <cmath>
@@ -342,22 +339,6 @@ private slots:
     QCOMPARE(QDir(disk + QStringLiteral("/Kestrova/tst_datafile")).entryList(QDir::Files),
              QStringList(QStringLiteral("tst_datafile.cfg")));
     QCOMPARE(QDir(disk).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList(QStringLiteral("Kestrova")));
-  }
-
-  // Sweep settings that give no finite plan or axis are refused at start-up
-  // with the plan's own message; the window starts and its axis is finite.
-  void endlessAxisRefusedAtStart()
-  {
-    qputenv("XDG_DATA_HOME", path(QStringLiteral("axis")).toLocal8Bit());
-    CfgStr paths;
-    QVERIFY(CfgPaths(paths));
-    QVERIFY(WriteAll(paths.CfgPath, "[Sweep]\nNumerator=inf\n[Display]\nX%20Sweep%20Settings=true\n"));
-    MainWindow window;
-    QCOMPARE(shown(), QStringList{"Sweep: The sweep settings give frequencies or levels that are not finite numbers. "
-                                  "Check the frequencies, the steps and the factor N/D. "
-                                  "The sweep settings of the file are not used; the defaults are."});
-    const QwtInterval x = window.findChild<QwtPlot *>("plt")->axisInterval(QwtPlot::xBottom);
-    QCOMPARE(QString("%1 %2").arg(x.minValue()).arg(x.maxValue()), QString("100 1000"));
   }
 
   // An operation that takes longer than half a second shows its progress;

@@ -1,8 +1,6 @@
 // The main window without a usable VISA library: its form, start-up messages
-// and the configuration file it reads and writes; and what its Help and
-// Results menus give to read: the About dialog with its support text and the
-// Linux facts provider, Print Data and Print Graph printed into PDF files, and
-// the built manual, both read back with pdftotext.
+// and configuration file; and what its Help and Results menus give to read,
+// printed PDF files and the built manual read back with pdftotext.
 #include "app/MainWindow.h"
 #include "dialogs/AboutWindow.h"
 #include "dialogs/LinuxOSInfo.h"
@@ -87,7 +85,6 @@ QStringList PdfPages(const QString &pdf) {
   return pages;
 }
 
-bool HavePdfTools() { return !QStandardPaths::findExecutable("pdftotext").isEmpty(); }
 const char *const kNoPdfTools = "pdftotext (Debian package poppler-utils) is missing; scripts/setup installs it";
 
 }  // namespace
@@ -193,6 +190,19 @@ private slots:
       QCOMPARE(titles(), (QStringList{"VISA Error", "Sweep"}));
       QVERIFY(!prompts->messages.last().text.isEmpty());
       QVERIFY(W<QPushButton>(window, "Start")->isEnabled());
+    }
+    // Sweep settings that give no finite plan or axis are refused with the
+    // plan's own message; the window starts and its axis is finite.
+    prompts->messages.clear();
+    WriteCfg(DefaultCfgPath(), {{"Sweep/Numerator", "inf"}, {"Display/X Sweep Settings", true}});
+    {
+      MainWindow window;
+      QCOMPARE(titles(), (QStringList{"Sweep", "VISA Error"}));
+      QCOMPARE(prompts->messages.first().text, "The sweep settings give frequencies or levels that are not finite "
+                                               "numbers. Check the frequencies, the steps and the factor N/D. The "
+                                               "sweep settings of the file are not used; the defaults are.");
+      const QwtInterval x = W<QwtPlot>(window, "plt")->axisInterval(QwtPlot::xBottom);
+      QCOMPARE(QString("%1 %2").arg(x.minValue()).arg(x.maxValue()), QString("100 1000"));
     }
     QFile::remove(DefaultCfgPath());
     prompts->messages.clear();
@@ -412,7 +422,7 @@ private slots:
   }
 
   void printDataOnSeveralPages() {
-    if (!HavePdfTools())
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
       QSKIP(kNoPdfTools);
     QVERIFY(PrintData(OneTrace(500)));
     QCOMPARE(modes, QList<QPrinter::PrinterMode>{QPrinter::ScreenResolution});
@@ -430,7 +440,7 @@ private slots:
   }
 
   void printGraphItsCancelledDialogAndAFailingPrinter() {
-    if (!HavePdfTools())
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
       QSKIP(kNoPdfTools);
     QLabel window("graph");
     window.resize(400, 300);
@@ -458,7 +468,7 @@ private slots:
   // heading stands alone at the foot of a page, listings are in a monospace
   // font, and the pictures of the window are in it.
   void manual() {
-    if (!HavePdfTools())
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
       QSKIP(kNoPdfTools);
     const QString manual = binDir() + "/Solvane.pdf";
     const QStringList pages = PdfPages(manual);
