@@ -138,7 +138,7 @@ private slots:
     QVERIFY(back.Numerator == 1.0 / 3.0);
   }
 
-  void writeFailureAndOpenRefusal() {
+  void folderWriteFailureAndOpenRefusal() {
     const QString file = newFile("a file, not a folder");
     QString why;
     QCOMPARE(CfgSave(Defaults(), file + QStringLiteral("/inside.cfg"), &why), -1);
@@ -154,9 +154,7 @@ private slots:
     QVERIFY(reason.endsWith("). The settings stay as they were."));
     QCOMPARE(CfgOpen(cfg, newFile("[Sweep]\nCount=12\n"), &reason), 0);
     QCOMPARE(cfg.Count, 12);
-  }
 
-  void folderOfTheFile() {
     QCOMPARE(CfgMakerDir("/home/ann/.local/share/Solvane64"),
              QStringLiteral("/home/ann/.local/share/Kestrova/Solvane64"));
     QCOMPARE(CfgMakerDir("C:\\Users\\ann\\AppData\\Local\\Solvane64"),
@@ -164,7 +162,6 @@ private slots:
 
     const QString base = dir.filePath(QStringLiteral("fresh/data"));  // nothing of it exists yet
     qputenv("XDG_DATA_HOME", base.toUtf8());
-    CfgStr cfg;
     QVERIFY(CfgPaths(cfg));
     QCOMPARE(cfg.AppName, QStringLiteral("tst_cfgfile"));
     QCOMPARE(cfg.CfgDir, base + QStringLiteral("/Kestrova/tst_cfgfile"));

@@ -4,7 +4,6 @@
 #include "app/MainWindow.h"
 #include "dialogs/AboutWindow.h"
 #include "dialogs/LinuxOSInfo.h"
-#include "storage/CfgFile.h"
 #include "storage/PrintSeam.h"
 #include "storage/Printing.h"
 #include "support/PromptRecorder.h"
@@ -25,7 +24,6 @@ void WriteCfg(const QString &path, const QList<QPair<QString, QVariant>> &keys) 
 }
 
 QVariant Stored(const QString &path, const QString &key) { return QSettings(path, QSettings::IniFormat).value(key); }
-int KeyCount(const QString &path) { return QSettings(path, QSettings::IniFormat).allKeys().size(); }
 
 void Trigger(MainWindow &window, const char *action) { W<QAction>(window, action)->trigger(); }
 
@@ -308,7 +306,7 @@ private slots:
     QVERIFY(!W<QPushButton>(window, "Normalize")->isEnabled());  // no trace to take it from
     Trigger(window, "actionSave");
     QCOMPARE(Stored(path, "Sweep/Dwell").toDouble(), 3.25);
-    QCOMPARE(KeyCount(chosen), 2);
+    QCOMPARE(QSettings(chosen, QSettings::IniFormat).allKeys().size(), 2);
 
     QFile::remove(path);
     window.move(123, 45);
@@ -316,7 +314,7 @@ private slots:
     Trigger(window, "actionSave_as");
     QCOMPARE(asked.mid(0, 1) + asked.mid(2), (QStringList{"Save Cfg File as..", "Config File (*.cfg)"}));
     QCOMPARE(Stored(copy, "Position/x").toInt(), 123);
-    QCOMPARE(KeyCount(copy), 116);
+    QCOMPARE(QSettings(copy, QSettings::IniFormat).allKeys().size(), 116);
     QVERIFY(!QFile::exists(path));
 
     answer.clear();  // cancelled dialogs change nothing
@@ -330,7 +328,7 @@ private slots:
   }
 
   // From here on, what the Help and Results menus give to read.
-  void aboutTextsTabsLinksAndSupportText() {
+  void aboutDialogAndLinuxFacts() {
     const auto plain = About(std::make_unique<FakeOSInfo>());
     const QString expected = "*** Global Setup ***\nProduct: Solvane64\nVersion: 5.3.0\nDate: 03-Feb-2017\n\n"
                              "*** Operating System ***\n: Testix 1\nAdmin rights: No\n\n"
@@ -365,9 +363,7 @@ private slots:
     const QString mail = Label(*about, "SupportMailLbl");
     QVERIFY2(mail.startsWith("<a href=\"mailto:?subject=&amp;body=%3Cput%20your%20message%20here%3E%0A%0A----"),
              qPrintable(mail));
-  }
 
-  void linuxFacts() {
     const QString release = outDir.filePath("os-release");
     QVERIFY(WriteAll(release, "NAME=\"Testix\"\nPRETTY_NAME=\"Testix GNU/Linux 12 (calm)\"\nID=testix\n"));
     QCOMPARE(LinuxOSInfo({release, "", "", {}}).osName(), QString("Testix GNU/Linux 12 (calm)"));
