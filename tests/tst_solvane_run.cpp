@@ -265,7 +265,6 @@ private slots:
       if (line.contains("viWrite") || line.contains("viGpibControlREN") || line.contains("viClose"))
         calls << line.mid(line.indexOf(' ')).simplified();
     const int lastReading = calls.lastIndexOf("viWrite #4 GPIB0::20::INSTR > \"CALC:MARK1:Y?\\n\" VI_SUCCESS");
-    QVERIFY(lastReading > 0);
     QList<QByteArray> after = calls.mid(lastReading + 1);
     // A Ctrl-C just after a point may find the next one's tuning under way;
     // its level is never read.
