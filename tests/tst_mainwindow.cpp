@@ -393,11 +393,11 @@ private slots:
 
     const QString libraries = outDir.filePath("lib");
     QVERIFY(QDir().mkpath(libraries));
-    QVERIFY(WriteAll(libraries + "/libksgen.so.4.1.2", {}));
-    QVERIFY(QFile::link(libraries + "/libksgen.so.4.1.2", libraries + "/libksgen.so"));
+    QVERIFY(WriteAll(libraries + "/libsiggen.so.4.1.2", {}));
+    QVERIFY(QFile::link(libraries + "/libsiggen.so.4.1.2", libraries + "/libsiggen.so"));
     QCOMPARE(LinuxOSInfo::LibraryVersion(libraries + "/missing.so"), kNoFact);
     QCOMPARE(LinuxOSInfo({"", libraries, "", {}}).driverInformation()[0].entries,
-             (QStringList{"libksgen.so (Version 4.1.2)", "libksgen.so.4.1.2 (Version 4.1.2)"}));
+             (QStringList{"libsiggen.so (Version 4.1.2)", "libsiggen.so.4.1.2 (Version 4.1.2)"}));
   }
 
   // A decimal point under a comma locale, CR LF line ends, and no point
