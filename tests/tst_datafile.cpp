@@ -373,17 +373,11 @@ private slots:
   }
 };
 
-// The user's real configuration and drivers are never touched, and the VISA
-// library named has no VISA functions.
 int main(int argc, char *argv[])
 {
   QTemporaryDir home;
-  qputenv("HOME", home.path().toLocal8Bit());
+  UseHomeWithoutVisa(home.path());
   qputenv("TMPDIR", home.path().toLocal8Bit());
-  qputenv("XDG_DATA_HOME", (home.path() + "/share").toLocal8Bit());
-  qputenv("VXIPNPPATH64", (home.path() + "/vxipnp/").toLocal8Bit());
-  qputenv("SOLVANE_VISA_LIBRARY",
-          (QLibraryInfo::location(QLibraryInfo::LibrariesPath) + "/libQt5Core.so.5").toLocal8Bit());
   QApplication app(argc, argv);
   TstDataFile suite;
   return QTest::qExec(&suite, argc, argv);

@@ -498,16 +498,9 @@ private:
   std::unique_ptr<PromptRecorder> prompts;
 };
 
-// The user's real configuration and drivers are never touched: HOME and the
-// data folder point into a temporary folder, the sensor-driver folder is
-// empty, and the VISA library named is one without VISA functions.
 int main(int argc, char *argv[]) {
   QTemporaryDir home;
-  qputenv("HOME", home.path().toLocal8Bit());
-  qputenv("XDG_DATA_HOME", (home.path() + "/share").toLocal8Bit());
-  qputenv("VXIPNPPATH64", (home.path() + "/vxipnp/").toLocal8Bit());
-  qputenv("SOLVANE_VISA_LIBRARY",
-          (QLibraryInfo::location(QLibraryInfo::LibrariesPath) + "/libQt5Core.so.5").toLocal8Bit());
+  UseHomeWithoutVisa(home.path());
   QApplication app(argc, argv);
   QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
   TestMainWindow suite;

@@ -3,6 +3,7 @@
 #include "storage/CfgFile.h"
 
 #include <QFile>
+#include <QLibraryInfo>
 
 QString binDir() { return QStringLiteral(SOLVANE_BIN_DIR); }
 QString sourceDir() { return QStringLiteral(SOLVANE_SOURCE_DIR); }
@@ -21,4 +22,12 @@ QByteArray ReadAll(const QString &path) {
 bool WriteAll(const QString &path, const QByteArray &bytes) {
   QFile file(path);
   return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+void UseHomeWithoutVisa(const QString &home) {
+  qputenv("HOME", home.toLocal8Bit());
+  qputenv("XDG_DATA_HOME", (home + "/share").toLocal8Bit());
+  qputenv("VXIPNPPATH64", (home + "/vxipnp/").toLocal8Bit());
+  qputenv("SOLVANE_VISA_LIBRARY",
+          (QLibraryInfo::location(QLibraryInfo::LibrariesPath) + "/libQt5Core.so.5").toLocal8Bit());
 }

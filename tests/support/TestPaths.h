@@ -12,3 +12,8 @@ QString DefaultCfgPath();
 // A file's bytes, empty when it cannot be read; a file written whole.
 QByteArray ReadAll(const QString &path);
 bool WriteAll(const QString &path, const QByteArray &bytes);
+
+// Points HOME, the data folder and the sensor-driver folder into home and
+// names a VISA library without VISA functions, so that a suite never touches
+// the user's own configuration, drivers or instruments.
+void UseHomeWithoutVisa(const QString &home);
