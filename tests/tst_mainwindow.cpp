@@ -346,7 +346,7 @@ private slots:
                                                 "the information in your mail program or text editor."));
 
     auto info = std::make_unique<FakeOSInfo>();
-    info->drivers = {{"Installed Kestrova VXI PnP drivers", {"libks1.so.3 (Version 3)"}}};
+    info->drivers = {{"Installed Kestrova VXI PnP drivers", {"libsig1.so.3 (Version 3)"}}};
     const auto about = About(std::move(info));
     QCOMPARE(about->size(), QSize(570, 369));
     QCOMPARE(Label(*about, "NameLbl") + '|' + Label(*about, "TitleLbl") + '|' + Label(*about, "VersionLbl"),
@@ -356,7 +356,7 @@ private slots:
     for (const char *page : {"DriverPage", "SystemPage"})
       for (QLabel *label : about->findChild<QWidget *>(page)->findChildren<QLabel *>())
         texts << label->text();
-    QVERIFY(texts.contains("libks1.so.3 (Version 3)") && texts.contains("Admin rights"));
+    QVERIFY(texts.contains("libsig1.so.3 (Version 3)") && texts.contains("Admin rights"));
     // Links lead to the bundled manual and to a mail without a made-up address.
     const QString page = Label(*about, "ProductPageLbl");
     QVERIFY2(page.contains("file://") && page.contains("/Solvane.pdf\">Product page</a>"), qPrintable(page));

@@ -650,15 +650,15 @@ private slots:
     QDesktopServices::unsetUrlHandler("file");
     QCOMPARE(openedUrls, QList<QUrl>{QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + "/Solvane.pdf")});
 
-    QString title;
-    QTimer::singleShot(0, [&title] {
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
       if (QWidget *about = QApplication::activeModalWidget()) {
-        title = about->windowTitle();
+        shown = about->windowTitle() + '|' + about->findChild<QLabel *>("VersionLbl")->text();
         about->close();
       }
     });
     trigger("actionAbout");
-    QCOMPARE(title, QString("Information about Solvane64"));
+    QCOMPARE(shown, QString("Information about Solvane64|Version 5.3.0 64 bit (03-Feb-2017)"));
   }
 
 private:

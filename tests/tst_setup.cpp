@@ -208,6 +208,8 @@ private slots:
         "An USB: 75"}));
     QCOMPARE(connectors.join(", "), QStringLiteral("G1 1: Rfp, G1 2: Rfp, G1 3: Rfp Rtc1, G2 1: Rfp, G2 2: Rfp, "
                                                   "G2 3: Rfp Rtc1, An 69: Rfp, An 70: Rfp, An 71: Rfp Rtc1"));
+    Choose(dialog, "G1Typ", 2);
+    QCOMPARE(Entries(dialog, "G1Rfp"), RfPortTexts(2));
   }
 
   void opening() {
@@ -550,8 +552,9 @@ private slots:
 
   // The logarithmic sweep switches step and count; OK stores what is shown.
   void stepCountAndOk() {
-    CfgStr cfg = Defaults();
+    CfgStr cfg = Defaults("Atten=2.25");
     SwpWindow dialog(&cfg);
+    QCOMPARE(W<QDoubleSpinBox>(dialog, "AnAtt")->value(), 2.25);
     QCOMPARE(Which(dialog, Shown, "", "FSte FSteLbl Cnt CntLbl"), QStringLiteral("FSte FSteLbl"));
     QCOMPARE(W(dialog, "Cnt")->geometry(), W(dialog, "FSte")->geometry());
 
