@@ -461,7 +461,7 @@ private slots:
     QCOMPARE(WritesTo(1).mid(0, 4).join('|'), "POW -10;*OPC?\n|POW -20;*OPC?\n|FREQ 60000000000.0;*OPC?\n|FREQ?\n");
   }
 
-  void skippedGenerators() {
+  void skippedGeneratorsAndReopenedTesters() {
     Bench bench;
     bench.ana.TrackingGenerator = true;  // the source: generator 1 is left alone
     QCOMPARE(bench.run(), 0);
@@ -475,10 +475,9 @@ private slots:
       QCOMPARE(OpensOf(kGen2), 0);
       QCOMPARE(second.ana.Session, ViSession(2));  // straight on to the analyzer
     }
-  }
-
-  void openInstrumentsAreKeptRadioTestersReopened() {
-    Bench bench;
+    // Open instruments are kept, radio testers reopened.
+    FakeVisa::reset();
+    bench = Bench();
     QCOMPARE(bench.run() + bench.run(), 0);
     QCOMPARE(OpensOf(kAna) + OpensOf(kGen1), 2);
     FakeVisa::reset();

@@ -270,29 +270,7 @@ class TstVisaIo : public QObject {
     QCOMPARE(FakeVisa::transcript(), atThirty);
   }
 
-  void radioTesterFailures() {
-    DevStr gen = device(1, 2);
-    FakeVisa::failOpen("ASRL1::0::INSTR", VI_ERROR_RSRC_NFOUND);
-    QCOMPARE(DevOpen(gen), VI_ERROR_RSRC_NFOUND);
-    QCOMPARE(FakeVisa::transcript(),
-             QStringList({"viOpenDefaultRM -> 1000", "viOpen 1000 \"ASRL1::0::INSTR\" 0 10000 -> VI_ERROR_RSRC_NFOUND",
-                          "viClose 1000"}));
-
-    // A failure after the probe reports 1, and the session is not configured again.
-    FakeVisa::reset();
-    FakeVisa::reply("id\n");
-    FakeVisa::failOpen("GPIB0::20::30::INSTR", VI_ERROR_RSRC_NFOUND);
-    gen = device(1, 0);
-    QCOMPARE(DevOpen(gen), 1);
-    QCOMPARE(FakeVisa::transcript().mid(FakeVisa::transcript().size() - 2),
-             QStringList({"viOpen 1001 \"GPIB0::20::30::INSTR\" 0 0 -> VI_ERROR_RSRC_NFOUND", "viClose 1001"}));
-
-    // Other interfaces have no secondary addresses.
-    gen = device(1, 3);
-    QVERIFY(DevOpenSec(gen) < 0);
-  }
-
-  void radioTesterRouting() {
+  void radioTesterRoutingAndFailures() {
     const auto generator = [](const QString &unit, const QString &route) {
       return QStringList({"*CLS\n", "SOUR:GPRF:GEN:STAT OFF\n", "SOUR:GPRF:GEN:LIST OFF\n", "SOUR:GPRF:GEN:BBM CW\n",
                           "ROUT:GPRF:GEN" + unit + ":SCEN:SAL " + route + "\n",
@@ -326,18 +304,26 @@ class TstVisaIo : public QObject {
     gen.RfPort = 6;
     QCOMPARE(DevOpen(gen), VI_ERROR_INV_SETUP);
     QVERIFY(!FakeVisa::writes().join("").contains("ROUT"));
-  }
+    FakeVisa::reset();
+    gen = device(1, 2);
+    FakeVisa::failOpen("ASRL1::0::INSTR", VI_ERROR_RSRC_NFOUND);
+    QCOMPARE(DevOpen(gen), VI_ERROR_RSRC_NFOUND);
+    QCOMPARE(FakeVisa::transcript(),
+             QStringList({"viOpenDefaultRM -> 1000", "viOpen 1000 \"ASRL1::0::INSTR\" 0 10000 -> VI_ERROR_RSRC_NFOUND",
+                          "viClose 1000"}));
 
-  // "None" and "External" are never opened or addressed, even with a stale session.
-  void uncontrolledGenerators() {
-    for (int type : {0, 31}) {
-      DevStr gen2 = device(type, 0, 20, Reset | Idn);
-      gen2.Session = 5;
-      QCOMPARE(DevOpen(gen2), VI_SUCCESS);
-      QCOMPARE(DevLocal(gen2), VI_SUCCESS);
-      QCOMPARE(DevClose(gen2), VI_SUCCESS);
-    }
-    QCOMPARE(FakeVisa::transcript(), QStringList());
+    // A failure after the probe reports 1, and the session is not configured again.
+    FakeVisa::reset();
+    FakeVisa::reply("id\n");
+    FakeVisa::failOpen("GPIB0::20::30::INSTR", VI_ERROR_RSRC_NFOUND);
+    gen = device(1, 0);
+    QCOMPARE(DevOpen(gen), 1);
+    QCOMPARE(FakeVisa::transcript().mid(FakeVisa::transcript().size() - 2),
+             QStringList({"viOpen 1001 \"GPIB0::20::30::INSTR\" 0 0 -> VI_ERROR_RSRC_NFOUND", "viClose 1001"}));
+
+    // Other interfaces have no secondary addresses.
+    gen = device(1, 3);
+    QVERIFY(DevOpenSec(gen) < 0);
   }
 
   // GPIB, LAN and the serial line as the last step of the open transcripts above.
@@ -358,7 +344,16 @@ class TstVisaIo : public QObject {
     }
   }
 
+  // "None" and "External" are never opened or addressed, even with a stale
+  // session; a device never opened is not closed.
   void closeSessionAndManager() {
+    for (int type : {0, 31}) {
+      DevStr gen2 = device(type, 0, 20, Reset | Idn);
+      gen2.Session = 5;
+      QCOMPARE(DevOpen(gen2), VI_SUCCESS);
+      QCOMPARE(DevLocal(gen2), VI_SUCCESS);
+      QCOMPARE(DevClose(gen2), VI_SUCCESS);
+    }
     DevStr never = device(24, 0);
     QCOMPARE(DevClose(never), VI_SUCCESS);
     QCOMPARE(FakeVisa::transcript(), QStringList());
