@@ -405,7 +405,7 @@ private slots:
     FakeVisa::reset();
     FakeVisa::failNext("viReadSTB", VI_ERROR_IO);
     QVERIFY(Measured(72).startsWith(QString("72: status %1").arg(VI_ERROR_IO)));
-    QCOMPARE(FakeVisa::transcript().filter("viReadSTB").size(), 1);
+    QCOMPARE(FakeVisa::transcript().filter("viReadSTB"), QStringList{"viReadSTB 1 -> VI_ERROR_IO"});
   }
 
   // Each instrument's writes in a full preparation. Then a failed open and a
