@@ -482,8 +482,7 @@ private slots:
     QCOMPARE(OpensOf(kAna) + OpensOf(kGen1), 2);
     FakeVisa::reset();
     Bench testers;
-    testers.ana.Type = 70;
-    testers.gen2.Type = 2;
+    std::tie(testers.ana.Type, testers.gen2.Type) = std::tuple(70, 2);
     QCOMPARE(testers.run(), 0);
     const ViSession firstTester = testers.ana.Session;
     QCOMPARE(testers.run(), 0);

@@ -286,8 +286,7 @@ class TstVisaIo : public QObject {
     for (const auto &row : rows) {
       FakeVisa::reset();
       DevStr dev = device(row.type, 0);
-      dev.RfPort = row.rfPort;
-      dev.RtcNo = row.rtcNo;
+      std::tie(dev.RfPort, dev.RtcNo) = std::tuple(row.rfPort, row.rtcNo);
       QCOMPARE(DevOpen(dev), VI_SUCCESS);
       QCOMPARE(FakeVisa::writes(), row.writes);
       QCOMPARE(FakeVisa::transcript().last(), QString("viGpibControlREN 1 6"));
@@ -336,8 +335,7 @@ class TstVisaIo : public QObject {
     for (const auto &row : rows) {
       FakeVisa::reset();
       DevStr dev = device(row.type, 0);
-      dev.Session = 3;
-      dev.VisaResourceString = row.resource;
+      std::tie(dev.Session, dev.VisaResourceString) = std::tuple(3, row.resource);
       FakeVisa::failNext("viGpibControlREN", row.status);
       QCOMPARE(DevLocal(dev), row.status);
       QCOMPARE(FakeVisa::transcript(), row.calls);
@@ -387,8 +385,7 @@ class TstVisaIo : public QObject {
   void sensorOpenAndClose() {
     QVERIFY(FakePwu::load());
     DevStr ana = sensor();
-    ana.Interface = 0;
-    ana.Reset = true;
+    std::tie(ana.Interface, ana.Reset) = std::tuple(0, true);
     FakePwu::setRevision("1.2.3");
     QCOMPARE(DevOpen(ana), VI_SUCCESS);
     QCOMPARE(ana.Session, 1u);
