@@ -229,6 +229,10 @@ private slots:
     WriteCfg(DefaultCfgPath(), {{"Position/x", 50000}, {"Position/y", -9000}});
     MainWindow offScreen;
     QCOMPARE(offScreen.pos(), QGuiApplication::primaryScreen()->availableGeometry().topLeft());
+    // Kept while the point by which it is dragged, 40 px in and 10 px down, is on a screen.
+    const QPoint corner = QGuiApplication::primaryScreen()->geometry().bottomRight() - QPoint(40, 10);
+    WriteCfg(DefaultCfgPath(), {{"Position/x", corner.x()}, {"Position/y", corner.y()}});
+    QCOMPARE(MainWindow().pos(), corner);
   }
 
   // Every cancelled set-up dialog rewrites the default file, and so does quitting.
