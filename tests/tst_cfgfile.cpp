@@ -182,6 +182,7 @@ private slots:
     row("stop below start still climbs; the most level steps", "RF0=1000 RF1=100 Levels=1 LStep=0.5 L1=-0.5",
         "Points=91 LevelCount=20 RFs=1000:10:1900");
     row("any nonzero Log is logarithmic", "Log=2 Count=3 RF0=10 RF1=1000", "RFs=10,100,1000");
+    row("two points, the fewest of a log sweep", "Log=1 Count=2 RF0=10 RF1=1000", "RFs=10,1000");
     row("the most points; unused inputs", "RF1=200100 LStep=0 Count=0", "Points=20001");
     row("fixed LO, lower sideband", "LO=24 Usb=0", "Points=91 IF0=900 IF1=0 LOs=1000:0:1000 IFs=900:-10:0");
     row("RF above the LO", "LO=24 Usb=0 LO0=1500 RF0=2000 RF1=2000", "IFs=500");

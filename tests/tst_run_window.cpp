@@ -18,6 +18,7 @@
 #include "support/TestPaths.h"
 #include "support/WidgetState.h"
 #include "sweep/InitErr.h"
+#include "sweep/RunErr.h"
 #include "sweep/SweepEngine.h"
 #include "sweep/SwpObserver.h"
 #include "sweep/SwpPlan.h"
@@ -818,10 +819,9 @@ private slots:
     // An analyzer without one is refused before any instrument is touched.
     fresh(3, 34);
     cfg.Ana.TrackingGenerator = true;
-    const SwpResult refused = run();
-    QCOMPARE(int(refused.outcome), int(SwpOutcome::PlanRefused));
-    QCOMPARE(refused.reason, QStringLiteral("The analyzer RCV-34 has no tracking generator. Untick Tracking "
-                                            "Generator in Devices or choose an analyzer that has one."));
+    const RunErrWords refused = RunErrFor(run());
+    QCOMPARE(refused.title + ": " + refused.text, "Sweep: The analyzer RCV-34 has no tracking generator. Untick "
+                                                  "Tracking Generator in Devices or choose an analyzer that has one.");
     QCOMPARE(FakeVisa::transcript(), QStringList());
   }
 
