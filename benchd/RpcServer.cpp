@@ -106,6 +106,13 @@ std::string answer(ServedBench &bench, const std::string &fault, unsigned port, 
     vxi11::encode(out, &result);
   };
   auto garbage = [&] { encodeReplyHeader(out, call.xid, GarbageArguments); };
+  // Arguments that do not decode are answered GARBAGE_ARGS.
+  auto decoded = [&](auto *args) {
+    if (vxi11::encode(&in, args))
+      return true;
+    garbage();
+    return false;
+  };
   if (call.program == PMAPPROG && call.procedure == PMAPPROC_GETPORT) {
     pmap query{};
     if (xdr_pmap(&in, &query)) {
@@ -128,10 +135,8 @@ std::string answer(ServedBench &bench, const std::string &fault, unsigned port, 
     case vxi11::CreateLink: {
       vxi11::CreateLinkParms p;
       vxi11::CreateLinkResp r;
-      if (!vxi11::encode(&in, &p)) {
-        garbage();
+      if (!decoded(&p))
         break;
-      }
       sim::Instrument *instrument = bench.byDevice(QString::fromStdString(p.device));
       if (instrument) {
         r.link = links->next++;
@@ -146,10 +151,8 @@ std::string answer(ServedBench &bench, const std::string &fault, unsigned port, 
     case vxi11::DeviceWrite: {
       vxi11::WriteParms p;
       vxi11::WriteResp r;
-      if (!vxi11::encode(&in, &p)) {
-        garbage();
+      if (!decoded(&p))
         break;
-      }
       if (Responder *link = linkOf(p.link)) {
         link->write(QByteArray(p.data.data(), int(p.data.size())), p.flags & vxi11::kFlagEnd);
         r.size = u_int(p.data.size());
@@ -162,10 +165,8 @@ std::string answer(ServedBench &bench, const std::string &fault, unsigned port, 
     case vxi11::DeviceRead: {
       vxi11::ReadParms p;
       vxi11::ReadResp r;
-      if (!vxi11::encode(&in, &p)) {
-        garbage();
+      if (!decoded(&p))
         break;
-      }
       Responder *link = linkOf(p.link);
       if (!link) {
         r.error = vxi11::InvalidLinkId;
@@ -193,10 +194,8 @@ std::string answer(ServedBench &bench, const std::string &fault, unsigned port, 
     case vxi11::DeviceReadStb: {
       vxi11::GenericParms p;
       vxi11::ReadStbResp r;
-      if (!vxi11::encode(&in, &p)) {
-        garbage();
+      if (!decoded(&p))
         break;
-      }
       if (Responder *link = linkOf(p.link))
         r.stb = u_char(link->statusByte());
       else
@@ -210,10 +209,8 @@ std::string answer(ServedBench &bench, const std::string &fault, unsigned port, 
     case vxi11::DeviceTrigger: {
       vxi11::GenericParms p;
       vxi11::ErrorResp r;
-      if (!vxi11::encode(&in, &p)) {
-        garbage();
+      if (!decoded(&p))
         break;
-      }
       Responder *link = linkOf(p.link);
       if (!link)
         r.error = vxi11::InvalidLinkId;
@@ -227,10 +224,8 @@ std::string answer(ServedBench &bench, const std::string &fault, unsigned port, 
     case vxi11::DestroyLink: {
       int id = 0;
       vxi11::ErrorResp r;
-      if (!vxi11::encode(&in, &id)) {
-        garbage();
+      if (!decoded(&id))
         break;
-      }
       r.error = links->byId.erase(id) ? vxi11::NoError : vxi11::InvalidLinkId;
       respond(r);
       break;
