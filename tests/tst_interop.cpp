@@ -13,14 +13,7 @@ namespace {
 
 const QString kPython = "/usr/bin/python3";
 
-QString benchFile() {
-  static QTemporaryDir dir;
-  const QString path = dir.filePath("bench.json");
-  QFile file(path);
-  file.open(QIODevice::WriteOnly);
-  file.write(R"({"timeoutMs": 500, "instruments": [{"resource": "GPIB0::20::INSTR", "type": 59}]})");
-  return path;
-}
+const QByteArray kBench = R"({"instruments": [{"resource": "GPIB0::20::INSTR", "type": 59}]})";
 
 bool pythonHas(const QString &module) { return QProcess::execute(kPython, {"-c", "import " + module}) == 0; }
 
@@ -45,7 +38,7 @@ private slots:
   void pyvisaUsesLibsolvisa() {
     if (!pythonHas("pyvisa"))
       QSKIP("python3-pyvisa is not installed");
-    BenchDaemon daemon(benchFile());
+    BenchDaemon daemon(benchFile(kBench, 500));
     QVERIFY(daemon.ready());
     const QString script = R"(
 import pyvisa, sys
@@ -74,7 +67,8 @@ rm.close()
     QFETCH(QString, protocol);
     if (!pythonHas("pyvisa_py"))
       QSKIP("python3-pyvisa-py is not installed");
-    BenchDaemon daemon(benchFile(), protocol == "vxi11" ? QStringList{"--portmapper-port", "111"} : QStringList());
+    BenchDaemon daemon(benchFile(kBench, 500),
+                       protocol == "vxi11" ? QStringList{"--portmapper-port", "111"} : QStringList());
     if (!daemon.ready())
       QSKIP("port 111 is taken: the pure-Python backend asks the portmapper only there");
     const QString script = R"(
@@ -88,7 +82,7 @@ print(inst.query("*IDN?"))
   void lxiToolsFindAndQueryTheDaemon() {
     if (QStandardPaths::findExecutable("lxi").isEmpty())
       QSKIP("lxi-tools is not installed");
-    BenchDaemon daemon(benchFile(), {"--portmapper-port", "111"});
+    BenchDaemon daemon(benchFile(kBench, 500), {"--portmapper-port", "111"});
     if (!daemon.ready())
       QSKIP("port 111 is taken: the LXI tools ask the portmapper only there");
     const QString port = daemon.resource("GPIB0::20::INSTR", "socket").section("::", 2, 2);

@@ -43,9 +43,8 @@ ViStatus pwudrv_init(ViConstRsrc resourceName, ViBoolean idQuery, ViBoolean rese
   State &s = state();
   const ViStatus status = s.recorder.scripted("pwudrv_init");
   *vi = status >= 0 ? s.nextHandle++ : VI_NULL;
-  return s.recorder.log("pwudrv_init " + fake::quoted(resourceName) + " " + std::to_string(idQuery) + " " +
-                            std::to_string(reset),
-                        status, std::to_string(*vi));
+  const std::string line = "pwudrv_init " + fake::quoted(resourceName) + " " + std::to_string(idQuery);
+  return s.recorder.log(line + " " + std::to_string(reset), status, std::to_string(*vi));
 }
 
 ViStatus pwudrv_revision_query(ViSession vi, ViChar driverRevision[], ViChar instrumentRevision[]) {
@@ -81,18 +80,14 @@ ViStatus pwudrv_chan_setCorrectionFrequency(ViSession vi, ViInt32 channel, ViRea
 ViStatus pwudrv_meass_readMeasurement(ViSession vi, ViInt32 channel, ViInt32 timeoutMs, ViReal64 *reading) {
   State &s = state();
   ViStatus status = s.recorder.scripted("pwudrv_meass_readMeasurement");
-  std::pair<double, ViStatus> next{0.001, VI_SUCCESS};
-  if (status >= 0 && !s.readings.empty()) {
-    next = s.readings.front();
-    s.readings.pop_front();
-  }
+  const std::pair<double, ViStatus> none{0.001, VI_SUCCESS};
+  const auto next = status >= 0 ? fake::takeFront(s.readings, none) : none;
   if (status == VI_SUCCESS)
     status = next.second;
   if (status >= 0)
     *reading = next.first;
-  return s.recorder.log("pwudrv_meass_readMeasurement " + std::to_string(vi) + " " + std::to_string(channel) +
-                            " " + std::to_string(timeoutMs),
-                        status, fake::number(next.first));
+  const std::string line = "pwudrv_meass_readMeasurement " + std::to_string(vi) + " " + std::to_string(channel);
+  return s.recorder.log(line + " " + std::to_string(timeoutMs), status, fake::number(next.first));
 }
 
 // The loader wants these; the program never calls them.

@@ -47,17 +47,19 @@ inline std::string number(double value) {
   return end.ec == std::errc() ? std::string(text, end.ptr) : std::string("?");
 }
 
+// Takes the next scripted value, or gives none when the script is used up.
+template <typename T> T takeFront(std::deque<T> &script, const T &none) {
+  if (script.empty())
+    return none;
+  const T next = script.front();
+  script.pop_front();
+  return next;
+}
+
 class Recorder {
  public:
   // The status scripted for the next call of function, VI_SUCCESS when none.
-  ViStatus scripted(const std::string &function) {
-    std::deque<ViStatus> &queue = failures_[function];
-    if (queue.empty())
-      return VI_SUCCESS;
-    const ViStatus status = queue.front();
-    queue.pop_front();
-    return status;
-  }
+  ViStatus scripted(const std::string &function) { return takeFront(failures_[function], ViStatus(VI_SUCCESS)); }
   void failNext(const std::string &function, ViStatus status) { failures_[function].push_back(status); }
 
   // Logs "line -> result": the output of a successful call, then the status
@@ -66,25 +68,22 @@ class Recorder {
     std::string result = status < 0 ? std::string() : output;
     if (status != VI_SUCCESS)
       result += (result.empty() ? "" : " ") + statusName(status);
-    lines_.push_back(result.empty() ? line : line + " -> " + result);
+    text_ += (text_.empty() ? "" : "\n") + (result.empty() ? line : line + " -> " + result);
     return status;
   }
 
   // Copies the lines joined by '\n' and returns the full length.
   size_t copy(char *buffer, size_t size) const {
-    std::string all;
-    for (const std::string &line : lines_)
-      all += (all.empty() ? "" : "\n") + line;
     if (buffer && size > 0) {
-      const size_t n = std::min(size - 1, all.size());
-      std::memcpy(buffer, all.data(), n);
+      const size_t n = std::min(size - 1, text_.size());
+      std::memcpy(buffer, text_.data(), n);
       buffer[n] = '\0';
     }
-    return all.size();
+    return text_.size();
   }
 
  private:
-  std::vector<std::string> lines_;
+  std::string text_;  // the lines joined by '\n'
   std::map<std::string, std::deque<ViStatus>> failures_;
 };
 

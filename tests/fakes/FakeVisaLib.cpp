@@ -66,8 +66,7 @@ ViStatus takeReply(ViSession vi, ViBuf buf, ViUInt32 cnt, ViUInt32 &got) {
     queue = replyQueue(vi);
     if (!queue)
       return VI_ERROR_TMO;
-    reply = queue->front();
-    queue->pop_front();
+    reply = fake::takeFront(*queue, reply);
   }
   if (reply.status < 0)
     return reply.status;
@@ -130,9 +129,8 @@ ViStatus viOpen(ViSession sesn, ViConstRsrc name, ViAccessMode mode, ViUInt32 ti
   *vi = status >= 0 ? s.nextSession++ : VI_NULL;
   if (status >= 0)
     s.open[*vi] = {sesn, rsrc};
-  return s.recorder.log("viOpen " + str(sesn) + " " + fake::quoted(rsrc) + " " + std::to_string(mode) +
-                            " " + std::to_string(timeout),
-                        status, str(*vi));
+  const std::string line = "viOpen " + str(sesn) + " " + fake::quoted(rsrc) + " " + std::to_string(mode);
+  return s.recorder.log(line + " " + std::to_string(timeout), status, str(*vi));
 }
 
 ViStatus viWrite(ViSession vi, ViConstBuf buf, ViUInt32 cnt, ViPUInt32 retCnt) {
@@ -205,11 +203,8 @@ ViStatus viSetBuf(ViSession vi, ViUInt16 mask, ViUInt32 size) {
 ViStatus viReadSTB(ViSession vi, ViPUInt16 stb) {
   State &s = state();
   const ViStatus status = begin("viReadSTB", vi);
-  if (status >= 0) {
-    *stb = s.stbs.empty() ? 0 : s.stbs.front();
-    if (!s.stbs.empty())
-      s.stbs.pop_front();
-  }
+  if (status >= 0)
+    *stb = fake::takeFront(s.stbs, ViUInt16(0));
   return s.recorder.log("viReadSTB " + str(vi), status, status >= 0 ? std::to_string(*stb) : std::string());
 }
 

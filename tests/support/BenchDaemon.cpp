@@ -2,6 +2,9 @@
 
 #include "support/TestPaths.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+
 BenchDaemon::BenchDaemon(const QString &benchFile, const QStringList &extra) {
   process_.start(binDir() + "/solvane-benchd", QStringList{"--bench", benchFile, "--portmapper-port", "0",
                                                           "--hislip-port", "0", "--socket-port", "0",
@@ -25,4 +28,12 @@ BenchDaemon::BenchDaemon(const QString &benchFile, const QStringList &extra) {
 BenchDaemon::~BenchDaemon() {
   process_.kill();
   process_.waitForFinished();
+}
+
+QString benchFile(QByteArray json, int timeoutMs) {
+  static QTemporaryDir dir;
+  static int count = 0;
+  json.replace(json.indexOf('{'), 1, "{\"timeoutMs\": " + QByteArray::number(timeoutMs) + ", ");
+  QFile file(dir.filePath(QString("bench%1.json").arg(++count)));
+  return file.open(QIODevice::WriteOnly) && file.write(json) == json.size() ? file.fileName() : QString();
 }

@@ -24,3 +24,7 @@ private:
   QString portmapperPort_;
   QMap<QString, QMap<QString, QString>> resources_;
 };
+
+// Writes a bench file with the timeout into a folder that lives as long as the
+// test; its path, or nothing when it cannot.
+QString benchFile(QByteArray json, int timeoutMs);
