@@ -120,11 +120,7 @@ CfgStr settings(int genType, int anaType) {
   CfgStr cfg;
   place(cfg.Gen1, genType, 28);
   place(cfg.Ana, anaType, 20);
-  cfg.Gen1.StartFreq = 100.0;
-  cfg.Gen1.StopFreq = 1100.0;
-  cfg.StepFreq = 100.0;
-  cfg.Gen1.StartLevel = cfg.Gen1.StopLevel = -10.0;
-  cfg.Gen1.StepLevel = 10.0;
+  Set(cfg, "RF0=100 RF1=1100 Step=100 L0=-10 L1=-10 LStep=10");
   return cfg;
 }
 
@@ -430,37 +426,24 @@ private slots:
     QCOMPARE(converse(rsrc(cfg.Gen1), {kNoError}) + converse(rsrc(cfg.Ana), {kNoError}), QStringList());
   }
 
-  // Mode ("fixed LO", "fixed IF" at 70 MHz or "swept LO"), sideband, N and
-  // the LO start frequency.
+  // Mode (fixed LO, fixed IF at 70 MHz or swept LO), sideband, N and the LO's range.
   void mixerConversionLoss_data() {
-    QTest::addColumn<QString>("mode");
-    QTest::addColumn<int>("upper");
-    QTest::addColumn<int>("n");
-    QTest::addColumn<double>("loStartMhz");
-    QTest::newRow("fixed LO, upper sideband") << "fixed LO" << 1 << 1 << 2000.0;
-    QTest::newRow("fixed LO, lower sideband") << "fixed LO" << 0 << 1 << 2000.0;
-    QTest::newRow("fixed IF, upper sideband") << "fixed IF" << 1 << 1 << 30.0;
-    QTest::newRow("fixed IF, lower sideband") << "fixed IF" << 0 << 1 << 170.0;
-    QTest::newRow("swept LO, upper sideband") << "swept LO" << 1 << 1 << 1500.0;
-    QTest::newRow("swept LO, lower sideband") << "swept LO" << 0 << 1 << 1500.0;
-    QTest::newRow("fixed LO, N/D = 2") << "fixed LO" << 0 << 2 << 3000.0;
+    QTest::addColumn<QString>("plan");
+    QTest::newRow("fixed LO, upper sideband") << "LO0=2000 LO1=3000";
+    QTest::newRow("fixed LO, lower sideband") << "Usb=0 LO0=2000 LO1=3000";
+    QTest::newRow("fixed IF, upper sideband") << "FixedLo=0 FixedIf=1 IF0=70 LO0=30 LO1=1030";
+    QTest::newRow("fixed IF, lower sideband") << "FixedLo=0 FixedIf=1 IF0=70 Usb=0 LO0=170 LO1=1170";
+    QTest::newRow("swept LO, upper sideband") << "FixedLo=0 LO0=1500 LO1=2500";
+    QTest::newRow("swept LO, lower sideband") << "FixedLo=0 Usb=0 LO0=1500 LO1=2500";
+    QTest::newRow("fixed LO, N/D = 2") << "Usb=0 N=2 LO0=3000 LO1=4000";
   }
   void mixerConversionLoss() {
-    QFETCH(QString, mode);
-    QFETCH(int, upper);
-    QFETCH(int, n);
-    QFETCH(double, loStartMhz);
+    QFETCH(QString, plan);
     CfgStr cfg = settings(24, 59);
     place(cfg.Gen2, 21, 27);
-    cfg.Gen2.StartFreq = loStartMhz;
-    cfg.Gen2.StopFreq = loStartMhz + 1000.0;
     cfg.Gen2.StartLevel = cfg.Gen2.StopLevel = 7.0;
-    cfg.FixedLo = mode == "fixed LO";
-    cfg.FixedIf = mode == "fixed IF";
-    cfg.Ana.StartFreq = cfg.FixedIf ? 70.0 : 0.0;
-    cfg.UpperSideband = upper;
-    cfg.Numerator = n;
-    QCOMPARE(measure(cfg, R"({"kind": "mixer", "n": )" + QByteArray::number(n) + "}"), QStringList());
+    Set(cfg, plan);
+    QCOMPARE(measure(cfg, R"({"kind": "mixer", "n": )" + QByteArray::number(cfg.Numerator) + "}"), QStringList());
     for (double level : cfg.Traces[0][0])  // a mixer's conversion loss, not the analyzer's noise floor
       QVERIFY2(level < -14.0 && level > -30.0, qPrintable(QString::number(level)));
     QCOMPARE(converse(rsrc(cfg.Gen2), {kNoError}), QStringList());
@@ -501,9 +484,7 @@ private slots:
 
   void levelSweepShowsCompression() {
     CfgStr cfg = settings(24, 59);
-    cfg.LevelSweep = true;
-    cfg.Gen1.StartLevel = -40.0;
-    cfg.Gen1.StopLevel = 0.0;
+    Set(cfg, "Levels=1 L0=-40 L1=0");
     QCOMPARE(measure(cfg, R"({"kind": "amplifier", "gainDb": 20, "slopeDbPerGHz": 0, "p1dbOutDbm": 10})"),
              QStringList());
     QCOMPARE(cfg.LevelCount, 5);
