@@ -14,15 +14,12 @@ struct State {
   ViSession nextHandle = 1;
 };
 
-State &state() {
-  static State s;
-  return s;
-}
+State state;
 
 // A call without outputs: "function handle[ channel value]".
 ViStatus plainCall(const char *function, ViSession vi, const std::string &arguments = std::string()) {
-  const ViStatus status = state().recorder.scripted(function);
-  return state().recorder.log(function + (" " + std::to_string(vi)) + arguments, status);
+  const ViStatus status = state.recorder.scripted(function);
+  return state.recorder.log(function + (" " + std::to_string(vi)) + arguments, status);
 }
 
 ViStatus channelCall(const char *function, ViSession vi, ViInt32 channel, const std::string &value) {
@@ -33,29 +30,27 @@ ViStatus channelCall(const char *function, ViSession vi, ViInt32 channel, const 
 
 extern "C" {
 
-void fakepwu_reset(void) { state() = State(); }
-void fakepwu_reading(double watts, ViStatus status) { state().readings.push_back({watts, status}); }
-void fakepwu_fail_next(const char *function, ViStatus status) { state().recorder.failNext(function, status); }
-void fakepwu_revision(const char *text) { state().revision = text; }
-size_t fakepwu_transcript(char *buffer, size_t size) { return state().recorder.copy(buffer, size); }
+void fakepwu_reset(void) { state = State(); }
+void fakepwu_reading(double watts, ViStatus status) { state.readings.push_back({watts, status}); }
+void fakepwu_fail_next(const char *function, ViStatus status) { state.recorder.failNext(function, status); }
+void fakepwu_revision(const char *text) { state.revision = text; }
+size_t fakepwu_transcript(char *buffer, size_t size) { return state.recorder.copy(buffer, size); }
 
 ViStatus pwudrv_init(ViConstRsrc resourceName, ViBoolean idQuery, ViBoolean reset, ViPSession vi) {
-  State &s = state();
-  const ViStatus status = s.recorder.scripted("pwudrv_init");
-  *vi = status >= 0 ? s.nextHandle++ : VI_NULL;
+  const ViStatus status = state.recorder.scripted("pwudrv_init");
+  *vi = status >= 0 ? state.nextHandle++ : VI_NULL;
   const std::string line = "pwudrv_init " + fake::quoted(resourceName) + " " + std::to_string(idQuery);
-  return s.recorder.log(line + " " + std::to_string(reset), status, std::to_string(*vi));
+  return state.recorder.log(line + " " + std::to_string(reset), status, std::to_string(*vi));
 }
 
 ViStatus pwudrv_revision_query(ViSession vi, ViChar driverRevision[], ViChar instrumentRevision[]) {
-  State &s = state();
-  const ViStatus status = s.recorder.scripted("pwudrv_revision_query");
+  const ViStatus status = state.recorder.scripted("pwudrv_revision_query");
   if (status >= 0) {
-    std::snprintf(driverRevision, PWUDRV_REVISION_BUFLEN, "%s", s.revision.c_str());
+    std::snprintf(driverRevision, PWUDRV_REVISION_BUFLEN, "%s", state.revision.c_str());
     std::snprintf(instrumentRevision, PWUDRV_REVISION_BUFLEN, "fake");
   }
-  return s.recorder.log("pwudrv_revision_query " + std::to_string(vi), status,
-                        status >= 0 ? fake::quoted(driverRevision) : std::string());
+  return state.recorder.log("pwudrv_revision_query " + std::to_string(vi), status,
+                            status >= 0 ? fake::quoted(driverRevision) : std::string());
 }
 
 ViStatus pwudrv_close(ViSession vi) { return plainCall("pwudrv_close", vi); }
@@ -78,16 +73,15 @@ ViStatus pwudrv_chan_setCorrectionFrequency(ViSession vi, ViInt32 channel, ViRea
 }
 
 ViStatus pwudrv_meass_readMeasurement(ViSession vi, ViInt32 channel, ViInt32 timeoutMs, ViReal64 *reading) {
-  State &s = state();
-  ViStatus status = s.recorder.scripted("pwudrv_meass_readMeasurement");
+  ViStatus status = state.recorder.scripted("pwudrv_meass_readMeasurement");
   const std::pair<double, ViStatus> none{0.001, VI_SUCCESS};
-  const auto next = status >= 0 ? fake::takeFront(s.readings, none) : none;
+  const auto next = status >= 0 ? fake::takeFront(state.readings, none) : none;
   if (status == VI_SUCCESS)
     status = next.second;
   if (status >= 0)
     *reading = next.first;
   const std::string line = "pwudrv_meass_readMeasurement " + std::to_string(vi) + " " + std::to_string(channel);
-  return s.recorder.log(line + " " + std::to_string(timeoutMs), status, fake::number(next.first));
+  return state.recorder.log(line + " " + std::to_string(timeoutMs), status, fake::number(next.first));
 }
 
 // The loader wants these; the program never calls them.

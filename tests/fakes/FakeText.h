@@ -16,10 +16,10 @@
 namespace fake {
 
 // "..." with C escapes, \xHH outside printable ASCII.
-inline std::string quoted(const char *data, size_t length) {
+inline std::string quoted(const std::string &text) {
   std::string out = "\"";
-  for (size_t i = 0; i < length; ++i) {
-    const unsigned char c = static_cast<unsigned char>(data[i]);
+  for (const char byte : text) {
+    const unsigned char c = static_cast<unsigned char>(byte);
     const char *escape = c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\t' ? "\\t"
                          : c == '"' ? "\\\"" : c == '\\' ? "\\\\" : nullptr;
     char hex[8] = {static_cast<char>(c), '\0'};
@@ -29,8 +29,6 @@ inline std::string quoted(const char *data, size_t length) {
   }
   return out + "\"";
 }
-
-inline std::string quoted(const std::string &text) { return quoted(text.data(), text.size()); }
 
 // Driver statuses are small numbers and read best in decimal; VISA codes by
 // the names that the project's VISA library gives them.

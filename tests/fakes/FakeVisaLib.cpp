@@ -27,42 +27,37 @@ struct State {
   ViSession nextManager = 1000;
 };
 
-State &state() {
-  static State s;
-  return s;
-}
+State state;
 
 std::string str(ViSession vi) { return std::to_string(vi); }
 
 // The scripted status of function; a call on session 0 fails.
 ViStatus begin(const char *function, ViSession vi) {
-  const ViStatus status = state().recorder.scripted(function);
+  const ViStatus status = state.recorder.scripted(function);
   return status >= 0 && vi == VI_NULL ? VI_ERROR_INV_OBJECT : status;
 }
 
 ViStatus plainCall(const char *function, ViSession vi, const std::string &arguments = std::string()) {
-  return state().recorder.log(function + (" " + str(vi)) + arguments, begin(function, vi));
+  return state.recorder.log(function + (" " + str(vi)) + arguments, begin(function, vi));
 }
 
-ViStatus unsupported(const std::string &line) { return state().recorder.log(line, VI_ERROR_NSUP_OPER); }
+ViStatus unsupported(const std::string &line) { return state.recorder.log(line, VI_ERROR_NSUP_OPER); }
 
 // The queue that answers the next read of a session: its resource's, then
 // the one for any session; null when both are empty.
 ReplyQueue *replyQueue(ViSession vi) {
-  State &s = state();
-  const auto open = s.open.find(vi);
-  if (open != s.open.end() && !s.replies[open->second.second].empty())
-    return &s.replies[open->second.second];
-  return s.replies[""].empty() ? nullptr : &s.replies[""];
+  const auto open = state.open.find(vi);
+  if (open != state.open.end() && !state.replies[open->second.second].empty())
+    return &state.replies[open->second.second];
+  return state.replies[""].empty() ? nullptr : &state.replies[""];
 }
 
 // A read takes at most cnt bytes of the reply; the rest stays queued as the
 // start of the next reply, and the status says so, as VISA does.
 ViStatus takeReply(ViSession vi, ViBuf buf, ViUInt32 cnt, ViUInt32 &got) {
-  State &s = state();
   ReplyQueue *queue = nullptr;
   Reply reply{"1\n", VI_SUCCESS};
-  if (!s.opcPending.erase(vi)) {
+  if (!state.opcPending.erase(vi)) {
     queue = replyQueue(vi);
     if (!queue)
       return VI_ERROR_TMO;
@@ -83,19 +78,19 @@ ViStatus takeReply(ViSession vi, ViBuf buf, ViUInt32 cnt, ViUInt32 &got) {
 
 extern "C" {
 
-void fakevisa_reset(void) { state() = State(); }
+void fakevisa_reset(void) { state = State(); }
 
 void fakevisa_reply(const char *resource, const char *data, size_t length, ViStatus status) {
-  state().replies[resource].push_back({std::string(data, length), status});
+  state.replies[resource].push_back({std::string(data, length), status});
 }
 
-void fakevisa_fail_next(const char *function, ViStatus status) { state().recorder.failNext(function, status); }
-void fakevisa_fail_open(const char *resource, ViStatus status) { state().failingOpens[resource] = status; }
-void fakevisa_stb(ViUInt16 stb) { state().stbs.push_back(stb); }
-size_t fakevisa_transcript(char *buffer, size_t size) { return state().recorder.copy(buffer, size); }
+void fakevisa_fail_next(const char *function, ViStatus status) { state.recorder.failNext(function, status); }
+void fakevisa_fail_open(const char *resource, ViStatus status) { state.failingOpens[resource] = status; }
+void fakevisa_stb(ViUInt16 stb) { state.stbs.push_back(stb); }
+size_t fakevisa_transcript(char *buffer, size_t size) { return state.recorder.copy(buffer, size); }
 
 size_t fakevisa_write(size_t index, char *buffer, size_t size) {
-  const std::vector<std::string> &writes = state().writes;
+  const std::vector<std::string> &writes = state.writes;
   if (index >= writes.size())
     return size_t(-1);
   if (buffer)
@@ -104,46 +99,44 @@ size_t fakevisa_write(size_t index, char *buffer, size_t size) {
 }
 
 ViStatus viOpenDefaultRM(ViPSession vi) {
-  State &s = state();
-  const ViStatus status = s.recorder.scripted("viOpenDefaultRM");
-  *vi = status >= 0 ? s.nextManager++ : VI_NULL;
+  const ViStatus status = state.recorder.scripted("viOpenDefaultRM");
+  *vi = status >= 0 ? state.nextManager++ : VI_NULL;
   if (status >= 0)
-    s.open[*vi] = {0, std::string()};
-  return s.recorder.log("viOpenDefaultRM", status, str(*vi));
+    state.open[*vi] = {0, std::string()};
+  return state.recorder.log("viOpenDefaultRM", status, str(*vi));
 }
 
 ViStatus viFindRsrc(ViSession sesn, ViConstString expr, ViPFindList, ViPUInt32 retCnt, ViChar[]) {
-  const ViStatus status = state().recorder.scripted("viFindRsrc");
+  const ViStatus status = state.recorder.scripted("viFindRsrc");
   *retCnt = 0;
-  return state().recorder.log("viFindRsrc " + str(sesn) + " " + fake::quoted(expr),
-                              status ? status : VI_ERROR_RSRC_NFOUND);
+  return state.recorder.log("viFindRsrc " + str(sesn) + " " + fake::quoted(expr),
+                            status ? status : VI_ERROR_RSRC_NFOUND);
 }
 
 ViStatus viOpen(ViSession sesn, ViConstRsrc name, ViAccessMode mode, ViUInt32 timeout, ViPSession vi) {
-  State &s = state();
   const std::string rsrc = name ? name : "";
-  ViStatus status = s.recorder.scripted("viOpen");
-  const auto failing = s.failingOpens.find(rsrc);
-  if (status >= 0 && failing != s.failingOpens.end())
+  ViStatus status = state.recorder.scripted("viOpen");
+  const auto failing = state.failingOpens.find(rsrc);
+  if (status >= 0 && failing != state.failingOpens.end())
     status = failing->second;
-  *vi = status >= 0 ? s.nextSession++ : VI_NULL;
+  *vi = status >= 0 ? state.nextSession++ : VI_NULL;
   if (status >= 0)
-    s.open[*vi] = {sesn, rsrc};
+    state.open[*vi] = {sesn, rsrc};
   const std::string line = "viOpen " + str(sesn) + " " + fake::quoted(rsrc) + " " + std::to_string(mode);
-  return s.recorder.log(line + " " + std::to_string(timeout), status, str(*vi));
+  return state.recorder.log(line + " " + std::to_string(timeout), status, str(*vi));
 }
 
 ViStatus viWrite(ViSession vi, ViConstBuf buf, ViUInt32 cnt, ViPUInt32 retCnt) {
   const std::string bytes(reinterpret_cast<const char *>(buf), cnt);
   const ViStatus status = begin("viWrite", vi);
-  state().writes.push_back(bytes);
+  state.writes.push_back(bytes);
   if (retCnt)
     *retCnt = status >= 0 ? cnt : 0;
   if (status >= 0)
-    state().opcPending.erase(vi);
+    state.opcPending.erase(vi);
   if (status >= 0 && bytes.find("*OPC?") != std::string::npos)
-    state().opcPending.insert(vi);
-  return state().recorder.log("viWrite " + str(vi) + " " + fake::quoted(bytes), status);
+    state.opcPending.insert(vi);
+  return state.recorder.log("viWrite " + str(vi) + " " + fake::quoted(bytes), status);
 }
 
 ViStatus viRead(ViSession vi, ViBuf buf, ViUInt32 cnt, ViPUInt32 retCnt) {
@@ -153,8 +146,8 @@ ViStatus viRead(ViSession vi, ViBuf buf, ViUInt32 cnt, ViPUInt32 retCnt) {
     status = takeReply(vi, buf, cnt, got);
   if (retCnt)
     *retCnt = got;
-  return state().recorder.log("viRead " + str(vi) + " " + std::to_string(cnt), status,
-                              fake::quoted(reinterpret_cast<char *>(buf), got));
+  return state.recorder.log("viRead " + str(vi) + " " + std::to_string(cnt), status,
+                            fake::quoted(std::string(reinterpret_cast<char *>(buf), got)));
 }
 
 // The loader wants these; the program never calls them.
@@ -170,11 +163,10 @@ ViStatus viReadToFile(ViSession vi, ViConstString, ViUInt32, ViPUInt32) {
 ViStatus viClear(ViSession vi) { return plainCall("viClear", vi); }
 
 ViStatus viClose(ViObject vi) {
-  State &s = state();
-  ViStatus status = s.recorder.scripted("viClose");
-  if (status >= 0 && !s.open.erase(vi))
+  ViStatus status = state.recorder.scripted("viClose");
+  if (status >= 0 && !state.open.erase(vi))
     status = VI_ERROR_INV_OBJECT;
-  return s.recorder.log("viClose " + str(vi), status);
+  return state.recorder.log("viClose " + str(vi), status);
 }
 
 ViStatus viSetAttribute(ViObject vi, ViAttr attrName, ViAttrState attrValue) {
@@ -185,15 +177,14 @@ ViStatus viSetAttribute(ViObject vi, ViAttr attrName, ViAttrState attrValue) {
 // Reads back the resource manager of a session, whatever the attribute: the
 // transcript names the one asked for.
 ViStatus viGetAttribute(ViObject vi, ViAttr attrName, void *attrValue) {
-  State &s = state();
-  ViStatus status = s.recorder.scripted("viGetAttribute");
-  const auto open = s.open.find(vi);
-  if (status >= 0 && (open == s.open.end() || open->second.first == 0))
+  ViStatus status = state.recorder.scripted("viGetAttribute");
+  const auto open = state.open.find(vi);
+  if (status >= 0 && (open == state.open.end() || open->second.first == 0))
     status = VI_ERROR_INV_OBJECT;
   else if (status >= 0)
     *static_cast<ViSession *>(attrValue) = open->second.first;
-  return s.recorder.log("viGetAttribute " + str(vi) + " " + ::attributeName(attrName).toStdString(), status,
-                        status >= 0 ? str(open->second.first) : std::string());
+  return state.recorder.log("viGetAttribute " + str(vi) + " " + ::attributeName(attrName).toStdString(), status,
+                            status >= 0 ? str(open->second.first) : std::string());
 }
 
 ViStatus viSetBuf(ViSession vi, ViUInt16 mask, ViUInt32 size) {
@@ -201,11 +192,10 @@ ViStatus viSetBuf(ViSession vi, ViUInt16 mask, ViUInt32 size) {
 }
 
 ViStatus viReadSTB(ViSession vi, ViPUInt16 stb) {
-  State &s = state();
   const ViStatus status = begin("viReadSTB", vi);
   if (status >= 0)
-    *stb = fake::takeFront(s.stbs, ViUInt16(0));
-  return s.recorder.log("viReadSTB " + str(vi), status, status >= 0 ? std::to_string(*stb) : std::string());
+    *stb = fake::takeFront(state.stbs, ViUInt16(0));
+  return state.recorder.log("viReadSTB " + str(vi), status, status >= 0 ? std::to_string(*stb) : std::string());
 }
 
 #ifndef FAKEVISA_WITHOUT_GPIB_REN
