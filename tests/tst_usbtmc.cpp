@@ -8,13 +8,14 @@
 namespace {
 
 using Bytes = QByteArray;
+using Transfers = QList<Bytes>;
 
 class FakePipe : public UsbPipe {
 public:
-  QList<Bytes> out;             // bulk-out transfers, in order
-  QList<Bytes> in;              // bulk-in transfers to hand out; none left: timeout
-  QList<QString> requests;      // class requests as "request value"
-  QList<Bytes> answers;         // their data
+  Transfers out;             // bulk-out transfers, in order
+  Transfers in;              // bulk-in transfers to hand out; none left: timeout
+  QList<QString> requests;   // class requests as "request value"
+  Transfers answers;         // their data
 
   int bulkOut(const unsigned char *data, int size, int) override {
     out << Bytes(reinterpret_cast<const char *>(data), size);
@@ -73,29 +74,27 @@ private slots:
   }
 
   void readsFollowTheReplies_data() {
-    QTest::addColumn<QList<Bytes>>("replies");
-    QTest::addColumn<int>("status");
+    QTest::addColumn<Transfers>("replies");
+    QTest::addColumn<ViStatus>("status");
     QTest::addColumn<Bytes>("received");
-    QTest::newRow("one reply with EOM")
-        << QList<Bytes>{reply(1, "1.5E+06\n", true)} << int(VI_SUCCESS) << Bytes("1.5E+06\n");
-    QTest::newRow("two transfers") << QList<Bytes>{reply(1, "1.5", false), reply(2, "E+06\n", true)} << int(VI_SUCCESS)
+    QTest::newRow("one reply with EOM") << Transfers{reply(1, "1.5E+06\n", true)} << VI_SUCCESS << Bytes("1.5E+06\n");
+    QTest::newRow("two transfers") << Transfers{reply(1, "1.5", false), reply(2, "E+06\n", true)} << VI_SUCCESS
                                    << Bytes("1.5E+06\n");
-    QTest::newRow("buffer full") << QList<Bytes>{reply(1, Bytes(16, 'x'), false)} << int(VI_SUCCESS_MAX_CNT)
-                                 << Bytes(16, 'x');
-    QTest::newRow("another tag") << QList<Bytes>{reply(9, "0\n", true)} << int(VI_ERROR_IO) << Bytes();
-    QTest::newRow("more than asked for") << QList<Bytes>{reply(1, "0\n", true, 4096)} << int(VI_ERROR_IO) << Bytes();
-    QTest::newRow("header cut short") << QList<Bytes>{Bytes::fromHex("0201fe00")} << int(VI_ERROR_IO) << Bytes();
-    QTest::newRow("no reply") << QList<Bytes>{} << int(VI_ERROR_TMO) << Bytes();
+    QTest::newRow("buffer full") << Transfers{reply(1, Bytes(16, 'x'), false)} << VI_SUCCESS_MAX_CNT << Bytes(16, 'x');
+    QTest::newRow("another tag") << Transfers{reply(9, "0\n", true)} << VI_ERROR_IO << Bytes();
+    QTest::newRow("more than asked for") << Transfers{reply(1, "0\n", true, 4096)} << VI_ERROR_IO << Bytes();
+    QTest::newRow("header cut short") << Transfers{Bytes::fromHex("0201fe00")} << VI_ERROR_IO << Bytes();
+    QTest::newRow("no reply") << Transfers{} << VI_ERROR_TMO << Bytes();
   }
   void readsFollowTheReplies() {
-    QFETCH(QList<Bytes>, replies);
-    QFETCH(int, status);
+    QFETCH(Transfers, replies);
+    QFETCH(ViStatus, status);
     QFETCH(Bytes, received);
     pipe->in = replies;
     io.termCharEnabled = true;
     ViByte buffer[16];
     size_t got = 0;
-    QCOMPARE(usb->read(buffer, sizeof buffer, io, got), ViStatus(status));
+    QCOMPARE(usb->read(buffer, sizeof buffer, io, got), status);
     QCOMPARE(Bytes(reinterpret_cast<const char *>(buffer), int(got)), received);
     // The request asks for what fits, with the termination character.
     QCOMPARE(pipe->out[0].toHex(' '), Bytes("02 01 fe 00 10 00 00 00 02 0a 00 00"));
