@@ -5,30 +5,24 @@
 // the sweep engine on its own, with the faults a lab user meets at the bench.
 #include "app/MainWindow.h"
 #include "instruments/DevTables.h"
-#include "instruments/Measure.h"
 #include "instruments/VisaLibrary.h"
-#include "plot/LiveSeries.h"
 #include "plot/TraceCurveTable.h"
 #include "support/CmdTranscript.h"
 #include "support/DwellHook.h"
 #include "support/FakePwu.h"
 #include "support/FakeVisa.h"
+#include "support/HeadlessObserver.h"
 #include "support/PromptRecorder.h"
 #include "support/SmallBench.h"
 #include "support/TestPaths.h"
 #include "support/WidgetState.h"
-#include "sweep/InitErr.h"
 #include "sweep/RunErr.h"
-#include "sweep/SweepEngine.h"
-#include "sweep/SwpObserver.h"
 #include "sweep/SwpPlan.h"
 #include "sweep/TraceStore.h"
 
 #include <QtWidgets>
 #include <QtTest>
 #include <cmath>
-#include <functional>
-#include <memory>
 #include <qwt_plot.h>
 #include <qwt_plot_canvas.h>
 #include <qwt_plot_curve.h>
@@ -50,37 +44,25 @@ private:
 
 namespace {
 
-// A small bench: a generator (type 24) at GPIB0::28, an optional LO
-// generator of the same type at GPIB0::29 and a zero-span analyzer (type 59)
-// at GPIB0::20. Sessions are numbered in the order opened: 1, 2, 3.
-constexpr int kGenType = 24;
+// SmallBench with `points` points in 10 MHz steps at -10 dBm into the analyzer
+// of `anaType`, the plan computed and one empty trace record. Sessions are
+// numbered in the order opened: generator 1, LO generator, analyzer.
 constexpr int kAnaType = 59;
 const QString kGen1Rsrc = "GPIB0::28::INSTR", kGen2Rsrc = "GPIB0::29::INSTR", kAnaRsrc = "GPIB0::20::INSTR";
 
-void Gpib(DevStr &dev, int type, int address) {
-  dev.Type = type;
-  dev.GpibAddress = address;
-}
-
-// `points` points from 100 MHz in 10 MHz steps at -10 dBm into the analyzer
-// of `anaType`, no LO generator, the plan computed and one empty trace record.
 void Settings(CfgStr &cfg, int points, int anaType = kAnaType) {
-  Gpib(cfg.Gen1, kGenType, 28);
-  Gpib(cfg.Gen2, 0, 29);
-  Gpib(cfg.Ana, anaType, 20);
-  cfg.Gen1.StartFreq = 100.0;
-  cfg.Gen1.StopFreq = 100.0 + 10.0 * (points - 1);
+  SmallBench(cfg, points, 1, 10.0, cfg.Dwell);
+  cfg.Ana.Type = anaType;
   cfg.Gen1.StartLevel = cfg.Gen1.StopLevel = -10.0;
-  cfg.Gen1.StepLevel = cfg.StepFreq = 10.0;
-  cfg.Spx.Fast = 1;
   CalcSwpLst(cfg);
   cfg.TraceCount = 1;
   AllocTrc(cfg);
 }
 
-// Adds the LO generator from 1000 MHz, fixed or stepping with the RF.
+// Adds an LO generator like generator 1 at GPIB0::29 from 1000 MHz, fixed or stepping with the RF.
 void WithLo(CfgStr &cfg, bool fixedLo) {
-  Gpib(cfg.Gen2, kGenType, 29);
+  cfg.Gen2.Type = cfg.Gen1.Type;
+  cfg.Gen2.GpibAddress = 29;
   cfg.Gen2.StartFreq = 1000.0;
   cfg.Gen2.StopFreq = 1000.0 + (cfg.Gen1.StopFreq - cfg.Gen1.StartFreq);
   cfg.Gen2.StartLevel = cfg.Gen2.StopLevel = 7.0;
@@ -148,13 +130,11 @@ public:
 };
 
 // The sweep engine on its own, with an observer that records what it is told.
-class Recorder : public SwpObserver {
+class Recorder : public Headless {
 public:
   QStringList events;
   std::function<void()> atPassEnd = [] {};
 
-  bool continuous() override { return false; }
-  bool stopRequested() override { return false; }
   void passStarted(bool continuous) override { events << QStringLiteral("pass %1").arg(continuous); }
   void levelStarted(int level) override { events << QStringLiteral("level %1").arg(level); }
   void pointMeasured(int level, int point) override { events << QStringLiteral("point %1 %2").arg(level).arg(point); }
@@ -523,8 +503,7 @@ private slots:
              (QStringList{"viClose 1", "viClose 1000", "viClose 2", "viClose 1001", "viClose 3", "viClose 1002"}));
   }
 
-  void seriesBoundsAndGaps()
-  {
+  void seriesBoundsAndGaps() {
     const QVector<double> x{100.0, 110.0, 120.0, 130.0};
     QVector<TraceRec> store{TraceRec{{-10.0, kUnmeasured, -12.0, kUnmeasured}}};
     LiveSeries series;
@@ -546,8 +525,7 @@ private slots:
     QCOMPARE(int(series.size()), 0);
   }
 
-  void growingCurvePaintsOnlyTheNewSegment()
-  {
+  void growingCurvePaintsOnlyTheNewSegment() {
     CountingPlot plot;
     plot.setAutoReplot(true);
     plot.setAxisScale(QwtPlot::xBottom, 100.0, 130.0);
