@@ -173,16 +173,13 @@ private slots:
     probe.reset();
     window.reset();
     prompts.reset();
-    UserPrompt::setOpenFileHandler(nullptr);
-    UserPrompt::setSaveFileHandler(nullptr);
   }
 
   // Each reading is drawn as it comes; every repeat gets the next colour.
   void startThenRepeats() {
-    CfgStr &cfg = probe->cfg();
     QString during, status;
     bool lockedDuring = false;
-    cfg.Dwell = 0.007;
+    cfg().Dwell = 0.007;
     // During the second point's dwell the window has drawn the first.
     DwellHook look(7, 2, [&] {
       during = buttons();
@@ -191,8 +188,7 @@ private slots:
                      !widget<QPushButton>("Devices")->isEnabled() && !widget<QPushButton>("Sweep")->isEnabled();
       status = window->statusBar()->currentMessage();
     });
-    script(-16.0);
-    click("Start");
+    run("Start", -16.0);
     QCOMPARE(during, QStringLiteral("Stop"));
     QVERIFY(lockedDuring);
     QVERIFY2(QRegularExpression("^Level step 1 of 1, point 1 of 91, \\d+:\\d\\d left$").match(status).hasMatch(),
@@ -200,24 +196,24 @@ private slots:
     QVERIFY(widget<QAction>("actionOpen")->isEnabled() && widget<QPushButton>("Devices")->isEnabled());
     QVERIFY(window->statusBar()->currentMessage().isEmpty());
     QCOMPARE(buttons(), QStringLiteral("Start Repeat Normalize NIdx AbsRel"));
-    QCOMPARE(Measured(cfg.Traces[0][0]), 91);
+    QCOMPARE(Measured(cfg().Traces[0][0]), 91);
     QCOMPARE(probe->traceIdx(), 0);
     QCOMPARE(probe->curves().curve(0, 0)->symbol()->brush().color(), QColor(Qt::black));
 
     // Deleted back to one record: the repeats below take slot 1 and its colour again.
-    repeat(-30.0);
+    run("Repeat", -30.0);
     click("Del");
     QVERIFY(!probe->curves().curve(1, 0)->isVisible());
     QVERIFY(!widget<QPushButton>("Del")->isEnabled());
     QList<QColor> colours;
     for (int i = 0; i < 7; ++i) {
-      repeat(-17.0 - i);
+      run("Repeat", -17.0 - i);
       QCOMPARE(buttons(), QStringLiteral("Start Repeat Del NIdx AbsRel"));
       colours << probe->curves().curve(probe->traceIdx(), 0)->symbol()->brush().color();
     }
     QCOMPARE(colours, QList<QColor>({Qt::red, Qt::blue, Qt::green, Qt::yellow, Qt::cyan, Qt::black, Qt::red}));
-    QCOMPARE(cfg.TraceCount, 8);
-    QCOMPARE(cfg.Traces[7][0][90], -23.0);
+    QCOMPARE(cfg().TraceCount, 8);
+    QCOMPARE(cfg().Traces[7][0][90], -23.0);
     QCOMPARE(curveY(3, 0), QVector<double>(91, -19.0));
     QVERIFY(prompts->messages.isEmpty());
   }
@@ -248,7 +244,7 @@ private slots:
     auto *swpTime = widget<QDoubleSpinBox>("SwpTime");
     swpTime->setValue(50.0);
     QString afterStop;
-    probe->cfg().Dwell = 0.007;
+    cfg().Dwell = 0.007;
     DwellHook stopAtThird(7, 3, [&] {
       if (closing)
         QVERIFY(!window->close());
@@ -260,16 +256,16 @@ private slots:
       click("Normalize");
       click("Repeat");
     });
-    Settings(probe->cfg(), 50);
-    Script(probe->cfg(), -16.0, silent ? 2 : 50);
+    Settings(cfg(), 50);
+    Script(cfg(), -16.0, silent ? 2 : 50);
     if (silent)
       FakeVisa::timeoutFor(kAnaRsrc);
     click("Start");
     QCOMPARE(window->isVisible(), !closing);
     QCOMPARE(afterStop, closing ? QStringLiteral("Stop") : QStringLiteral("Start Repeat Normalize NIdx"));
-    QCOMPARE(Measured(probe->cfg().Traces[0][0]), 2);
+    QCOMPARE(Measured(cfg().Traces[0][0]), 2);
     QCOMPARE(curveY(0, 0), QVector<double>(2, -16.0));  // drawn up to the last stored reading
-    QCOMPARE(probe->cfg().TraceCount, 1);
+    QCOMPARE(cfg().TraceCount, 1);
     QVERIFY(!probe->normActive());
     QCOMPARE(FakeVisa::writes().filter("SWE:TIME?").size(), 1);
     QCOMPARE(RunWrites().filter(QStringLiteral("CALC:MARK1:Y?")).size(), 3);
@@ -285,10 +281,10 @@ private slots:
   // instruments to local control without storing the unsettled reading.
   void stopEndsALongDwell() {
     SetInstrumentSleep({});  // the program's own waits
-    probe->cfg().Dwell = 100.0;
+    cfg().Dwell = 100.0;
     QTimer::singleShot(300, widget<QPushButton>("Stop"), &QPushButton::click);
     start(3, -16.0);
-    QCOMPARE(Measured(probe->cfg().Traces[0][0]), 0);
+    QCOMPARE(Measured(cfg().Traces[0][0]), 0);
     QVERIFY(FakeVisa::writes().count("CALC:MARK1:Y?\n") <= 1);
     QCOMPARE(FakeVisa::writes().mid(FakeVisa::writes().size() - 3), kEndOfRun);
     QVERIFY(prompts->messages.isEmpty());
@@ -297,21 +293,19 @@ private slots:
   // However fast the points arrive, a continuous run stopped in its second
   // pass shows each row as stored: the new pass's points, then the last pass's.
   void drawnCurveEqualsStore() {
-    CfgStr &cfg = probe->cfg();
-    SmallBench(cfg, 600, 2, 1.0, 0.007);
-    QVERIFY(CalcSwpLst(cfg));
-    Script(cfg, -10.0, 2 * 600 * 2, 0.05, 0.01);
+    SmallBench(cfg(), 600, 2, 1.0, 0.007);
+    QVERIFY(CalcSwpLst(cfg()));
+    Script(cfg(), -10.0, 2 * 600 * 2, 0.05, 0.01);
     widget<QCheckBox>("RunCont")->setChecked(true);
     DwellHook stop(7, 1500, [this] { click("Stop"); });
     click("Start");
     int finite = 0;
     for (int level = 0; level < 2; ++level) {
-      const QVector<double> &row = cfg.Traces[0][level];
+      const QVector<double> &row = cfg().Traces[0][level];
       QVector<QPointF> expected;
-      for (int i = 0; i < row.size(); ++i) {
+      for (int i = 0; i < row.size(); ++i)
         if (std::isfinite(row[i]))
-          expected << QPointF(cfg.AnaFreqs[i], row[i]);
-      }
+          expected << QPointF(cfg().AnaFreqs[i], row[i]);
       QCOMPARE(Points(probe->curves().curve(probe->traceIdx(), level)), expected);
       finite += expected.size();
     }
@@ -323,17 +317,17 @@ private slots:
   void continuousPassesReuseRecord() {
     start(3, -16.0);
     widget<QCheckBox>("RunCont")->setChecked(true);
-    Script(probe->cfg(), -16.0, 3);
+    Script(cfg(), -16.0, 3);
     Readings(-17.0, 3);
     Readings(-18.0, 3);
-    probe->cfg().Dwell = 0.007;
+    cfg().Dwell = 0.007;
     // Unchecked during the last point of the third pass: that pass is the last.
     DwellHook lastPass(7, 9, [&] { widget<QCheckBox>("RunCont")->setChecked(false); });
     auto *swpTime = widget<QDoubleSpinBox>("SwpTime");
     swpTime->setValue(50.0);
     click("Repeat");
-    QCOMPARE(probe->cfg().TraceCount, 2);
-    QCOMPARE(probe->cfg().Traces[1][0], QVector<double>({-18.0, -18.0, -18.0}));
+    QCOMPARE(cfg().TraceCount, 2);
+    QCOMPARE(cfg().Traces[1][0], QVector<double>({-18.0, -18.0, -18.0}));
     QVERIFY(swpTime->value() < 50.0);
     QVERIFY(!probe->curves().curve(0, 0)->isVisible());
     QCOMPARE(RunWrites().filter("CALC:MARK1:Y?").size(), 9);
@@ -341,15 +335,14 @@ private slots:
 
   void normalizationBothModes() {
     start(3, -16.0);
-    CfgStr &cfg = probe->cfg();
-    cfg.NIndex = 1;  // past the only level step: nothing to take the reference from
+    cfg().NIndex = 1;  // past the only level step: nothing to take the reference from
     click("Normalize");
     QCOMPARE(shown(), QStringList{"Normalize: Level step 1 of the last trace is not completely measured. "
                                   "Measure a complete trace before normalizing."});
     QVERIFY(!probe->normActive());
-    cfg.NIndex = 0;
+    cfg().NIndex = 0;
     click("Normalize");
-    QCOMPARE(cfg.NormData, QVector<double>({-6.0, -6.0, -6.0}));
+    QCOMPARE(cfg().NormData, QVector<double>({-6.0, -6.0, -6.0}));
     QCOMPARE(probe->traceIdx(), -1);
     QCOMPARE(buttons(), QStringLiteral("Start Repeat"));
     QCOMPARE(widget<QLabel>("TMsg")->text(), QStringLiteral("Normalized"));
@@ -364,30 +357,29 @@ private slots:
     QCOMPARE(plot->axisTitle(QwtPlot::yRight).text(), QStringLiteral("Rel. Level / dB"));
     QVERIFY(!probe->curves().curve(0, 0)->isVisible());
 
-    repeat(-16.0);  // receiver side: the unchanged device now reads the start level
-    QCOMPARE(cfg.TraceCount, 2);
-    QCOMPARE(cfg.Traces[1][0], QVector<double>({-10.0, -10.0, -10.0}));
+    run("Repeat", -16.0);  // receiver side: the unchanged device now reads the start level
+    QCOMPARE(cfg().TraceCount, 2);
+    QCOMPARE(cfg().Traces[1][0], QVector<double>({-10.0, -10.0, -10.0}));
     QCOMPARE(probe->traceIdx(), 0);
     QCOMPARE(curveY(0, 0), QVector<double>({-10.0, -10.0, -10.0}));
     QCOMPARE(RunWrites().filter("POW ").size(), 1);
 
     widget<QComboBox>("NrmGen")->setCurrentIndex(1);
-    repeat(-10.0);  // generator side: the source is raised by the loss
+    run("Repeat", -10.0);  // generator side: the source is raised by the loss
     QCOMPARE(RunWrites().filter("POW -4;*OPC?").size(), 3);
-    QCOMPARE(cfg.Traces[2][0], QVector<double>({-10.0, -10.0, -10.0}));
+    QCOMPARE(cfg().Traces[2][0], QVector<double>({-10.0, -10.0, -10.0}));
   }
 
   void relativeDisplay() {
-    CfgStr &cfg = probe->cfg();
-    Settings(cfg, 3);
-    cfg.LevelSweep = true;
-    cfg.Gen1.StopLevel = 0.0;
-    QVERIFY(CalcSwpLst(cfg));
-    Script(cfg, -16.0, 3);
+    Settings(cfg(), 3);
+    cfg().LevelSweep = true;
+    cfg().Gen1.StopLevel = 0.0;
+    QVERIFY(CalcSwpLst(cfg()));
+    Script(cfg(), -16.0, 3);
     Readings(-6.0, 3);  // the 0 dBm step
     click("Start");
-    repeat(-17.0);
-    repeat(-18.0);
+    run("Repeat", -17.0);
+    run("Repeat", -18.0);
     auto *absRel = widget<QSlider>("AbsRel");
     absRel->setValue(1);
     QCOMPARE(curveY(0, 0), QVector<double>(3, -6.0));
@@ -396,7 +388,7 @@ private slots:
     QCOMPARE(widget<QLabel>("TMsg")->text(), QStringLiteral("Conversion Loss (Ref.Level -10.00 dBm)"));
     QCOMPARE(widget<QwtPlot>("plt")->axisTitle(QwtPlot::yLeft).text(), QStringLiteral("Rel. Level / dB"));
     QCOMPARE(buttons(), QStringLiteral("Start AbsRel"));
-    QCOMPARE(cfg.Traces[0][1], QVector<double>(3, -6.0));
+    QCOMPARE(cfg().Traces[0][1], QVector<double>(3, -6.0));
 
     absRel->setValue(0);
     QCOMPARE(curveY(2, 0), QVector<double>(3, -18.0));
@@ -405,8 +397,7 @@ private slots:
 
     // A run returns the switch to absolute levels before it measures.
     absRel->setValue(1);
-    script(-16.0);
-    click("Start");
+    run("Start", -16.0);
     QCOMPARE(absRel->value(), 0);
     QCOMPARE(curveY(0, 0), QVector<double>(3, -16.0));
   }
@@ -419,74 +410,68 @@ private slots:
     emit widget<QDoubleSpinBox>("FMin")->editingFinished();
     widget<QCheckBox>("SwpFrq")->click();  // on again: the range of the trace frequencies
     QCOMPARE(shown(), QStringList{"fmin=500 > fmax=100: Swapping fmin with fmax."});
-    QCOMPARE(QPointF(probe->cfg().DispStartFreq, probe->cfg().DispStopFreq), QPointF(100, 1000));
+    QCOMPARE(QPointF(cfg().DispStartFreq, cfg().DispStopFreq), QPointF(100, 1000));
     widget<QCheckBox>("AutoFrq")->click();  // autoscale and the sweep's range exclude each other
-    QVERIFY(probe->cfg().XAutoscale && !widget<QCheckBox>("SwpFrq")->isChecked());
+    QVERIFY(cfg().XAutoscale && !widget<QCheckBox>("SwpFrq")->isChecked());
     widget<QCheckBox>("SwpFrq")->click();
-    QVERIFY(!probe->cfg().XAutoscale && !widget<QCheckBox>("AutoFrq")->isChecked());
+    QVERIFY(!cfg().XAutoscale && !widget<QCheckBox>("AutoFrq")->isChecked());
   }
 
   void limitsRefusedBeforeRun() {
     start(3, -16.0);
     for (int i = 1; i < kMaxTraces; ++i)
-      repeat(-16.0);
+      run("Repeat", -16.0);
     click("Repeat");
     QVERIFY(shown()[0].startsWith("Repeat: All 20 trace slots are in use."));
-    QCOMPARE(probe->cfg().TraceCount, kMaxTraces);
+    QCOMPARE(cfg().TraceCount, kMaxTraces);
 
-    CfgStr &cfg = probe->cfg();
-    script(-16.0);
-    click("Start");
-    QCOMPARE(cfg.TraceCount, 1);
+    run("Start", -16.0);
+    QCOMPARE(cfg().TraceCount, 1);
     QCOMPARE(traceCurves().size(), 1);  // a new series hides every earlier slot
-    cfg.StepFreq = 0.0;  // a plan refused before a repeat
+    cfg().StepFreq = 0.0;  // a plan refused before a repeat
     click("Repeat");
     QCOMPARE(shown().last(), QStringLiteral("Sweep: The frequency step is 0 MHz: a linear sweep needs a step."));
-    cfg.StepFreq = 10.0;
+    cfg().StepFreq = 10.0;
 
     // More level steps than the curve table holds: nothing runs.
     const int runs = FakeVisa::writes().filter("SWE:TIME?").size();
-    cfg.LevelSweep = true;
-    cfg.Gen1.StopLevel = 20.0;
-    cfg.Gen1.StepLevel = 1.0;
+    cfg().LevelSweep = true;
+    cfg().Gen1.StopLevel = 20.0;
+    cfg().Gen1.StepLevel = 1.0;
     click("Start");
     QCOMPARE(prompts->messages.size(), 3);
     QCOMPARE(prompts->messages[2].title, QStringLiteral("Sweep"));
     QCOMPARE(FakeVisa::writes().filter("SWE:TIME?").size(), runs);
-    QCOMPARE(cfg.Traces[0][0].size(), 3);
+    QCOMPARE(cfg().Traces[0][0].size(), 3);
   }
 
   void deviceLabels() {
-    CfgStr &cfg = probe->cfg();
-    WithLo(cfg, true);
-    script(-16.0);
-    click("Start");
+    WithLo(cfg(), true);
+    run("Start", -16.0);
     QCOMPARE(widget<QLabel>("Gen2Lbl")->text() + '|' + widget<QLabel>("AnaLbl")->text(),
              QStringLiteral("Generator2 (LO)|Analyzer (IF)"));
     QCOMPARE(widget<QLineEdit>("Ana")->text(), QString::fromLatin1(DevTypeTable[kAnaType]));
     QStringList units;  // a receiver reports dBuV or dBm, and the display names which
-    cfg.Ana.Type = 34;
+    cfg().Ana.Type = 34;
     for (int dbm : {0, 1}) {
-      cfg.Rcx.RecUnitsDbm = dbm;
+      cfg().Rcx.RecUnitsDbm = dbm;
       emit widget<QDoubleSpinBox>("FMin")->editingFinished();
       units << widget<QLabel>("UniLbl")->text() + ' ' + widget<QwtPlot>("plt")->axisTitle(QwtPlot::yLeft).text();
     }
     QCOMPARE(units, QStringList({QString::fromUtf8("dB\u00b5V Level / dB\u00b5V"), "dBm Level / dBm"}));
-    cfg.Ana.Type = kAnaType;
+    cfg().Ana.Type = kAnaType;
 
-    cfg.Gen2.Type = 0;
-    cfg.Ana.TrackingGenerator = true;
-    QVERIFY(CalcSwpLst(cfg));
-    script(-16.0);
-    click("Start");
+    cfg().Gen2.Type = 0;
+    cfg().Ana.TrackingGenerator = true;
+    QVERIFY(CalcSwpLst(cfg()));
+    run("Start", -16.0);
     QCOMPARE(widget<QLabel>("Gen1Lbl")->text(), QStringLiteral("Generator1"));
     QCOMPARE(widget<QLineEdit>("Gen1")->text(), QString::fromLatin1(DevTypeTable[kAnaType]));
   }
 
   void closingClosesEachSessionWithItsManager() {
-    CfgStr &cfg = probe->cfg();
-    cfg.Gen2.Type = cfg.Gen1.Type;
-    DevStr *devices[] = {&cfg.Gen1, &cfg.Gen2, &cfg.Ana};
+    cfg().Gen2.Type = cfg().Gen1.Type;
+    DevStr *devices[] = {&cfg().Gen1, &cfg().Gen2, &cfg().Ana};
     for (int i = 0; i < 3; ++i) {
       ViSession rm = VI_NULL;
       visa::openDefaultRM(rm);
@@ -531,8 +516,9 @@ private slots:
     QVERIFY(QTest::qWaitForWindowExposed(&plot));
     plot.canvas()->repaint();
     auto *curves = new TraceCurveTable(&plot);
-    QVector<double> x{100.0, 110.0, 120.0, 130.0};
-    QVector<TraceRec> store(1, TraceRec{{-10.0, -30.0, -12.0, -40.0}});
+    // The last point lies outside the fixed scale: clipped, not a reason to replot.
+    const QVector<double> x{100.0, 110.0, 120.0, 130.0, 500.0};
+    QVector<TraceRec> store(1, TraceRec{{-10.0, -30.0, -12.0, -40.0, -90.0}});
     const TraceRow growing{&x, &store, 0, 0};
     curves->showCurve(0, 0, 0);
     curves->setRow(0, 0, growing, 0);
@@ -540,16 +526,10 @@ private slots:
     const auto canvasImage = [&] { return qobject_cast<QwtPlotCanvas *>(plot.canvas())->backingStore()->toImage(); };
     const QImage before = canvasImage();
     int replots = plot.replots;
-    for (int count = 1; count <= 4; ++count)
+    for (int count = 1; count <= 5; ++count)
       curves->growRow(0, 0, count);
     QCOMPARE(plot.replots, replots);
     QVERIFY(canvasImage() != before);
-    // Outside a fixed scale the point is clipped, not a reason to replot.
-    replots = plot.replots;
-    x << 500.0;
-    store[0][0] << -90.0;
-    curves->growRow(0, 0, 5);
-    QCOMPARE(plot.replots, replots);
     // A new pass over the same curve starts again at its first point; a row
     // shorter than asked for is read only as far as it goes.
     store[0][0][0] = -30.0;
@@ -639,6 +619,7 @@ private slots:
 private:
   template <class T>
   T *widget(const char *name) { return W<T>(*window, name); }
+  CfgStr &cfg() { return probe->cfg(); }
   // A click that starts a run returns when the run has ended; one during a run at once.
   void click(const char *name) {
     const bool during = probe->running();
@@ -667,16 +648,14 @@ private:
       lines << m.title + QStringLiteral(": ") + m.text;
     return lines;
   }
-  // One run of the current settings, every reading `dbm`.
-  void script(double dbm) { Script(probe->cfg(), dbm, probe->cfg().PointCount * probe->cfg().LevelCount); }
-  void start(int points, double dbm) {
-    Settings(probe->cfg(), points);
-    script(dbm);
-    click("Start");
+  // One run of the current settings started by `button`, every reading `dbm`.
+  void run(const char *button, double dbm) {
+    Script(cfg(), dbm, cfg().PointCount * cfg().LevelCount);
+    click(button);
   }
-  void repeat(double dbm) {
-    script(dbm);
-    click("Repeat");
+  void start(int points, double dbm) {
+    Settings(cfg(), points);
+    run("Start", dbm);
   }
   // Visible trace curves (the normalization curve has 3 x 3 symbols).
   QList<QwtPlotCurve *> traceCurves() {
