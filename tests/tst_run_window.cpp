@@ -712,8 +712,7 @@ private slots:
 
     fresh(3);
     cfg.RfOnAfterSweep = true;
-    Script(cfg, -16.0, 3);
-    run();
+    scripted();
     QCOMPARE(RunWrites().mid(RunWrites().size() - 3, 1), QStringList{":OUTP ON\n"});
 
     // Without a sweep time the marker sits at the start of the trace.
@@ -732,8 +731,7 @@ private slots:
     cfg.Gen1.StopLevel = 0.0;
     QVERIFY(CalcSwpLst(cfg));
     AllocTrc(cfg);
-    Script(cfg, -16.0, 6);
-    QCOMPARE(int(run().outcome), int(SwpOutcome::Completed));
+    QCOMPARE(int(scripted().outcome), int(SwpOutcome::Completed));
     const QStringList lo = WritesTo(2);
     QCOMPARE(lo.mid(lo.indexOf("ROSC:SOUR INT\n") + 1),
              QStringList({"FREQ 1000000000.0;*OPC?\n", "FREQ 1000000000.0;*OPC?\n"}));
@@ -744,8 +742,7 @@ private slots:
     // LO stepping with the RF: one LO command per point, the IF is RF + LO.
     fresh(3);
     WithLo(cfg, false);
-    Script(cfg, -16.0, 3);
-    run();
+    scripted();
     QCOMPARE(WritesTo(2).mid(WritesTo(2).size() - 3),
              QStringList({"FREQ 1000000000.0;*OPC?\n", "FREQ 1010000000.0;*OPC?\n", "FREQ 1020000000.0;*OPC?\n"}));
     QVERIFY(WritesTo(3).contains("FREQ:CENT 1120000000.0;*OPC?\n"));
@@ -755,8 +752,7 @@ private slots:
   // the point's frequency, the others at the end of the sweep time.
   void trackingGeneratorAsSource() {
     cfg.Ana.TrackingGenerator = true;
-    Script(cfg, -16.0, 3);
-    QCOMPARE(int(run().outcome), int(SwpOutcome::Completed));
+    QCOMPARE(int(scripted().outcome), int(SwpOutcome::Completed));
     QVERIFY(FakeVisa::transcript().filter(kGen1Rsrc).isEmpty());
     QCOMPARE(RunWrites().first(), QStringLiteral("SOUR:POW -10dBm;*OPC?\n"));
     QCOMPARE(RunWrites().size(), 1 + 3 * 4 + 2);  // no frequency to a generator, no RF switched
@@ -765,8 +761,7 @@ private slots:
     fresh(3);
     cfg.Ana.Type = 53;
     cfg.Ana.TrackingGenerator = true;
-    Script(cfg, -16.0, 3);
-    QCOMPARE(int(run().outcome), int(SwpOutcome::Completed));
+    QCOMPARE(int(scripted().outcome), int(SwpOutcome::Completed));
     QCOMPARE(RunWrites().mid(5, 4), MeasureCommands("110000000.0", "110000000.0000"));
 
     // An analyzer without one is refused before any instrument is touched.
@@ -793,15 +788,13 @@ private slots:
 
     fresh(3);
     cfg.ExternalAttenuation = 10.0;
-    Script(cfg, -16.0, 3);
-    run();
+    scripted();
     QCOMPARE(cfg.Traces[0][0], QVector<double>({-6.0, -6.0, -6.0}));
 
     // Switching the RF off fails: the other instruments still go to local.
     fresh(3);
-    Script(cfg, -16.0, 3);
     rec.atPassEnd = [] { FakeVisa::failNext("viWrite", VI_ERROR_TMO); };
-    const SwpResult ended = run();
+    const SwpResult ended = scripted();
     QCOMPARE(int(ended.outcome), int(SwpOutcome::EndFailed));
     QCOMPARE(int(ended.endDevice), int(SwpDevice::Gen1));
     QCOMPARE(RunWrites().mid(RunWrites().size() - 2), kEndOfRun.mid(1));
@@ -811,20 +804,16 @@ private slots:
   // An edit of the type or address in Devices, without Test, reaches the
   // next run: the old session is closed first, then the new one opened.
   void changedRecordReopens() {
-    const std::pair<std::function<void(DevStr &)>, QString> rows[] = {
-        {[](DevStr &g) { g.GpibAddress = 5; }, "\"GPIB0::5::INSTR\""},
-        {[](DevStr &g) { g.Type = 22; }, "\"GPIB0::28::INSTR\""},
-    };
-    for (const auto &[edit, opened] : rows) {
+    for (const auto &[type, address] : {std::pair{24, 5}, std::pair{22, 28}}) {
       fresh(3);
-      Script(cfg, -16.0, 3);
-      QCOMPARE(int(run().outcome), int(SwpOutcome::Completed));
-      edit(cfg.Gen1);
+      QCOMPARE(int(scripted().outcome), int(SwpOutcome::Completed));
+      cfg.Gen1.Type = type;
+      cfg.Gen1.GpibAddress = address;
       const int before = FakeVisa::transcript().size();
-      Script(cfg, -16.0, 3);
-      run();
+      scripted();
       QCOMPARE(FakeVisa::transcript().mid(before).filter(QRegularExpression("^viClose|^viOpen ")),
-               QStringList({"viClose 1", "viClose 1000", "viOpen 1002 " + opened + " 0 5000 -> 3"}));
+               QStringList({"viClose 1", "viClose 1000",
+                            QStringLiteral("viOpen 1002 \"GPIB0::%1::INSTR\" 0 5000 -> 3").arg(address)}));
     }
 
     // The sensor's driver session is closed by the driver, and the analyzer
@@ -835,8 +824,7 @@ private slots:
     QCOMPARE(int(run().outcome), int(SwpOutcome::Completed));
     cfg.Ana.Type = kAnaType;
     cfg.Ana.Interface = 0;
-    Script(cfg, -16.0, 3);
-    QCOMPARE(int(run().outcome), int(SwpOutcome::Completed));
+    QCOMPARE(int(scripted().outcome), int(SwpOutcome::Completed));
     QCOMPARE(FakePwu::transcript().filter(QRegularExpression("^pwudrv_(init|close)")),
              QStringList({"pwudrv_init \"USB::0x1209::0x0::0\" 0 0 -> 1", "pwudrv_close 1"}));
     QCOMPARE(FakeVisa::transcript().filter(QRegularExpression("^viOpen ")).last(),
@@ -897,11 +885,9 @@ private slots:
   void refusedFrequencyEndsRun() {
     SwpResult result;
     const auto attempt = [this, &result] {
-      cfg = CfgStr();
       Settings(cfg, 3);
       WithLo(cfg, false);
-      Script(cfg, -16.0, 3);
-      result = run();
+      result = scripted();
     };
     for (const auto &row : {qMakePair(QStringLiteral("FREQ 110000000.0;*OPC?\n"), SwpDevice::Gen1),
                             qMakePair(QStringLiteral("FREQ 1010000000.0;*OPC?\n"), SwpDevice::Gen2)}) {
@@ -951,6 +937,11 @@ private slots:
 
 private:
   SwpResult run(bool normActive = false) { return SweepEngine(cfg, rec).run(normActive); }
+  // A run of the current settings, every reading `dbm`.
+  SwpResult scripted(double dbm = -16.0) {
+    Script(cfg, dbm, cfg.PointCount * cfg.LevelCount);
+    return run();
+  }
   void fresh(int points, int anaType = kAnaType) {
     FakeVisa::reset();
     cfg = CfgStr();
