@@ -29,16 +29,13 @@
 
 class MainWindowProbe {
 public:
-  explicit MainWindowProbe(MainWindow &window) : w(window) {}
+  MainWindow &w;
   CfgStr &cfg() { return w.Cfg; }
   int traceIdx() const { return w.TraceIdx; }
   bool normActive() const { return w.NormActive; }
   TraceCurveTable &curves() { return w.Curves(); }
   QwtPlotCurve *normCurve() const { return w.NormCurve; }
   bool running() const { return w.SwpActive; }
-
-private:
-  MainWindow &w;
 };
 
 namespace {
@@ -161,7 +158,7 @@ private slots:
     FakeVisa::reset();
     prompts.reset(new PromptRecorder);
     window.reset(new MainWindow);
-    probe.reset(new MainWindowProbe(*window));
+    probe.reset(new MainWindowProbe{*window});
     window->show();
   }
 
@@ -398,7 +395,6 @@ private slots:
 
   void swapWarnings() {
     widget<QCheckBox>("SwpFrq")->click();  // off: the fields give the range
-    prompts->messages.clear();
     widget<QDoubleSpinBox>("FMax")->setValue(100.0);
     widget<QDoubleSpinBox>("FMin")->setValue(500.0);
     emit widget<QDoubleSpinBox>("FMin")->editingFinished();
@@ -877,7 +873,7 @@ private slots:
   // Power meters that answer a word, an empty line or minus infinity have
   // given no reading: the point ends the run like any failed measurement.
   void meterReplyWithoutNumber() {
-    for (int type : {77, 78}) {  // 80 reads its reply as 78 does
+    for (int type : {77, 78})  // 80 reads its reply as 78 does
       for (const char *reply : {"OVLD\n", "\n", "-INF\n"}) {
         fresh(3, type);
         ReadBacks(cfg);
@@ -887,7 +883,6 @@ private slots:
         QCOMPARE(cfg.Traces[0][0][0], -16.5);
         QVERIFY2(std::isnan(cfg.Traces[0][0][1]), reply);
       }
-    }
   }
 
   // The message of every preparation stage; stages without a text of their own.
@@ -926,12 +921,11 @@ private:
   Recorder rec;
 };
 
-// HOME and the data folder point into a temporary folder, so the user's own
+// HOME and the data and driver folders point into a temporary folder, so the user's own
 // configuration is never touched.
 int main(int argc, char *argv[]) {
   QTemporaryDir home;
-  qputenv("HOME", home.path().toLocal8Bit());
-  qputenv("XDG_DATA_HOME", (home.path() + "/share").toLocal8Bit());
+  UseHomeWithoutVisa(home.path());
   QApplication app(argc, argv);
   if (!FakeVisa::load() || !FakePwu::load())
     qFatal("the fake libraries do not load");
