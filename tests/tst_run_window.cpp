@@ -278,7 +278,6 @@ private slots:
     QTimer::singleShot(300, widget<QPushButton>("Stop"), &QPushButton::click);
     start(3, -16.0);
     QCOMPARE(Measured(cfg().Traces[0][0]), 0);
-    QVERIFY(FakeVisa::writes().count("CALC:MARK1:Y?\n") <= 1);
     QCOMPARE(FakeVisa::writes().mid(FakeVisa::writes().size() - 3), kEndOfRun);
     QVERIFY(prompts->messages.isEmpty());
   }
@@ -292,17 +291,12 @@ private slots:
     widget<QCheckBox>("RunCont")->setChecked(true);
     DwellHook stop(7, 1500, [this] { click("Stop"); });
     click("Start");
-    int finite = 0;
     for (int level = 0; level < 2; ++level) {
-      const QVector<double> &row = cfg().Traces[0][level];
-      QVector<QPointF> expected;
-      for (int i = 0; i < row.size(); ++i)
-        if (std::isfinite(row[i]))
-          expected << QPointF(cfg().AnaFreqs[i], row[i]);
-      QCOMPARE(Points(probe->curves().curve(probe->traceIdx(), level)), expected);
-      finite += expected.size();
+      QVector<QPointF> stored;  // every point measured, by the first pass at least
+      for (int i = 0; i < cfg().PointCount; ++i)
+        stored << QPointF(cfg().AnaFreqs[i], cfg().Traces[0][level][i]);
+      QCOMPARE(Points(probe->curves().curve(probe->traceIdx(), level)), stored);
     }
-    QCOMPARE(finite, 1200);
     QVERIFY(prompts->messages.isEmpty());
   }
 
@@ -343,8 +337,7 @@ private slots:
     // The right axis reads the levels relative to the start level.
     auto *plot = widget<QwtPlot>("plt");
     const QwtInterval left = plot->axisScaleDiv(QwtPlot::yLeft).interval();
-    const QwtInterval right = plot->axisScaleDiv(QwtPlot::yRight).interval();
-    QCOMPARE(QPointF(right.minValue(), right.maxValue()), QPointF(left.minValue() + 10.0, left.maxValue() + 10.0));
+    QCOMPARE(plot->axisScaleDiv(QwtPlot::yRight).interval(), QwtInterval(left.minValue() + 10, left.maxValue() + 10));
     QCOMPARE(plot->axisTitle(QwtPlot::yRight).text(), QStringLiteral("Rel. Level / dB"));
     QVERIFY(!probe->curves().curve(0, 0)->isVisible());
 
