@@ -241,7 +241,7 @@ private slots:
       else
         click("Stop");
       afterStop = buttons();
-      // Enabled again by Stop, but the run is still finishing: ignored.
+      // Enabled again by Stop (not by closing), but the run is still finishing: ignored.
       click("Start");
       click("Normalize");
       click("Repeat");
