@@ -781,8 +781,9 @@ private slots:
     QVERIFY(DevOpenSec(gen) < 0);
   }
 
-  // GPIB, LAN and the serial line as the last step of the open transcripts above.
-  void localByInterface() {
+  // Local control: GPIB, LAN and the serial line as the last step of the open
+  // transcripts above. Then the close of the session and its manager.
+  void localAndClose() {
     const struct { int type; const char *resource; ViStatus status; QStringList calls; } rows[] = {
         {24, "GPIB1::4::INSTR", VI_ERROR_IO, {"viGpibControlREN 3 6 -> VI_ERROR_IO"}},
         {24, "USB::0x1234::0x1::1::INSTR", 0, {}},
@@ -796,11 +797,10 @@ private slots:
       QCOMPARE(DevLocal(dev), row.status);
       QCOMPARE(FakeVisa::transcript(), row.calls);
     }
-  }
 
-  // "None" and "External" are never opened or addressed, even with a stale
-  // session; a device never opened is not closed.
-  void closeSessionAndManager() {
+    // "None" and "External" are never opened or addressed, even with a stale
+    // session; a device never opened is not closed.
+    FakeVisa::reset();
     for (int type : {0, 31}) {
       DevStr gen2 = Instrument(type, 0, 20, Reset | Idn);
       gen2.Session = 5;

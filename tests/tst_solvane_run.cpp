@@ -262,9 +262,6 @@ private slots:
     QVERIFY(result.out.startsWith("SIMULATED BENCH - default: no real instrument is measured\n"));
     QVERIFY(result.out.endsWith("Pass 1 of 1, level step 1 of 1, point 91 of 91, 0:00 left\n"));
 
-    qputenv("HOME", path("home").toLocal8Bit());
-    qputenv("XDG_DATA_HOME", path("share").toLocal8Bit());
-    qputenv("SOLVANE_VISA_LIBRARY", (binDir() + "/libsolvisa.so").toLocal8Bit());
     qputenv("SOLVISA_BENCH", benchFile.toLocal8Bit());
     qputenv("VXIPNPPATH64", (binDir() + "/vxipnp/").toLocal8Bit());
     PromptRecorder prompts;
