@@ -13,7 +13,6 @@
 #include "instruments/AnaCmd.h"
 #include "instruments/CmdReply.h"
 #include "instruments/GenCmd.h"
-#include "instruments/Measure.h"
 #include "instruments/PwuDriver.h"
 #include "instruments/Visa.h"
 

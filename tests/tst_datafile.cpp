@@ -67,8 +67,6 @@ QByteArray DataFile(int points) {
 class TstDataFile : public QObject {
   Q_OBJECT
   QTemporaryDir dir;
-  std::unique_ptr<PromptRecorder> prompts;
-
   int fileNo = 0;
 
   QString path(const QString &name) const { return dir.filePath(name); }
@@ -93,9 +91,7 @@ private slots:
     if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
       qWarning("de_DE.UTF-8 is not installed; only Qt's default locale is German");
   }
-  void init() { prompts.reset(new PromptRecorder); }
   void cleanup() {
-    prompts.reset();
     UserPrompt::setOpenFileHandler(nullptr);
     UserPrompt::setSaveFileHandler(nullptr);
   }
@@ -284,6 +280,7 @@ private slots:
     if (::mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0, "size=256k") != 0)
       QSKIP("mounting a tmpfs needs root; the full-disk saves are not tried");
     const auto unmount = qScopeGuard([&disk] { ::umount2(QFile::encodeName(disk).constData(), MNT_DETACH); });
+    PromptRecorder prompts;
     qputenv("XDG_DATA_HOME", disk.toLocal8Bit());
     MainWindow window;
     window.show();
@@ -299,7 +296,7 @@ private slots:
     QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
     while (filler.write(QByteArray(512, 'x')) > 0) {
     }
-    prompts->messages.clear();
+    prompts.messages.clear();
 
     QString answer;
     const auto answerFile = [&answer](const QString &, const QString &, const QString &) { return answer; };
@@ -332,7 +329,7 @@ private slots:
              << "Configuration: The settings could not be saved (The settings could not be put together in " + disk
                     + "/tst_datafile-XXXXXX (is that disk full?)). The settings file keeps what it held before.";
     QStringList seen;
-    for (const UserPrompt::Message &message : prompts->messages)
+    for (const UserPrompt::Message &message : prompts.messages)
       seen << message.title + QStringLiteral(": ") + message.text;
     seen.last().replace(QRegularExpression("/tst_datafile-\\w{6} "), "/tst_datafile-XXXXXX ");  // a random name
     QCOMPARE(seen, expected);

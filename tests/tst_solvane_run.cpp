@@ -10,7 +10,6 @@
 #include "bench/BenchFile.h"
 #include "dialogs/DevWindow.h"
 #include "dialogs/SwpWindow.h"
-#include "instruments/Measure.h"
 #include "instruments/PwuDriver.h"
 #include "instruments/Visa.h"
 #include "storage/CsvFile.h"
@@ -41,13 +40,6 @@ struct Outcome {
   QByteArray out, err;
 };
 
-// Names a bench in SOLVISA_BENCH; answers come at once, so the suite stays fast.
-void UseBench(QByteArray json, QTemporaryDir &dir) {
-  json.replace("\"latencyMs\": 25", "\"latencyMs\": 0");
-  QVERIFY(WriteAll(dir.filePath("bench.json"), json));
-  qputenv("SOLVISA_BENCH", dir.filePath("bench.json").toLocal8Bit());
-}
-
 void Edit(QWidget &dialog, const char *name, double value) {
   auto *box = W<QDoubleSpinBox>(dialog, name);
   box->setValue(value);
@@ -70,6 +62,12 @@ class TstSolvaneRun : public QObject {
     json["timeoutMs"] = 50;
     WriteAll(path(name), QJsonDocument(json).toJson());
     return path(name);
+  }
+
+  // Names a bench in SOLVISA_BENCH; answers come at once, so the suite stays fast.
+  void useBench(const QString &name, QByteArray json) {
+    QVERIFY(WriteAll(path(name), json.replace("\"latencyMs\": 25", "\"latencyMs\": 0")));
+    qputenv("SOLVISA_BENCH", path(name).toLocal8Bit());
   }
 
   // The default settings with some keys changed.
@@ -137,8 +135,7 @@ private slots:
   // 100 to 1000 MHz in 10 MHz steps at -10 dBm, LO fixed at 1100 MHz and
   // +7 dBm, lower sideband, 3 dB attenuation, 0.05 s dwell.
   void manualMixerExample() {
-    QTemporaryDir dir;
-    UseBench(ReadAll(sourceDir() + "/bench/mixer-bench.json"), dir);
+    useBench("mixer.json", ReadAll(sourceDir() + "/bench/mixer-bench.json"));
     QVERIFY(VisaLoad());
     PromptRecorder prompts;
     CfgStr cfg;
@@ -185,12 +182,9 @@ private slots:
   // Each simulated meter reads its zero offset (1 nW, -60 dBm) without a
   // signal until Meter Zero removes it.
   void simulatedMeterZero() {
-    QTemporaryDir dir;
-    UseBench(R"({"noiseDb": 0, "dut": {"kind": "through"}, "instruments": [
+    useBench("meters.json", R"({"noiseDb": 0, "dut": {"kind": "through"}, "instruments": [
         {"resource": "GPIB0::13::INSTR", "type": 73}, {"resource": "GPIB0::17::INSTR", "type": 77},
-        {"resource": "GPIB0::18::INSTR", "type": 78},
-        {"resource": "USB::0x1209::0x3::100028", "type": 75}]})",
-             dir);
+        {"resource": "GPIB0::18::INSTR", "type": 78}, {"resource": "USB::0x1209::0x3::100028", "type": 75}]})");
     QVERIFY(VisaLoad() && PwuLoad(binDir() + "/vxipnp/Win64/Bin/"));
     for (int type : {73, 77, 78, 75}) {
       PromptRecorder prompts;

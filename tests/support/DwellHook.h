@@ -7,7 +7,6 @@
 
 #include <QCoreApplication>
 #include <atomic>
-#include <functional>
 #include <memory>
 
 class DwellHook {
