@@ -803,9 +803,7 @@ private slots:
     for (int type : {0, 31}) {
       DevStr gen2 = Instrument(type, 0, 20, Reset | Idn);
       gen2.Session = 5;
-      QCOMPARE(DevOpen(gen2), VI_SUCCESS);
-      QCOMPARE(DevLocal(gen2), VI_SUCCESS);
-      QCOMPARE(DevClose(gen2), VI_SUCCESS);
+      QVERIFY(DevOpen(gen2) == VI_SUCCESS && DevLocal(gen2) == VI_SUCCESS && DevClose(gen2) == VI_SUCCESS);
     }
     DevStr never = Instrument(24, 0);
     QCOMPARE(DevClose(never), VI_SUCCESS);
@@ -827,8 +825,7 @@ private slots:
 
   // Before the sensor driver is loaded in this process; the open test loads it.
   void sensorDriverMissingOrIncomplete() {
-    QVERIFY(!PwuLoad(FakePwu::folder() + "no-such-folder/"));
-    QVERIFY(!PwuLoad(FakePwu::incompleteFolder()));
+    QVERIFY(!PwuLoad(FakePwu::folder() + "no-such-folder/") && !PwuLoad(FakePwu::incompleteFolder()));
     QCOMPARE(PwuLibraryPath(), QString());
     DevStr ana = Sensor();
     QCOMPARE(DevOpen(ana), VI_ERROR_LIBRARY_NFOUND);
