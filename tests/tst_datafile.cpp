@@ -1,8 +1,10 @@
 // The files the window saves and loads, byte for byte under a decimal-comma
 // locale; the refusal of files that cannot be held safely, and every save
-// onto a full disk, cancelled or slow.
+// onto a full disk, cancelled or slow. The configuration file and the sweep
+// plan computed from the settings it holds.
 #include "app/FileJobRunner.h"
 #include "app/MainWindow.h"
+#include "storage/CfgFile.h"
 #include "storage/CorrFile.h"
 #include "storage/CsvFile.h"
 #include "storage/DataFile.h"
@@ -11,29 +13,38 @@
 #include "support/PromptRecorder.h"
 #include "support/TestPaths.h"
 #include "support/WidgetState.h"
+#include "sweep/SwpLimits.h"
+#include "sweep/SwpPlan.h"
 
 #include <QtTest>
 #include <QtWidgets>
 
 #include <clocale>
 #include <cmath>
+#include <csignal>
 #include <sys/mount.h>
+#include <sys/wait.h>
 #include <thread>
+#include <tuple>
+#include <unistd.h>
 
 namespace {
 
-const QString kNoTrace = QStringLiteral("No trace has been measured or loaded yet.");
+const QString kNotFinite = "The sweep settings give frequencies or levels that are not finite numbers. "
+                           "Check the frequencies, the steps and the factor N/D.";
+const QString kZeroD = "The denominator D of the factor N/D is 0; it must not be 0.";
+
+// A row of the plan tables: the settings changed from the defaults, and what they give.
+void Row(const char *name, const QString &settings, const QString &expected) {
+  QTest::newRow(name) << settings << expected;
+}
 
 // Trace t, level l, point i holds -(10 t + l) - i / 1000 - 0.0004.
-CfgStr Store(int traces, int levels, const QVector<double> &freqs)
-{
+CfgStr Store(int traces, int levels, const QVector<double> &freqs) {
   CfgStr cfg;
-  cfg.TraceCount = traces;
-  cfg.LevelCount = levels;
-  cfg.PointCount = freqs.size();
-  cfg.AnaFreqs = freqs;
-  cfg.Gen1.StartLevel = -10.0;
-  cfg.Gen2.StartLevel = 7.0;
+  std::tie(cfg.TraceCount, cfg.LevelCount, cfg.PointCount, cfg.AnaFreqs) =
+      std::tuple(traces, levels, freqs.size(), freqs);
+  std::tie(cfg.Gen1.StartLevel, cfg.Gen2.StartLevel) = std::pair(-10.0, 7.0);
   cfg.Traces.fill(TraceRec(levels, QVector<double>(freqs.size())), traces);
   for (int t = 0; t < traces; ++t)
     for (int l = 0; l < levels; ++l)
@@ -43,8 +54,7 @@ CfgStr Store(int traces, int levels, const QVector<double> &freqs)
 }
 
 // A data file of one trace and level step with `points` points of -12.5 dBm.
-QByteArray DataFile(int points)
-{
+QByteArray DataFile(int points) {
   QByteArray text = "Repetition  Count: 1\nLevel Sweep Count: 1\nMeasurement Count: " + QByteArray::number(points);
   text += '\n';
   for (int i = 0; i < points; ++i)
@@ -57,30 +67,38 @@ QByteArray DataFile(int points)
 class TstDataFile : public QObject {
   Q_OBJECT
   QTemporaryDir dir;
-  std::unique_ptr<PromptRecorder> prompts;
+  int fileNo = 0;
 
   QString path(const QString &name) const { return dir.filePath(name); }
+  // The settings library caches what it read: a fresh file for every use.
+  QString newFile(const QByteArray &text = QByteArray()) {
+    const QString path = dir.filePath(QStringLiteral("f%1.cfg").arg(++fileNo));
+    QFile file(path);
+    if (!text.isNull() && file.open(QIODevice::WriteOnly))
+      file.write(text);
+    return path;
+  }
+  // Every stored field of a record, as the text its save gives.
+  QByteArray stored(const CfgStr &cfg) {
+    const QString path = newFile();
+    return CfgSave(cfg, path) == 0 ? ReadAll(path) : QByteArray("not saved");
+  }
 
 private slots:
-  void initTestCase()
-  {
+  void initTestCase() {
     // A desktop that writes a decimal comma must not change the files.
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
       qWarning("de_DE.UTF-8 is not installed; only Qt's default locale is German");
   }
-  void init() { prompts.reset(new PromptRecorder); }
-  void cleanup()
-  {
-    prompts.reset();
+  void cleanup() {
     UserPrompt::setOpenFileHandler(nullptr);
     UserPrompt::setSaveFileHandler(nullptr);
   }
 
   // Exact halves of the binary value (100.0078125, 2.5625, -0.0625) round to
   // the even digit, as printf writes them in the C locale, in all three files.
-  void dataFileBytesRoundTripAndNormalizationExport()
-  {
+  void dataFileBytesRoundTripAndNormalizationExport() {
     CfgStr one = Store(1, 1, {100.0, 150.123456789, 200.0, 100.0078125});
     one.Traces[0][0][1] = kUnmeasured;
     one.Traces[0][0][3] = 2.5625;
@@ -123,8 +141,7 @@ private slots:
     QCOMPARE(loaded.AnaFreqs[0], 1e300);
   }
 
-  void correctionTableAndCsvBytes()
-  {
+  void correctionTableAndCsvBytes() {
     QCOMPARE(SaveDatFile(Store(2, 1, {100.0, 200.0}), path("Table.FDA")), 0);
     QCOMPARE(ReadAll(path("Table.FDA")),
              QByteArray("<?xml version=\"1.0\" standalone=\"no\"?>\n"
@@ -189,12 +206,11 @@ private slots:
   }
 
   // A store that does not match its counts is never written: the old file stays.
-  void incompleteStoresAreRefused_data()
-  {
+  void incompleteStoresAreRefused_data() {
     QTest::addColumn<QString>("settings");
     QTest::addColumn<QString>("reason");
     const QString notMatching = "The trace store does not match its counts.";
-    QTest::newRow("no trace") << "TraceCount=0" << kNoTrace;
+    QTest::newRow("no trace") << "TraceCount=0" << "No trace has been measured or loaded yet.";
     QTest::newRow("more traces than stored") << "TraceCount=3" << notMatching;
     QTest::newRow("more points than frequencies") << "Points=3" << notMatching;
     QTest::newRow("no points") << "Points=0" << "The sweep has no points.";
@@ -204,8 +220,7 @@ private slots:
     QTest::newRow("fewer points than stored")
         << "Points=1" << "A trace has a different number of points than the sweep.";
   }
-  void incompleteStoresAreRefused()
-  {
+  void incompleteStoresAreRefused() {
     QFETCH(QString, settings);
     QFETCH(QString, reason);
     QVERIFY(WriteAll(path("old.dat"), "old bytes"));
@@ -220,8 +235,7 @@ private slots:
   }
 
 
-  void hostileFilesAreRefused_data()
-  {
+  void hostileFilesAreRefused_data() {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("says");
     const QByteArray head = "Repetition  Count: 1\nLevel Sweep Count: 2\nMeasurement Count: 2\n";
@@ -243,8 +257,7 @@ private slots:
     QTest::newRow("binary junk") << junk << "binary data";
     QTest::newRow("very long line") << head + "100" + QByteArray(10 * 1024 * 1024, '1') + " -1 -2\n" << "longer than";
   }
-  void hostileFilesAreRefused()
-  {
+  void hostileFilesAreRefused() {
     QFETCH(QByteArray, content);
     QFETCH(QString, says);
     QVERIFY(WriteAll(path("bad.dat"), content));
@@ -260,14 +273,14 @@ private slots:
   // Every save of the window onto a full disk keeps the old file and names
   // the system's reason, for a buffered small file as for a large one, and
   // for settings put together in a scratch folder on a full disk.
-  void fullDiskKeepsEveryOldFile()
-  {
+  void fullDiskKeepsEveryOldFile() {
     // A small tmpfs mounted for the test (only root may), filled to the last byte.
     const QString disk = path(QStringLiteral("full"));
     QDir().mkpath(disk);
     if (::mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0, "size=256k") != 0)
       QSKIP("mounting a tmpfs needs root; the full-disk saves are not tried");
     const auto unmount = qScopeGuard([&disk] { ::umount2(QFile::encodeName(disk).constData(), MNT_DETACH); });
+    PromptRecorder prompts;
     qputenv("XDG_DATA_HOME", disk.toLocal8Bit());
     MainWindow window;
     window.show();
@@ -283,7 +296,7 @@ private slots:
     QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
     while (filler.write(QByteArray(512, 'x')) > 0) {
     }
-    prompts->messages.clear();
+    prompts.messages.clear();
 
     QString answer;
     const auto answerFile = [&answer](const QString &, const QString &, const QString &) { return answer; };
@@ -316,7 +329,7 @@ private slots:
              << "Configuration: The settings could not be saved (The settings could not be put together in " + disk
                     + "/tst_datafile-XXXXXX (is that disk full?)). The settings file keeps what it held before.";
     QStringList seen;
-    for (const UserPrompt::Message &message : prompts->messages)
+    for (const UserPrompt::Message &message : prompts.messages)
       seen << message.title + QStringLiteral(": ") + message.text;
     seen.last().replace(QRegularExpression("/tst_datafile-\\w{6} "), "/tst_datafile-XXXXXX ");  // a random name
     QCOMPARE(seen, expected);
@@ -330,8 +343,7 @@ private slots:
 
   // An operation that takes longer than half a second shows its progress;
   // Cancel asks it to stop and the window waits until it has.
-  void slowOrCancelledOperations()
-  {
+  void slowOrCancelledOperations() {
     QWidget parent;
     parent.show();
     FileJob job;
@@ -371,10 +383,237 @@ private slots:
     QCOMPARE(ReadDatFile(path("cancel.dat"), content, nullptr, &job), kFileCancelled);
     QVERIFY(content.store.isEmpty() && content.freqs.isEmpty());
   }
+
+  void missingEmptyOrUnreadableFileGivesDefaults_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("result");
+    QTest::newRow("missing") << newFile() << 0;
+    QTest::newRow("empty") << newFile("") << 0;
+    QTest::newRow("other keys") << newFile("[Elsewhere]\nkey=1\n") << 0;
+    QTest::newRow("a folder") << dir.path() << -1;
+  }
+  void missingEmptyOrUnreadableFileGivesDefaults() {
+    QFETCH(QString, path);
+    CfgStr cfg = Defaults();
+    QVERIFY(CalcSwpLst(cfg));
+    Set(cfg, "Count=7 DisplayAna=0");
+    cfg.Gen1.Session = cfg.Gen2.Session = cfg.Ana.Session = 9;
+    cfg.CfgPath = QStringLiteral("/kept.cfg");
+    QTEST(CfgLoad(cfg, path), "result");
+    QCOMPARE(stored(cfg), ReadAll(QStringLiteral(SOLVANE_SOURCE_DIR "/tests/fixtures/cfg_defaults.cfg")));
+    QCOMPARE(Get(cfg, "DisplayAna Count Points"), QStringLiteral("DisplayAna=1 Count=200 Points=91"));
+    QCOMPARE(cfg.Gen1.Session + cfg.Gen2.Session + cfg.Ana.Session, 0u);
+    QVERIFY(cfg.Gen1.DevNo == 1 && cfg.Gen2.DevNo == 2 && cfg.Ana.DevNo == 3);
+    QCOMPARE(cfg.CfgPath, QStringLiteral("/kept.cfg"));  // run-time members stay
+  }
+
+  // Values that no part of the program could use are replaced. Whatever the
+  // file holds, the plan is computed or refused: no hang, no allocation of
+  // what absurd counts ask for.
+  void loadRulesAndPlan_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<bool>("planned");
+    QTest::addColumn<QString>("refused");  // the plan's reason when the file's sweep settings are not used
+    const auto row = [](const char *name, const QByteArray &text, const char *expected, bool planned,
+                        const QString &refused = QString()) {
+      QTest::newRow(name) << text << QString(expected) << planned << refused;
+    };
+    row("out of range", "[Display]\nN%20Index=-3\n[Sweep]\nDisplay%20Ana=false\nUpper%20Sideband=2\nLog%20Sweep=2\n"
+        "[Gen1]\nType=500\n[Gen2]\nType=31\n[Ana]\nType=69\n[General]\nPWU%20Index=84",
+        "NIndex=0 DisplayAna=1 Usb=1 Log=1 Gen1Type=24 LO=31 AnaType=69 Pwu=0", true);
+    row("words", "[Sweep]\nAttenuator=6\nLog%20Sweep=FALSE\nDwell=1e300\nCount=many\nStep%20Freq=ten\n"
+        "[Gen1]\nType=59\n[Ana]\nType=3\n[Position]\nx=left\n",
+        "Atten=0 Log=0 Dwell=100 Count=0 Step=0 Gen1Type=24 AnaType=59", false);
+    // An int read from the file is taken up to its last value at either end.
+    row("one past the largest int", "[Sweep]\nAttenuator=6\nLog%20Sweep=yes\nDwell=nan\nCount=2147483648\n[Ana]\n"
+        "External%20Attenuation=3.5", "Atten=3.5 Log=1 Dwell=0 Count=0", false);
+    row("one past the smallest int", "[Sweep]\nCount=-2147483649", "Count=0", true);
+    row("smallest int", "[Sweep]\nDwell=0.25\nCount=-2147483648", "Dwell=0.25 Count=-2147483648", true);
+    row("largest int, absurd log count", "[Sweep]\nLog%20Sweep=1\nCount=2147483647\n", "Count=2147483647", false);
+    // Values whose arithmetic would overflow are kept within what they can be.
+    row("window and ports", "[Position]\nx=2147483647\ny=-2147483648\ndx=2147483647\n[Gen1]\n"
+        "Serial%20Port=2147483647\n[Ana]\nSerial%20Port=-1\n", "X=300 Y=200 Dx=789 Gen1Port=1 AnaPort=3", true);
+    row("tiny step", "[Sweep]\nStep%20Freq=1e-300\n", "", false);
+    row("huge numbers", "[Sweep]\nGen1%20Stop%20Freq=1e308\nStep%20Freq=1e305\n", "", true);
+    row("infinite stop", "[Sweep]\nGen1%20Stop%20Freq=inf\n", "RF1=1000", true, kNotFinite);
+    row("negative step", "[Sweep]\nStep%20Freq=-10\n", "", true);
+    row("absurd levels", "[Sweep]\nLevel%20Sweep=true\nGen1%20Stop%20Level=1e9\nGen1%20Step%20Level=1e-9\n", "", false);
+    // Settings that give neither a plan nor a finite frequency axis: the sweep keys keep their defaults.
+    row("denominator 0", "[Sweep]\nDenominator=0\nNumerator=3\n", "D=1 N=1", true, kZeroD);
+    row("numerator 1e308", "[Sweep]\nNumerator=1e308\n", "N=1", true, kNotFinite);
+    row("numerator inf", "[Sweep]\nNumerator=inf\n", "N=1", true, kNotFinite);
+    row("binary noise", QByteArray("\x01\xff[[=\n=\n[Sweep\n\x00\x00=%%%\n", 22), "", true);
+  }
+  void loadRulesAndPlan() {
+    QFETCH(QByteArray, text);
+    QFETCH(QString, expected);
+    QFETCH(QString, refused);
+    CfgStr cfg;
+    QString why;
+    CfgLoad(cfg, newFile(text), &why);  // the binary noise is no INI file: -1 and the defaults
+    QCOMPARE(Get(cfg, expected), expected);
+    if (!refused.isEmpty())
+      refused += " The sweep settings of the file are not used; the defaults are.";
+    QCOMPARE(why, refused);
+    QString reason;
+    QTEST(CalcSwpLst(cfg, &reason), "planned");
+    QVERIFY(reason.isEmpty() == (cfg.PointCount > 0) && cfg.PointCount <= kMaxPoints);
+  }
+
+  void valuesSurviveSaveAndLoad() {
+    CfgStr cfg = Defaults("Dwell=0.5 LO1=1e20 Log=2 Atten=10.25");  // the sweep dialog's OK stores Log as a check state
+    cfg.X = -20;
+    cfg.Numerator = 1.0 / 3.0;
+    cfg.Ana.IpAddress = QStringLiteral("lab host, bench = 2; \"quoted\" \u00b5");
+    cfg.VxiPath = QStringLiteral("C:\\Drivers\\");
+    const QString path = newFile();
+    QCOMPARE(CfgSave(cfg, path), 0);
+    CfgStr back;
+    QCOMPARE(CfgLoad(back, path), 0);
+    const QByteArray text = ReadAll(path);
+    for (const char *line :
+         {"\nDwell=0.5\n", "\nLog%20Sweep=2\n", "\nAttenuator=10.25\n", "\nExternal%20Attenuation=10.25\n"})
+      QVERIFY2(text.contains(line), line);
+    cfg.LogSweep = 1;  // read back as a boolean
+    QCOMPARE(stored(back), stored(cfg));
+    QVERIFY(back.Numerator == 1.0 / 3.0);
+  }
+
+  void folderWriteFailureAndOpenRefusal() {
+    const QString file = newFile("a file, not a folder");
+    QString why;
+    QCOMPARE(CfgSave(Defaults(), file + QStringLiteral("/inside.cfg"), &why), -1);
+    QCOMPARE(CfgSaveErrorText(why), "The settings could not be saved (" + file
+                                           + "/inside.cfg cannot be opened for writing: Not a directory). "
+                                             "The settings file keeps what it held before.");
+
+    CfgStr cfg = Defaults("Count=33");
+    QString reason;
+    QCOMPARE(CfgOpen(cfg, dir.filePath("nowhere.cfg"), &reason), -1);
+    QCOMPARE(cfg.Count, 33);
+    QVERIFY(reason.startsWith("The configuration file " + dir.filePath("nowhere.cfg") + " cannot be read ("));
+    QVERIFY(reason.endsWith("). The settings stay as they were."));
+    QCOMPARE(CfgOpen(cfg, newFile("[Sweep]\nCount=12\n"), &reason), 0);
+    QCOMPARE(cfg.Count, 12);
+
+    QCOMPARE(CfgMakerDir("/home/ann/.local/share/Solvane64"),
+             QStringLiteral("/home/ann/.local/share/Kestrova/Solvane64"));
+    QCOMPARE(CfgMakerDir("C:\\Users\\ann\\AppData\\Local\\Solvane64"),
+             QStringLiteral("C:/Users/ann/AppData/Local/Kestrova/Solvane64"));
+
+    const QString base = dir.filePath(QStringLiteral("fresh/data"));  // nothing of it exists yet
+    qputenv("XDG_DATA_HOME", base.toUtf8());
+    QVERIFY(CfgPaths(cfg));
+    QCOMPARE(cfg.AppName, QStringLiteral("tst_datafile"));
+    QCOMPARE(cfg.CfgDir, base + QStringLiteral("/Kestrova/tst_datafile"));
+    QCOMPARE(cfg.CfgPath, cfg.CfgDir + QStringLiteral("/tst_datafile.cfg"));
+    QVERIFY(QFileInfo(cfg.CfgDir).isDir());
+  }
+
+  // Settings changed from the defaults and the settings and plan they give.
+  void plan_data() {
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<QString>("expected");
+    Row("linear", "", "Points=91 LevelCount=1 IF1=1000 RFs=100:10:1000 LOs=0:0:0 IFs=100:10:1000");
+    Row("two level steps", "Levels=1", "LevelCount=2 RFs=100:10:1000");
+    Row("stops between steps", "RF1=1005 Levels=1 L1=-5", "Points=91 LevelCount=1 RFs=100:10:1000");
+    Row("stop below start still climbs; the most level steps", "RF0=1000 RF1=100 Levels=1 LStep=0.5 L1=-0.5",
+        "Points=91 LevelCount=20 RFs=1000:10:1900");
+    Row("any nonzero Log is logarithmic", "Log=2 Count=3 RF0=10 RF1=1000", "RFs=10,100,1000");
+    Row("two points, the fewest of a log sweep", "Log=1 Count=2 RF0=10 RF1=1000", "RFs=10,1000");
+    Row("the most points; unused inputs", "RF1=200100 LStep=0 Count=0", "Points=20001");
+    Row("fixed LO, lower sideband", "LO=24 Usb=0", "Points=91 IF0=900 IF1=0 LOs=1000:0:1000 IFs=900:-10:0");
+    Row("RF above the LO", "LO=24 Usb=0 LO0=1500 RF0=2000 RF1=2000", "IFs=500");
+    Row("external LO", "LO=31", "Points=91 IFs=1100:10:2000");
+    Row("factor N", "N=2", "Points=91 IFs=200:20:2000");
+    // s x f x N / D in that order: 110 x 3 / 7 differs in the last bit from 110 x (3 / 7).
+    Row("N/D to the last bit", "RF0=110 RF1=110 N=3 D=7", "IF0=47.142857142857146 IFs=47.142857142857146");
+    Row("fixed IF, swept LO", "LO=24 FixedLo=0 FixedIf=1 IF0=70 IF1=123 RF0=1000 RF1=2000",
+        "Points=101 LO1=1930 LOSpan=930 LOCentre=1465 IF1=123 LOs=930:10:1930 IFs=70:0:70");
+    // The IF stop comes from the LO stop, not from the last LO point.
+    Row("swept LO", "LO=24 FixedLo=0 LO0=2000 LO1=5000", "Points=91 IF1=6000 LOs=2000:10:2900 IFs=2100:20:3900");
+    Row("swept LO, logarithmic", "LO=24 FixedLo=0 LO0=1 LO1=100 Log=1 Count=3 RF0=10 RF1=1000",
+        "LOs=1,10,100 IFs=11,110,1100");
+    // Only a swept LO needs LO frequencies above 0 MHz for a logarithmic sweep.
+    Row("logarithmic, LO fixed at 0 MHz", "LO=24 LO0=0 Log=1 Count=3 RF0=10 RF1=1000", "IFs=10,100,1000");
+    Row("logarithmic, no LO", "FixedLo=0 LO0=0 Log=1 Count=3 RF0=10 RF1=1000", "IFs=10,100,1000");
+  }
+  void plan() {
+    QFETCH(QString, settings);
+    QFETCH(QString, expected);
+    CfgStr cfg = Defaults(settings);
+    QVERIFY(CalcSwpLst(cfg));
+    QCOMPARE(Get(cfg, expected), expected);
+  }
+
+  // A refused plan leaves everything the plan writes as it was.
+  void refusals_data() {
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<QString>("reason");
+    Row("zero step", "Step=0", "The frequency step is 0 MHz: a linear sweep needs a step.");
+    Row("zero denominator", "D=0", kZeroD);
+    Row("zero level step", "LStep=0", "The level step is 0 dB: a level sweep needs a step.");
+    Row("too many levels", "LStep=0.1",
+        "The level sweep would have 101 level steps; at most 20 are possible. Use a larger level step.");
+    Row("log count 1", "Log=1 Count=1", "A logarithmic sweep needs at least 2 points; the point count is 1.");
+    Row("log count huge", "Log=1 Count=2147483647",
+        "The sweep would have 2147483647 frequency points; at most 20001 are possible. Use fewer points.");
+    Row("log from 0 MHz", "Log=1 RF0=0",
+        "A logarithmic sweep needs RF start and stop frequencies above 0 MHz (they are 0 MHz and 1000 MHz).");
+    // The fixed-IF plan computed first has moved the LO stop to 900 MHz.
+    Row("log swept LO from 0 MHz", "Log=1 FixedIf=0 LO0=0",
+        "A logarithmic sweep needs LO start and stop frequencies above 0 MHz (they are 0 MHz and 900 MHz).");
+    Row("log swept LO to 0 MHz", "Log=1 FixedIf=0 LO1=0",
+        "A logarithmic sweep needs LO start and stop frequencies above 0 MHz (they are 1000 MHz and 0 MHz).");
+    Row("log to 0 MHz", "Log=1 RF1=0",
+        "A logarithmic sweep needs RF start and stop frequencies above 0 MHz (they are 100 MHz and 0 MHz).");
+    Row("one past the point limit", "RF1=200110",
+        "The sweep would have 20002 frequency points; at most 20001 are possible. Use a larger step.");
+    Row("tiny step", "Step=1e-300",
+        "The sweep would have 9e+302 frequency points; at most 20001 are possible. Use a larger step.");
+    Row("NaN step", "Step=nan", kNotFinite);
+    Row("overflowing IF", "N=1e307", kNotFinite);
+  }
+  void refusals() {
+    QFETCH(QString, settings);
+    CfgStr cfg = Defaults("LO=24 FixedLo=0 FixedIf=1 Levels=1");
+    QVERIFY(CalcSwpLst(cfg));
+    Set(cfg, settings);
+    CfgStr before = cfg;
+    QString reason;
+    QVERIFY(!CalcSwpLst(cfg, &reason));
+    QTEST(reason, "reason");
+    const QString planOutputs = "Points LevelCount IF0 IF1 LO1 LOSpan LOCentre RFs LOs IFs";
+    QCOMPARE(Get(cfg, planOutputs), Get(before, planOutputs));
+  }
+
+  // A program killed while it writes its settings leaves the file whole
+  // (old or new) and no lock file that would hold up the next start.
+  void killedDuringSettingsSave() {
+    const QString path = newFile("[Other]\nmine=1\n");  // keys of others stay
+    QCOMPARE(CfgSave(Defaults("Count=11"), path), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+      const CfgStr second = Defaults("Count=22");
+      for (;;)
+        CfgSave(second, path);
+    }
+    QTest::qWait(300);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    QCOMPARE(QDir(dir.path()).entryList({"*.lock"}, QDir::Files), QStringList());
+    CfgStr loaded;
+    QCOMPARE(CfgLoad(loaded, path), 0);
+    QVERIFY(loaded.Count == 11 || loaded.Count == 22);
+    QCOMPARE(CfgSave(Defaults("Count=33"), path), 0);
+    QCOMPARE(CfgLoad(loaded, path), 0);
+    QCOMPARE(loaded.Count, 33);
+    QVERIFY(ReadAll(path).contains("\n[Other]\nmine=1\n"));
+  }
 };
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
   QTemporaryDir home;
   UseHomeWithoutVisa(home.path());
   qputenv("TMPDIR", home.path().toLocal8Bit());

@@ -1,35 +1,50 @@
 // The installed programs started from another folder find their libraries,
 // sensor driver and bench relative to themselves; solvane-run saves what the
-// window saves, and exits with a status and message for every failure.
+// window saves, and exits with a status and message for every failure. In the
+// suite's own process, what a new lab user gets with the project's own VISA
+// library, found as the program finds it (no variable names the library): the
+// reason when no instrument can be reached, the manual's mixer example on
+// mixer-bench.json through the Devices and Sweep dialogs and the sweep engine,
+// and Meter Zero on the simulated meters.
 #include "app/MainWindow.h"
 #include "bench/BenchFile.h"
+#include "dialogs/DevWindow.h"
+#include "dialogs/SwpWindow.h"
+#include "instruments/PwuDriver.h"
+#include "instruments/Visa.h"
 #include "storage/CsvFile.h"
 #include "storage/DataFile.h"
+#include "support/HeadlessObserver.h"
 #include "support/PromptRecorder.h"
+#include "support/SleepRecorder.h"
 #include "support/TestPaths.h"
 #include "support/WidgetState.h"
+#include "sweep/SweepEngine.h"
+#include "sweep/TraceStore.h"
 
-#include <QLabel>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <csignal>
+#include <tuple>
 
 class MainWindowProbe {
 public:
-  explicit MainWindowProbe(MainWindow &window) : w(window) {}
-  const CfgStr &cfg() const { return w.Cfg; }
-
-private:
-  MainWindow &w;
+  static const CfgStr &cfg(const MainWindow &window) { return window.Cfg; }
 };
 
 namespace {
 
 struct Outcome {
   int exit = -1;
-  QByteArray out;
-  QByteArray err;
+  QByteArray out, err;
 };
+
+void Edit(QWidget &dialog, const char *name, double value) {
+  auto *box = W<QDoubleSpinBox>(dialog, name);
+  box->setValue(value);
+  emit box->editingFinished();
+}
 
 }  // namespace
 
@@ -41,8 +56,7 @@ class TstSolvaneRun : public QObject {
   QString installed(const QString &file) const { return prefix.filePath(file); }
 
   // The built-in bench with another answer latency and a short timeout.
-  QString bench(const QString &name, int latencyMs)
-  {
+  QString bench(const QString &name, int latencyMs) {
     QJsonObject json = QJsonDocument::fromJson(sim::defaultBenchJson()).object();
     json["latencyMs"] = latencyMs;
     json["timeoutMs"] = 50;
@@ -50,9 +64,14 @@ class TstSolvaneRun : public QObject {
     return path(name);
   }
 
+  // Names a bench in SOLVISA_BENCH; answers come at once, so the suite stays fast.
+  void useBench(const QString &name, QByteArray json) {
+    QVERIFY(WriteAll(path(name), json.replace("\"latencyMs\": 25", "\"latencyMs\": 0")));
+    qputenv("SOLVISA_BENCH", path(name).toLocal8Bit());
+  }
+
   // The default settings with some keys changed.
-  QString config(const QString &name, const QVariantMap &changes = {})
-  {
+  QString config(const QString &name, const QVariantMap &changes = {}) {
     QFile::remove(path(name));
     QFile::copy(sourceDir() + "/tests/fixtures/cfg_defaults.cfg", path(name));
     QFile::setPermissions(path(name), QFile::ReadOwner | QFile::WriteOwner);
@@ -66,8 +85,7 @@ class TstSolvaneRun : public QObject {
   // needs none) and with none of the variables that point at the build;
   // variables ("NAME=value") are added.
   void start(QProcess &process, const QString &program, const QStringList &arguments,
-             const QStringList &variables = {})
-  {
+             const QStringList &variables = {}) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char *name :
          {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "SOLVANE_VISA_LIBRARY", "SOLVISA_BENCH", "VXIPNPPATH64"})
@@ -82,8 +100,7 @@ class TstSolvaneRun : public QObject {
     QVERIFY2(process.waitForStarted(), qPrintable(program));
   }
 
-  Outcome run(const QStringList &arguments)
-  {
+  Outcome run(const QStringList &arguments) {
     QProcess process;
     start(process, "bin/solvane-run", arguments);
     process.waitForFinished(60000);
@@ -92,19 +109,105 @@ class TstSolvaneRun : public QObject {
   }
 
 private slots:
-  void initTestCase()
-  {
+  void initTestCase() {
     QProcess install;
     install.start("cmake", {"--install", binDir() + "/..", "--prefix", prefix.path()});
     QVERIFY(install.waitForFinished(120000));
     QVERIFY2(install.exitCode() == 0, install.readAllStandardError());
   }
 
+  // No bench and no GPIB driver: the program still loads its own library,
+  // and Start says why nothing answers.
+  void noInstrumentReachable() {
+    qunsetenv("SOLVISA_BENCH");
+    PromptRecorder prompts;
+    MainWindow window;
+    W<QPushButton>(window, "Start")->click();
+    QTRY_COMPARE(prompts.messages.size(), 1);
+    QCOMPARE(prompts.messages[0].kind, UserPrompt::Kind::Warning);
+    QCOMPARE(prompts.messages[0].title + ": " + prompts.messages[0].text,
+             "Generator1 (RF): Initialization Error.\n\nThe VISA library " + binDir() +
+                 "/libsolvisa.so finds no GPIB0 instrument on this computer. Check that the driver of the GPIB0 "
+                 "interface is installed and that the instrument is connected and on.");
+  }
+
+  // The manual's example: generator 2 from None to GEN-24 at address 27, RF
+  // 100 to 1000 MHz in 10 MHz steps at -10 dBm, LO fixed at 1100 MHz and
+  // +7 dBm, lower sideband, 3 dB attenuation, 0.05 s dwell.
+  void manualMixerExample() {
+    useBench("mixer.json", ReadAll(sourceDir() + "/bench/mixer-bench.json"));
+    QVERIFY(VisaLoad());
+    PromptRecorder prompts;
+    CfgStr cfg;
+    std::tie(cfg.Gen1.Type, cfg.Gen1.GpibAddress, cfg.Ana.Type, cfg.Ana.GpibAddress) = std::tuple(24, 28, 59, 20);
+    cfg.Gen2.StartFreq = cfg.Gen2.StopFreq = 500.0;
+    {
+      DevWindow devices(&cfg);  // generator 2 "None" clears its range
+      Choose(devices, "G2Typ", 24);
+      W<QSpinBox>(devices, "G2Pad")->setValue(27);
+      W<QDialogButtonBox>(devices, "DevWindowOk")->button(QDialogButtonBox::Ok)->click();
+    }
+    {
+      SwpWindow sweep(&cfg);
+      Edit(sweep, "G1FMin", 100.0);
+      Edit(sweep, "G1FMax", 1000.0);
+      W<QDoubleSpinBox>(sweep, "FSte")->setValue(10.0);
+      Edit(sweep, "G1LMin", -10.0);
+      Edit(sweep, "G2FMin", 1100.0);
+      Edit(sweep, "G2LMin", 7.0);
+      W<QSlider>(sweep, "FxdLo")->setValue(1);
+      W<QSlider>(sweep, "Usb")->setValue(0);
+      Edit(sweep, "AnAtt", 3.0);
+      QCOMPARE(W<QDoubleSpinBox>(sweep, "AnFMin")->value(), 1000.0);
+      QCOMPARE(W<QDoubleSpinBox>(sweep, "AnFMax")->value(), 100.0);
+      W<QDialogButtonBox>(sweep, "dlgSwpOk")->button(QDialogButtonBox::Ok)->click();
+    }
+    std::tie(cfg.Dwell, cfg.TraceCount) = std::tuple(0.05, 1);
+    AllocTrc(cfg);
+    SleepRecorder sleeps;
+    Headless quiet;
+    QCOMPARE(int(SweepEngine(cfg, quiet).run(false).outcome), int(SwpOutcome::Completed));
+    QVERIFY(prompts.messages.isEmpty());
+    // The simulated mixer gives its IF only with the LO the dialogs set.
+    QCOMPARE(QStringLiteral("%1 %2 %3 %4").arg(cfg.Gen2.GpibAddress).arg(cfg.Gen2.StartFreq).arg(cfg.Gen2.StartLevel)
+                 .arg(cfg.FixedLo),
+             QStringLiteral("27 1100 7 1"));
+    QCOMPARE(cfg.PointCount, 91);
+    // About 6.5 dB conversion loss, minus the 3 dB pad the attenuation stands for; the
+    // simulated analyzer finds the IF only at the frequencies the dialogs planned.
+    for (double level : cfg.Traces[0][0])
+      QVERIFY2(level > -14.0 && level < -12.0, qPrintable(QString::number(level)));
+  }
+
+  // Each simulated meter reads its zero offset (1 nW, -60 dBm) without a
+  // signal until Meter Zero removes it.
+  void simulatedMeterZero() {
+    useBench("meters.json", R"({"noiseDb": 0, "dut": {"kind": "through"}, "instruments": [
+        {"resource": "GPIB0::13::INSTR", "type": 73}, {"resource": "GPIB0::17::INSTR", "type": 77},
+        {"resource": "GPIB0::18::INSTR", "type": 78}, {"resource": "USB::0x1209::0x3::100028", "type": 75}]})");
+    QVERIFY(VisaLoad() && PwuLoad(binDir() + "/vxipnp/Win64/Bin/"));
+    for (int type : {73, 77, 78, 75}) {
+      PromptRecorder prompts;
+      CfgStr cfg;
+      cfg.SensorDriverLoaded = true;
+      std::tie(cfg.Ana.Type, cfg.Ana.GpibAddress, cfg.Ana.Interface, cfg.Ana.ProductId, cfg.Ana.SerialNo) =
+          std::tuple(type, type - 60, type == 75 ? 4 : 0, 3, 100028);
+      QCOMPARE(DevOpen(cfg.Ana), VI_SUCCESS);
+      double before = 0.0, after = 0.0;
+      QCOMPARE(AnaMeasure(cfg.Ana.Session, type, 50e6, before, 0.0, 0.0, 1), VI_SUCCESS);
+      DevWindow devices(&cfg);
+      W<QPushButton>(devices, "AnAZero")->click();
+      QCOMPARE(AnaMeasure(cfg.Ana.Session, type, 50e6, after, 0.0, 0.0, 1), VI_SUCCESS);
+      QVERIFY2(before > -61.0 && after < -69.0,
+               qPrintable(QStringLiteral("%1: %2 %3").arg(type).arg(before).arg(after)));
+      DevClose(cfg.Ana);
+    }
+  }
+
   // The window starts on the simulated bench with the installed libsolvisa
   // and sensor driver, and keeps the settings folder of Solvane64 when
   // started through the "solvane" link.
-  void layoutDesktopEntryAndWindowStart()
-  {
+  void layoutDesktopEntryAndWindowStart() {
     QProcess version;
     start(version, "bin/solvane", {"--version"});
     QVERIFY(version.waitForFinished());
@@ -125,9 +228,9 @@ private slots:
     window.kill();
     window.waitForFinished();
 
-    for (const char *file : {"bin/Solvane64", "bin/solvane-run", "lib/solvane/libsolvisa.so",
-                             "lib/solvane/vxipnp/Win64/Bin/libpwudrv_64.so", "share/doc/solvane/Solvane.pdf",
-                             "share/solvane/mixer-bench.json", "share/icons/hicolor/48x48/apps/solvane.png",
+    // The libraries are mapped above; the programs run here and below.
+    for (const char *file : {"share/doc/solvane/Solvane.pdf", "share/solvane/mixer-bench.json",
+                             "share/icons/hicolor/48x48/apps/solvane.png",
                              "share/icons/hicolor/128x128/apps/solvane.png",
                              "share/icons/hicolor/256x256/apps/solvane.png"})
       QVERIFY2(QFileInfo(installed(file)).isFile(), file);
@@ -142,10 +245,9 @@ private slots:
     QCOMPARE(validate.exitCode(), 0);
   }
 
-  // The first window of the suite's process: it draws the bench's first
-  // readings, as the runner's process does.
-  void defaultSweepEqualsTheWindowsFiles()
-  {
+  // The first window on its bench (a new bench file is a new bench): it draws
+  // the bench's first readings, as the runner's process does.
+  void defaultSweepEqualsTheWindowsFiles() {
     const QString benchFile = bench("fast.json", 0);
     const Outcome result = run({"--config", config("run.cfg"), "--out", path("run.dat"), "--csv", path("run.csv"),
                                 "--simulate=" + benchFile});
@@ -154,9 +256,6 @@ private slots:
     QVERIFY(result.out.startsWith("SIMULATED BENCH - default: no real instrument is measured\n"));
     QVERIFY(result.out.endsWith("Pass 1 of 1, level step 1 of 1, point 91 of 91, 0:00 left\n"));
 
-    qputenv("HOME", path("home").toLocal8Bit());
-    qputenv("XDG_DATA_HOME", path("share").toLocal8Bit());
-    qputenv("SOLVANE_VISA_LIBRARY", (binDir() + "/libsolvisa.so").toLocal8Bit());
     qputenv("SOLVISA_BENCH", benchFile.toLocal8Bit());
     qputenv("VXIPNPPATH64", (binDir() + "/vxipnp/").toLocal8Bit());
     PromptRecorder prompts;
@@ -164,7 +263,7 @@ private slots:
     QVERIFY(ClickAndFinish(window, "Start"));
     QVERIFY(prompts.messages.isEmpty());
     QVERIFY(window.findChild<QLabel *>("SimBench"));
-    const CfgStr &cfg = MainWindowProbe(window).cfg();
+    const CfgStr &cfg = MainWindowProbe::cfg(window);
     QCOMPARE(SaveDatFile(cfg, path("window.dat")), 0);
     QCOMPARE(ReadAll(path("run.dat")), ReadAll(path("window.dat")));
     QVERIFY(!ReadAll(path("run.dat")).contains("nan"));
@@ -175,8 +274,7 @@ private slots:
     QCOMPARE(csv, CsvFileText(cfg, measured));
   }
 
-  void exitStatusAndMessage_data()
-  {
+  void exitStatusAndMessage_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exit");
     QTest::addColumn<QString>("message");  // the start of standard error
@@ -218,8 +316,7 @@ private slots:
         << -1;
   }
 
-  void exitStatusAndMessage()
-  {
+  void exitStatusAndMessage() {
     QFETCH(QStringList, arguments);
     QFETCH(int, exit);
     QFETCH(QString, message);
@@ -237,8 +334,7 @@ private slots:
   // Three passes asked for, stopped in the first: the end-of-run steps
   // follow the last measurement, and the file holds the one trace measured
   // so far with the points that were reached.
-  void ctrlCStopsAtTheNextPoint()
-  {
+  void ctrlCStopsAtTheNextPoint() {
     const QString trace = path("stop.trace");
     QProcess process;
     start(process, "bin/solvane-run",
@@ -281,5 +377,15 @@ private slots:
   }
 };
 
-QTEST_MAIN(TstSolvaneRun)
+int main(int argc, char *argv[]) {
+  QTemporaryDir home;
+  qputenv("HOME", home.path().toLocal8Bit());
+  qputenv("XDG_DATA_HOME", (home.path() + "/share").toLocal8Bit());
+  qunsetenv("VXIPNPPATH64");
+  qunsetenv("SOLVANE_VISA_LIBRARY");
+  QApplication app(argc, argv);
+  TstSolvaneRun suite;
+  return QTest::qExec(&suite, argc, argv);
+}
+
 #include "tst_solvane_run.moc"

@@ -7,24 +7,16 @@
 
 #include <QCoreApplication>
 #include <atomic>
-#include <functional>
+#include <memory>
 
 class DwellHook {
 public:
-  DwellHook(int ms, int n, std::function<void()> step) : m_ms(ms), m_n(n), m_step(std::move(step))
+  DwellHook(int ms, int n, std::function<void()> step)
   {
-    SetInstrumentSleep([this](int wait) {
-      if (wait == m_ms && ++m_seen == m_n)
-        QMetaObject::invokeMethod(QCoreApplication::instance(), m_step, Qt::BlockingQueuedConnection);
+    SetInstrumentSleep([ms, n, step = std::move(step), seen = std::make_shared<std::atomic<int>>(0)](int wait) {
+      if (wait == ms && ++*seen == n)
+        QMetaObject::invokeMethod(QCoreApplication::instance(), step, Qt::BlockingQueuedConnection);
     });
   }
   ~DwellHook() { SetInstrumentSleep([](int) {}); }
-  DwellHook(const DwellHook &) = delete;
-  DwellHook &operator=(const DwellHook &) = delete;
-
-private:
-  const int m_ms;
-  const int m_n;
-  std::function<void()> m_step;
-  std::atomic<int> m_seen{0};
 };
