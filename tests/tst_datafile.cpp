@@ -382,6 +382,12 @@ private slots:
     DatFileContent content;
     QCOMPARE(ReadDatFile(path("cancel.dat"), content, nullptr, &job), kFileCancelled);
     QVERIFY(content.store.isEmpty() && content.freqs.isEmpty());
+
+    // A finished operation has done every line, so its progress ends full.
+    FileJob saved, read;
+    QCOMPARE(SaveDatFile(cfg, path("whole.dat"), nullptr, &saved), 0);
+    QCOMPARE(ReadDatFile(path("cancel.dat"), content, nullptr, &read), 0);
+    QCOMPARE(QVector<int>({saved.done, saved.total, read.done, read.total}), QVector<int>({4, 4, 5, 5}));
   }
 
   void missingEmptyOrUnreadableFileGivesDefaults_data() {
