@@ -345,6 +345,10 @@ private slots:
     run("Repeat", -10.0);  // generator side: the source is raised by the loss
     QCOMPARE(RunWrites().filter("POW -4;*OPC?").size(), 3);
     QCOMPARE(cfg().Traces[2][0], QVector<double>({-10.0, -10.0, -10.0}));
+
+    // Loaded traces end the normalization: both axes read dBm over the set range again.
+    load(kEightTraces);
+    QCOMPARE(plot->axisScaleDiv(QwtPlot::yRight).interval(), QwtInterval(cfg().Y2StartLevel, cfg().Y2StopLevel));
   }
 
   void relativeDisplay() {
