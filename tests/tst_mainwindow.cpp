@@ -126,9 +126,8 @@ private slots:
 
   void formAndMenusAtStart() {
     MainWindow window;
-    QCOMPARE(titles(), QStringList{"VISA Error"});
+    QCOMPARE(prompts->shown(), QStringList{"VISA Error: The VISA Library could not be loaded."});
     QCOMPARE(prompts->messages[0].kind, UserPrompt::Kind::Information);
-    QCOMPARE(prompts->messages[0].text, QStringLiteral("The VISA Library could not be loaded."));
     QCOMPARE(MainWindow::WindowTitle(), QStringLiteral("Solvane64 v5.3.0"));
     QCOMPARE(window.minimumSize(), QSize(786, 562));
     QCOMPARE(window.maximumSize(), QSize(786, 562));
@@ -163,8 +162,9 @@ private slots:
                                  "  Clear Delta Marker", "  Zoom Back", "Help", "  Contents", "  About"}));
   }
 
-  // A missing library or driver, and a file whose settings cannot be used.
-  void startUpMessages() {
+  // What the window makes of the file it starts with: a missing library or
+  // driver, settings that cannot be used, a place off the screens.
+  void startingFromTheFile() {
     const QString path = DefaultCfgPath();
     WriteCfg(path, {{"Ana/Type", 75}, {"Ana/VXI Path", "C:/elsewhere/"}});
     { MainWindow window; }
@@ -203,6 +203,27 @@ private slots:
       const QwtInterval x = W<QwtPlot>(window, "plt")->axisInterval(QwtPlot::xBottom);
       QCOMPARE(QString("%1 %2").arg(x.minValue()).arg(x.maxValue()), QString("100 1000"));
     }
+
+    // The display settings and the place of the window are restored.
+    WriteCfg(path, {{"Display/Start Freq", 12.5}, {"Display/Stop Freq", 4321.125}, {"Display/X Sweep Settings", true},
+                    {"Display/X Autoscale", true}, {"Display/X Log Scale", true}, {"Display/Y1 Autoscale", false},
+                    {"Display/Y2 Start Level", -87.5}, {"Display/Y2 Stop Level", 12.25}, {"Sweep/Dwell", 2.5},
+                    {"Sweep/Normalize Gen", 1}, {"Position/x", 250}, {"Position/y", 120}});
+    MainWindow restored;
+    QCOMPARE(restored.pos(), QPoint(250, 120));
+    QCOMPARE(Boxes(restored, "FMin FMax LMin LMax Dwell"),
+             QStringLiteral("FMin=12.5 FMax=4321.125 LMin=-87.5 LMax=12.25 Dwell=2.5"));
+    QCOMPARE(Which(restored, Checked, "", "SwpFrq AutoFrq LogFrq AutoLvl"), QStringLiteral("SwpFrq AutoFrq LogFrq"));
+    QCOMPARE(W<QComboBox>(restored, "NrmGen")->currentIndex(), 1);
+
+    WriteCfg(path, {{"Position/x", 50000}, {"Position/y", -9000}});
+    MainWindow offScreen;
+    QCOMPARE(offScreen.pos(), QGuiApplication::primaryScreen()->availableGeometry().topLeft());
+    // Kept while the point by which it is dragged, 40 px in and 10 px down, is on a screen.
+    const QPoint corner = QGuiApplication::primaryScreen()->geometry().bottomRight() - QPoint(40, 10);
+    WriteCfg(path, {{"Position/x", corner.x()}, {"Position/y", corner.y()}});
+    QCOMPARE(MainWindow().pos(), corner);
+
     QFile::remove(path);
     prompts->messages.clear();
     QVERIFY(QDir().mkpath(path));  // a folder where the file should be
@@ -212,32 +233,10 @@ private slots:
     QCOMPARE(W<QDoubleSpinBox>(window, "FMax")->value(), 1000.0);
   }
 
-  void displaySettingsRestored() {
-    WriteCfg(DefaultCfgPath(), {{"Display/Start Freq", 12.5}, {"Display/Stop Freq", 4321.125},
-                                {"Display/X Sweep Settings", true}, {"Display/X Autoscale", true},
-                                {"Display/X Log Scale", true}, {"Display/Y1 Autoscale", false},
-                                {"Display/Y2 Start Level", -87.5}, {"Display/Y2 Stop Level", 12.25},
-                                {"Sweep/Dwell", 2.5}, {"Sweep/Normalize Gen", 1}, {"Position/x", 250},
-                                {"Position/y", 120}});
-    MainWindow window;
-    QCOMPARE(window.pos(), QPoint(250, 120));
-    QCOMPARE(Boxes(window, "FMin FMax LMin LMax Dwell"),
-             QStringLiteral("FMin=12.5 FMax=4321.125 LMin=-87.5 LMax=12.25 Dwell=2.5"));
-    QCOMPARE(Which(window, Checked, "", "SwpFrq AutoFrq LogFrq AutoLvl"), QStringLiteral("SwpFrq AutoFrq LogFrq"));
-    QCOMPARE(W<QComboBox>(window, "NrmGen")->currentIndex(), 1);
-
-    WriteCfg(DefaultCfgPath(), {{"Position/x", 50000}, {"Position/y", -9000}});
-    MainWindow offScreen;
-    QCOMPARE(offScreen.pos(), QGuiApplication::primaryScreen()->availableGeometry().topLeft());
-    // Kept while the point by which it is dragged, 40 px in and 10 px down, is on a screen.
-    const QPoint corner = QGuiApplication::primaryScreen()->geometry().bottomRight() - QPoint(40, 10);
-    WriteCfg(DefaultCfgPath(), {{"Position/x", corner.x()}, {"Position/y", corner.y()}});
-    QCOMPARE(MainWindow().pos(), corner);
-  }
-
-  // Every cancelled set-up dialog rewrites the default file, and so does quitting.
-  void quittingAndCancelledDialogsWriteConfiguration() {
-    const QString path = DefaultCfgPath();
+  // Every cancelled set-up dialog rewrites the default file, and so does
+  // quitting; Open reads a file of the user's, Save writes the default file.
+  void configurationFilesWritten() {
+    const QString path = DefaultCfgPath(), chosen = outDir.filePath("bench.cfg"), copy = outDir.filePath("copy.cfg");
     {
       MainWindow window;
       QVERIFY(!QFile::exists(path));
@@ -270,10 +269,7 @@ private slots:
                                                 {"Sweep/Dwell", 0.75}, {"Sweep/Normalize Gen", 1}};
     for (const auto &key : keys)
       QCOMPARE(Stored(path, key.first).toDouble(), key.second);
-  }
 
-  void openAndSaveAs() {
-    const QString path = DefaultCfgPath(), chosen = outDir.filePath("bench.cfg"), copy = outDir.filePath("copy.cfg");
     WriteCfg(chosen, {{"Sweep/Dwell", 3.25}, {"Display/X Sweep Settings", false}});
     QStringList asked;
     QString answer;
@@ -338,9 +334,9 @@ private slots:
     QCOMPARE(copy->text(), QString("copy support information to clipboard"));
     copy->click();
     QCOMPARE(QApplication::clipboard()->text(), expected);
-    QCOMPARE(prompts->messages.size(), 1);
-    QCOMPARE(prompts->messages[0].text, QString("Support information copied to clipboard.\nUse <CTRL+V> to paste "
-                                                "the information in your mail program or text editor."));
+    QCOMPARE(prompts->shown(), QStringList{"Information about Solvane64: Support information copied to clipboard."
+                                           "\nUse <CTRL+V> to paste the information in your mail program or text "
+                                           "editor."});
 
     auto info = std::make_unique<FakeOSInfo>();
     info->drivers = {{"Installed Kestrova VXI PnP drivers", {"libsig1.so.3 (Version 3)"}}};

@@ -82,7 +82,6 @@ private slots:
     GraphSizeDialog::setHandler(nullptr);
     PrintSeam::setPrinterFactory(nullptr);
     PrintSeam::setPrinterChooser(nullptr);
-    probe.reset();
     window.reset();
     prompts.reset();
   }
@@ -111,7 +110,8 @@ private slots:
                  .arg(p.y() - probe->cfg().Gen1.StartLevel, 0, 'f', 2));
   }
 
-  void zoomPanAndBackKeepTheDisplaySettings() {
+  // Zoom, pan and back keep the display settings.
+  void zoomAndMarkers() {
     const CfgStr before = probe->cfg();
     const QwtInterval x = range(QwtPlot::xBottom), y = range(QwtPlot::yLeft);
     const QPoint from(canvas()->width() / 4, canvas()->height() / 4);
@@ -142,9 +142,8 @@ private slots:
     QCOMPARE(range(QwtPlot::xBottom), x);
     QCOMPARE(range(QwtPlot::yLeft), y);
     QVERIFY(plot()->axisAutoScale(QwtPlot::yLeft));
-  }
 
-  void markersFindPeakMinimumAndDelta() {
+    // Markers at the peak, the minimum and a reference with its delta.
     trigger("actionPeak_Marker");
     trigger("actionMinimum_Marker");
     // Until a trace is clicked the markers are on the newest one.
