@@ -197,7 +197,8 @@ private slots:
     trigger("actionLegend");  // on again for the tests that follow
   }
 
-  void exportsAndPrints() {
+  // What the Results and Help menus give: exports, prints and the manual.
+  void exportsPrintsAndTheManual() {
     QList<GraphSizeDialog::Choice> asked;
     GraphSizeDialog::Choice chosen{100.0, 50.0, 254};
     GraphSizeDialog::setHandler([&](GraphSizeDialog::Choice *size) {
@@ -266,18 +267,17 @@ private slots:
     trigger("actionPrint_Graph");
     QCOMPARE(offered, probe->cfg().CfgDir + QStringLiteral("/Solvane Graph.pdf"));
     QVERIFY(ReadAll(pdf).startsWith("%PDF-"));
-  }
 
-  void manualWithoutViewerShowsItsPath() {
+    // Without a program to open it with, the manual's path is shown and copied.
     const QString manual = QDir::toNativeSeparators(binDir() + QStringLiteral("/Solvane.pdf"));
-    const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", dir.path().toLocal8Bit());  // no program to open files with
+    const QByteArray programs = qgetenv("PATH");
+    qputenv("PATH", dir.path().toLocal8Bit());
     prompts->answer = QMessageBox::Apply;
     trigger("actionContents");
-    qputenv("PATH", path);
-    QCOMPARE(prompts->messages.size(), 1);
-    QCOMPARE(prompts->messages[0].title, QStringLiteral("Manual"));
-    QVERIFY(prompts->messages[0].text.endsWith(QStringLiteral("\n\n") + manual));
+    qputenv("PATH", programs);
+    QCOMPARE(prompts->messages.size(), 6);
+    QCOMPARE(prompts->messages.last().title, QStringLiteral("Manual"));
+    QVERIFY(prompts->messages.last().text.endsWith(QStringLiteral("\n\n") + manual));
     QCOMPARE(QGuiApplication::clipboard()->text(), manual);
   }
 };

@@ -544,29 +544,9 @@ private slots:
     QCOMPARE(Get(cfg, "N IF1"), QStringLiteral("N=3 IF1=3000"));
   }
 
-  void rangeCoupling() {
-    CfgStr cfg = Defaults();
-    SwpWindow dialog(&cfg);
-    // A stop below the start keeps its negative span; the box cannot show it.
-    Enter(dialog, "G1FMax", 50);
-    QCOMPARE(Get(cfg, "RFSpan RFCentre"), QStringLiteral("RFSpan=-50 RFCentre=75"));
-    QCOMPARE(Boxes(dialog, "G1FSpn"), QStringLiteral("G1FSpn=0"));
-
-    // Centre 10 and span 40; the analyzer row follows the plan at once.
-    Enter(dialog, "G1FCnt", 10);
-    Enter(dialog, "G1FSpn", 40);
-    QCOMPARE(Get(cfg, "RF0 RF1"), QStringLiteral("RF0=-10 RF1=30"));
-    QCOMPARE(Boxes(dialog, "G1FMin AnFMax"), QStringLiteral("G1FMin=0 AnFMax=30"));
-
-    // OK stores what the boxes show: start 0, centre and span as entered.
-    SweepOk(dialog)->click();
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(Get(cfg, "RF0 RF1 RFCentre RFSpan"), QStringLiteral("RF0=0 RF1=30 RFCentre=10 RFSpan=40"));
-  }
-
   // The status line states the plan or why there is none, and OK follows it;
-  // Escape keeps everything entered.
-  void statusLineAndOk() {
+  // Escape keeps everything entered. Start, stop, centre and span couple.
+  void statusLineAndRanges() {
     CfgStr cfg = Defaults();
     SwpWindow dialog(&cfg);
     auto *status = W<QLabel>(dialog, "PlanSta");
@@ -614,6 +594,24 @@ private slots:
     QTest::keyClick(&dialog, Qt::Key_Escape);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(Get(cfg, "RF0 Levels Count Log Step"), QStringLiteral("RF0=0 Levels=1 Count=3000 Log=0 Step=0"));
+
+    CfgStr range = Defaults();
+    SwpWindow coupling(&range);
+    // A stop below the start keeps its negative span; the box cannot show it.
+    Enter(coupling, "G1FMax", 50);
+    QCOMPARE(Get(range, "RFSpan RFCentre"), QStringLiteral("RFSpan=-50 RFCentre=75"));
+    QCOMPARE(Boxes(coupling, "G1FSpn"), QStringLiteral("G1FSpn=0"));
+
+    // Centre 10 and span 40; the analyzer row follows the plan at once.
+    Enter(coupling, "G1FCnt", 10);
+    Enter(coupling, "G1FSpn", 40);
+    QCOMPARE(Get(range, "RF0 RF1"), QStringLiteral("RF0=-10 RF1=30"));
+    QCOMPARE(Boxes(coupling, "G1FMin AnFMax"), QStringLiteral("G1FMin=0 AnFMax=30"));
+
+    // OK stores what the boxes show: start 0, centre and span as entered.
+    SweepOk(coupling)->click();
+    QCOMPARE(coupling.result(), int(QDialog::Accepted));
+    QCOMPARE(Get(range, "RF0 RF1 RFCentre RFSpan"), QStringLiteral("RF0=0 RF1=30 RFCentre=10 RFSpan=40"));
   }
 
   // Same point count, other frequencies: the series cannot grow, be
