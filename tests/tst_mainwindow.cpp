@@ -6,6 +6,7 @@
 #include "dialogs/LinuxOSInfo.h"
 #include "storage/PrintSeam.h"
 #include "storage/Printing.h"
+#include "support/CfgFields.h"
 #include "support/PromptRecorder.h"
 #include "support/TestPaths.h"
 #include "support/WidgetState.h"
@@ -63,9 +64,7 @@ QString Label(const AboutWindow &about, const char *name) { return about.findChi
 
 CfgStr OneTrace(int points) {
   CfgStr cfg;
-  cfg.TraceCount = 1;
-  cfg.LevelCount = 1;
-  cfg.PointCount = points;
+  Set(cfg, QString("TraceCount=1 LevelCount=1 Points=%1").arg(points));
   cfg.Traces = {TraceRec(1, QVector<double>(points))};
   for (int i = 0; i < points; ++i) {
     cfg.AnaFreqs.append(100.0 + i * 2.5);
@@ -94,59 +93,45 @@ QStringList PdfPages(const QString &pdf) {
 class TestMainWindow : public QObject {
   Q_OBJECT
   QTemporaryDir outDir;
-  QString pdf;
-  QList<QPrinter::PrinterMode> modes;  // of the printers made
 
 private slots:
-  void initTestCase() {
-    PrintSeam::setPrinterFactory([this](QPrinter::PrinterMode mode) {
-      modes << mode;
-      auto printer = std::make_unique<QPrinter>(mode);
-      printer->setOutputFormat(QPrinter::PdfFormat);
-      printer->setOutputFileName(pdf);
-      return printer;
-    });
-  }
-
   void init() {
     QDir(DefaultCfgPath()).removeRecursively();
     QFile::remove(DefaultCfgPath());
     prompts.reset(new PromptRecorder);
-    static int n = 0;
-    pdf = outDir.filePath(QString("print%1.pdf").arg(++n));
-    modes.clear();
   }
 
   void cleanup() {
     UserPrompt::setOpenFileHandler(nullptr);
     UserPrompt::setSaveFileHandler(nullptr);
+    PrintSeam::setPrinterFactory(nullptr);
     prompts.reset();
   }
 
-  void formAndMenusAtStart() {
-    MainWindow window;
+  void formMenusAndTheFileAtStart() {
+    MainWindow form;
     QCOMPARE(prompts->shown(), QStringList{"VISA Error: The VISA Library could not be loaded."});
     QCOMPARE(prompts->messages[0].kind, UserPrompt::Kind::Information);
     QCOMPARE(MainWindow::WindowTitle(), QStringLiteral("Solvane64 v5.3.0"));
-    QCOMPARE(window.minimumSize(), QSize(786, 562));
-    QCOMPARE(window.maximumSize(), QSize(786, 562));
-    QVERIFY(!window.windowIcon().pixmap(32).isNull());
+    QCOMPARE(form.minimumSize(), QSize(786, 562));
+    QCOMPARE(form.maximumSize(), QSize(786, 562));
+    QVERIFY(!form.windowIcon().pixmap(32).isNull());
     for (const char *image : {"Start.png", "Update.png", "Stop.png", "Minus.png", "Mixer.png"})
       QVERIFY2(!QPixmap(QStringLiteral(":/Vexa_common/src/qt5/images/") + image).isNull(), image);
-    QCOMPARE(W<QwtPlot>(window, "plt")->geometry(), QRect(110, 10, 661, 441));
-    QVERIFY(W<QWidget>(window, "TMsg")->isHidden());
-    QCOMPARE(Which(window, Enabled, "", "Devices Sweep Start Quit Repeat Normalize Stop Del Gen1 Gen2 Ana NIdx "
-                                        "AbsRel SwpTime"),
+    QCOMPARE(W<QwtPlot>(form, "plt")->geometry(), QRect(110, 10, 661, 441));
+    QVERIFY(W<QWidget>(form, "TMsg")->isHidden());
+    QCOMPARE(Which(form, Enabled, "", "Devices Sweep Start Quit Repeat Normalize Stop Del Gen1 Gen2 Ana NIdx "
+                                      "AbsRel SwpTime"),
              QStringLiteral("Devices Sweep Start Quit"));
-    QCOMPARE(W<QPushButton>(window, "Del")->toolTip(), QStringLiteral("Delete Last Trace"));
-    QCOMPARE(W<QComboBox>(window, "NrmGen")->currentText(), QStringLiteral("Receiver"));
+    QCOMPARE(W<QPushButton>(form, "Del")->toolTip(), QStringLiteral("Delete Last Trace"));
+    QCOMPARE(W<QComboBox>(form, "NrmGen")->currentText(), QStringLiteral("Receiver"));
     // Numbers keep the decimal point under the comma locale the suite runs in.
-    auto *dwell = W<QDoubleSpinBox>(window, "Dwell");
+    auto *dwell = W<QDoubleSpinBox>(form, "Dwell");
     dwell->setValue(1.25);
-    QCOMPARE(dwell->text() + ' ' + W<QDoubleSpinBox>(window, "FMax")->text(), QStringLiteral("1.25 1000.000000"));
-    QVERIFY(!W<QCheckBox>(window, "RunCont")->isChecked());
+    QCOMPARE(dwell->text() + ' ' + W<QDoubleSpinBox>(form, "FMax")->text(), QStringLiteral("1.25 1000.000000"));
+    QVERIFY(!W<QCheckBox>(form, "RunCont")->isChecked());
     QStringList shown;  // the menus in order, every entry enabled
-    for (QAction *menu : window.menuBar()->actions()) {
+    for (QAction *menu : form.menuBar()->actions()) {
       shown << menu->text();
       for (QAction *action : menu->menu()->actions()) {
         shown << (action->isSeparator() ? QStringLiteral("-") : QStringLiteral("  ") + action->text());
@@ -159,12 +144,11 @@ private slots:
                                  "  Print Graph", "  Print Data", "-", "  Load Data", "  Save Data", "-",
                                  "  Save Normalization", "-", "  Legend", "  Peak Marker", "  Minimum Marker",
                                  "  Clear Delta Marker", "  Zoom Back", "Help", "  Contents", "  About"}));
-  }
 
-  // What the window makes of the file it starts with: a missing library or
-  // driver, settings that cannot be used, a place off the screens.
-  void startingFromTheFile() {
+    // What the window makes of the file it starts with: a missing library or
+    // driver, settings that cannot be used, a place off the screens.
     const QString path = DefaultCfgPath();
+    prompts->messages.clear();
     WriteCfg(path, {{"Ana/Type", 75}, {"Ana/VXI Path", "C:/elsewhere/"}});
     { MainWindow window; }
     QCOMPARE(titles(), (QStringList{"VISA Error", "Analyzer/Power Meter (IF)"}));
@@ -226,10 +210,10 @@ private slots:
     QFile::remove(path);
     prompts->messages.clear();
     QVERIFY(QDir().mkpath(path));  // a folder where the file should be
-    MainWindow window;
+    MainWindow unread;
     QCOMPARE(titles(), (QStringList{"Configuration", "VISA Error"}));
     QVERIFY(prompts->messages.first().text.contains(QStringLiteral("could not be read")));
-    QCOMPARE(W<QDoubleSpinBox>(window, "FMax")->value(), 1000.0);
+    QCOMPARE(W<QDoubleSpinBox>(unread, "FMax")->value(), 1000.0);
   }
 
   // Every cancelled set-up dialog rewrites the default file, and so does
@@ -401,6 +385,15 @@ private slots:
 
     if (QStandardPaths::findExecutable("pdftotext").isEmpty())
       QSKIP("pdftotext (Debian package poppler-utils) is missing; scripts/setup installs it");
+    QString pdf = outDir.filePath("data.pdf");
+    QList<QPrinter::PrinterMode> modes;  // of the printers made
+    PrintSeam::setPrinterFactory([&pdf, &modes](QPrinter::PrinterMode mode) {
+      modes << mode;
+      auto printer = std::make_unique<QPrinter>(mode);
+      printer->setOutputFormat(QPrinter::PdfFormat);
+      printer->setOutputFileName(pdf);
+      return printer;
+    });
     QVERIFY(PrintData(OneTrace(500)));
     const QStringList data = PdfPages(pdf);
     QVERIFY(data.size() > 1);

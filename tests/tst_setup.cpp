@@ -444,8 +444,8 @@ private slots:
     QCOMPARE(prompts->shown(), QStringList{"Meter Zero: The " + shown});
   }
 
-  // Without an LO generator, and with an external one.
-  void noLoAndExternalLo() {
+  // Without an LO generator, with an external one and with a swept one.
+  void loModes() {
     CfgStr cfg = Defaults("FixedLo=0 FixedIf=1 Usb=0");
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     SwpWindow dialog(&cfg);
@@ -478,35 +478,33 @@ private slots:
     QCOMPARE(Get(lo, "LOCentre LOSpan"), QStringLiteral("LOCentre=2250 LOSpan=1500"));
     Enter(external, "G2FSpn", 100);
     QCOMPARE(Get(lo, "LO0 LO1"), QStringLiteral("LO0=2200 LO1=2300"));
-  }
 
-  void fixedIfFixedLoAndSideband() {
-    CfgStr cfg = Defaults("LO=24 FixedLo=0 FixedIf=0 DisplayAna=1");
-    SwpWindow dialog(&cfg);
+    CfgStr sweptLo = Defaults("LO=24 FixedLo=0 FixedIf=0 DisplayAna=1");
+    SwpWindow swept(&sweptLo);
     // Swept LO: IF = RF + LO, 100 + 1000 up to 1000 + 3000.
-    QCOMPARE(Get(cfg, "IF0 IF1"), QStringLiteral("IF0=1100 IF1=4000"));
-    QVERIFY(W<QCheckBox>(dialog, "IfSw")->isChecked());
+    QCOMPARE(Get(sweptLo, "IF0 IF1"), QStringLiteral("IF0=1100 IF1=4000"));
+    QVERIFY(W<QCheckBox>(swept, "IfSw")->isChecked());
 
     // The IF the record already held becomes the fixed IF; LO stop abs(1100 - 1000).
-    W<QSlider>(dialog, "FxdIf")->setValue(1);
-    QCOMPARE(Get(cfg, "FixedIf IF0 IFCentre IFSpan LO1 DisplayAna"),
+    W<QSlider>(swept, "FxdIf")->setValue(1);
+    QCOMPARE(Get(sweptLo, "FixedIf IF0 IFCentre IFSpan LO1 DisplayAna"),
              QStringLiteral("FixedIf=1 IF0=1100 IFCentre=1100 IFSpan=0 LO1=100 DisplayAna=0"));
-    QCOMPARE(Which(dialog, Shown, "An", "FMin " + kLoRange), QStringLiteral("FMin"));
-    QVERIFY(W<QCheckBox>(dialog, "RfSw")->isChecked() && !W<QCheckBox>(dialog, "IfSw")->isChecked());
-    QVERIFY(!W(dialog, "IfSw")->isEnabled());
+    QCOMPARE(Which(swept, Shown, "An", "FMin " + kLoRange), QStringLiteral("FMin"));
+    QVERIFY(W<QCheckBox>(swept, "RfSw")->isChecked() && !W<QCheckBox>(swept, "IfSw")->isChecked());
+    QVERIFY(!W(swept, "IfSw")->isEnabled());
 
-    QCOMPARE(Which(dialog, Shown, "G2F", "Min Max"), QStringLiteral("Min Max"));
-    W<QSlider>(dialog, "FxdLo")->setValue(1);
-    QVERIFY(cfg.FixedLo);
-    QCOMPARE(Which(dialog, Shown, "G2F", "Min Max Cnt Spn"), QStringLiteral("Min"));
+    QCOMPARE(Which(swept, Shown, "G2F", "Min Max"), QStringLiteral("Min Max"));
+    W<QSlider>(swept, "FxdLo")->setValue(1);
+    QVERIFY(sweptLo.FixedLo);
+    QCOMPARE(Which(swept, Shown, "G2F", "Min Max Cnt Spn"), QStringLiteral("Min"));
 
-    W<QSlider>(dialog, "Usb")->setValue(0);
-    QCOMPARE(cfg.UpperSideband, 0);
+    W<QSlider>(swept, "Usb")->setValue(0);
+    QCOMPARE(sweptLo.UpperSideband, 0);
 
     // The IF of the lower sideband runs downwards; its span is its width.
     CfgStr lower = Defaults("LO=24 LO0=1100 Usb=0");
-    SwpWindow lowerDialog(&lower);
-    QCOMPARE(Boxes(lowerDialog, "AnFMin AnFMax AnFSpn"), QStringLiteral("AnFMin=1000 AnFMax=100 AnFSpn=900"));
+    SwpWindow lowerSideband(&lower);
+    QCOMPARE(Boxes(lowerSideband, "AnFMin AnFMax AnFSpn"), QStringLiteral("AnFMin=1000 AnFMax=100 AnFSpn=900"));
   }
 
   // The logarithmic sweep switches step and count; OK stores what is shown.
@@ -616,7 +614,7 @@ private slots:
 
   // Same point count, other frequencies: the series cannot grow, be
   // normalized or be shown relative; Start begins a new one.
-  void seriesAtOtherFrequenciesAndARefusedOne() {
+  void seriesRefusalsAndLevelRange() {
     CfgStr &cfg = MainWindowProbe(*window).cfg();
     Plan(cfg, 100.0);
     start(cfg);
@@ -659,11 +657,10 @@ private slots:
     prompts->messages.clear();
     start(cfg);
     QCOMPARE(prompts->shown(), QStringList{"Generator1 (RF): Frequency Setting Error."});
-  }
 
-  // The message box takes the focus from the field just edited; its
-  // editing-finished must find the range already in order.
-  void reversedLevelRange() {
+    // A reversed level range: the message box takes the focus from the field
+    // just edited; its editing-finished must find the range already in order.
+    prompts->messages.clear();
     auto *lmin = W<QDoubleSpinBox>(*window, "LMin");
     auto *lmax = W<QDoubleSpinBox>(*window, "LMax");
     lmax->setValue(0.0);
