@@ -247,9 +247,9 @@ private slots:
       emit dwell->editingFinished();
       W<QComboBox>(window, "NrmGen")->setCurrentIndex(1);
     }
-    const QPair<const char *, double> keys[] = {{"Position/x", 40},    {"Position/y", 60},
-                                                {"Position/dx", 786},  {"Position/dy", 562},
-                                                {"Sweep/Dwell", 0.75}, {"Sweep/Normalize Gen", 1}};
+    const QPair<const char *, double> keys[] = {{"Position/x", 40}, {"Position/y", 60}, {"Position/dx", 786},
+                                                {"Position/dy", 562}, {"Sweep/Dwell", 0.75},
+                                                {"Sweep/Normalize Gen", 1}};
     for (const auto &key : keys)
       QCOMPARE(Stored(path, key.first).toDouble(), key.second);
 

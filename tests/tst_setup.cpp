@@ -45,8 +45,8 @@ QString Page(QWidget &dialog, const QString &prefix) {
 
 void PressOk(QWidget &dialog) { W<QDialogButtonBox>(dialog, "DevWindowOk")->button(QDialogButtonBox::Ok)->click(); }
 
-// "texts -> values" of a list as a combo box offers it, e.g. "1 -> 10, 1.5 -> 15, 2 -> 20".
-QString Pairs(QWidget &dialog, const QString &combo, const QString &pair = QStringLiteral("%1 -> %2")) {
+// "text=value" of a list as a combo box offers it, e.g. "1=10, 1.5=15, 2=20".
+QString Pairs(QWidget &dialog, const QString &combo, const QString &pair = QStringLiteral("%1=%2")) {
   QStringList out;
   auto *cb = W<QComboBox>(dialog, combo);
   for (int i = 0; i < cb->count(); ++i)
@@ -112,24 +112,22 @@ private slots:
     CfgStr cfg = Defaults();
     cfg.SensorDriverLoaded = true;
     DevWindow dialog(&cfg);
-    QCOMPARE(Pairs(dialog, "G1Por"), QStringLiteral("COM1 -> 0, COM2 -> 1, COM3 -> 2, COM4 -> 3"));
-    QCOMPARE(Pairs(dialog, "G1Bau"), "1200 -> 1200, 2400 -> 2400, 4800 -> 4800, 9600 -> 9600, 19200 -> 19200, "
-                                     "38400 -> 38400, 57600 -> 57600, 115200 -> 115200");
-    QCOMPARE(Pairs(dialog, "G1Par"), QStringLiteral("None -> 0, Odd -> 1, Even -> 2, Mark -> 3, Space -> 4"));
-    QCOMPARE(Pairs(dialog, "G1Stp"), QStringLiteral("1 -> 10, 1.5 -> 15, 2 -> 20"));
-    QCOMPARE(Pairs(dialog, "G1Flo"), QStringLiteral("OFF -> 0, XON/XOFF -> 1, RTS/CTS -> 2, DTR/DSR -> 3"));
-    QCOMPARE(Pairs(dialog, "RcDet"), QStringLiteral("Average -> 0, Peak -> 1, Quasipeak -> 2"));
-    QCOMPARE(Pairs(dialog, "RcUni"), QStringLiteral("dBuV -> 0, dBm -> 1"));
-    QCOMPARE(Pairs(dialog, "SpFst"), QStringLiteral("Slow -> 0, Fast -> 1"));
-    QCOMPARE(Pairs(dialog, "SpSwt"), "Auto -> 0, 1 ms -> 1, 2 ms -> 2, 5 ms -> 5, 10 ms -> 10, 20 ms -> 20, "
-                                     "50 ms -> 50, 100 ms -> 100, 200 ms -> 200, 500 ms -> 500, 1 s -> 1000, "
-                                     "2 s -> 2000, 5 s -> 5000, 10 s -> 10000");
-    QCOMPARE(Pairs(dialog, "SpRbw"),
-             "Auto -> 0, 1 Hz -> 1, 2 Hz -> 2, 3 Hz -> 3, 5 Hz -> 5, 10 Hz -> 10, 20 Hz -> 20, 30 Hz -> 30, "
-             "50 Hz -> 50, 100 Hz -> 100, 200 Hz -> 200, 300 Hz -> 300, 500 Hz -> 500, 1 kHz -> 1000, 2 kHz -> 2000, "
-             "3 kHz -> 3000, 5 kHz -> 5000, 10 kHz -> 10000, 20 kHz -> 20000, 30 kHz -> 30000, 50 kHz -> 50000, "
-             "100 kHz -> 100000, 200 kHz -> 200000, 300 kHz -> 300000, 500 kHz -> 500000, 1 MHz -> 1000000, "
-             "2 MHz -> 2000000, 3 MHz -> 3000000, 5 MHz -> 5000000, 10 MHz -> 10000000");
+    QCOMPARE(Pairs(dialog, "G1Por"), QStringLiteral("COM1=0, COM2=1, COM3=2, COM4=3"));
+    QCOMPARE(Pairs(dialog, "G1Bau"), "1200=1200, 2400=2400, 4800=4800, 9600=9600, 19200=19200, 38400=38400, "
+                                     "57600=57600, 115200=115200");
+    QCOMPARE(Pairs(dialog, "G1Par"), QStringLiteral("None=0, Odd=1, Even=2, Mark=3, Space=4"));
+    QCOMPARE(Pairs(dialog, "G1Stp"), QStringLiteral("1=10, 1.5=15, 2=20"));
+    QCOMPARE(Pairs(dialog, "G1Flo"), QStringLiteral("OFF=0, XON/XOFF=1, RTS/CTS=2, DTR/DSR=3"));
+    QCOMPARE(Pairs(dialog, "RcDet"), QStringLiteral("Average=0, Peak=1, Quasipeak=2"));
+    QCOMPARE(Pairs(dialog, "RcUni"), QStringLiteral("dBuV=0, dBm=1"));
+    QCOMPARE(Pairs(dialog, "SpFst"), QStringLiteral("Slow=0, Fast=1"));
+    QCOMPARE(Pairs(dialog, "SpSwt"), "Auto=0, 1 ms=1, 2 ms=2, 5 ms=5, 10 ms=10, 20 ms=20, 50 ms=50, 100 ms=100, "
+                                     "200 ms=200, 500 ms=500, 1 s=1000, 2 s=2000, 5 s=5000, 10 s=10000");
+    QCOMPARE(Pairs(dialog, "SpRbw"), "Auto=0, 1 Hz=1, 2 Hz=2, 3 Hz=3, 5 Hz=5, 10 Hz=10, 20 Hz=20, 30 Hz=30, 50 Hz=50, "
+                                     "100 Hz=100, 200 Hz=200, 300 Hz=300, 500 Hz=500, 1 kHz=1000, 2 kHz=2000, "
+                                     "3 kHz=3000, 5 kHz=5000, 10 kHz=10000, 20 kHz=20000, 30 kHz=30000, 50 kHz=50000, "
+                                     "100 kHz=100000, 200 kHz=200000, 300 kHz=300000, 500 kHz=500000, 1 MHz=1000000, "
+                                     "2 MHz=2000000, 3 MHz=3000000, 5 MHz=5000000, 10 MHz=10000000");
     for (const char *bandwidth : {"SpVbw", "ExRbw", "ExVbw"})
       QCOMPARE(Pairs(dialog, bandwidth), Pairs(dialog, "SpRbw"));
 

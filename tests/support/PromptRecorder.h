@@ -2,7 +2,6 @@
 // Answers every message box while it lives and remembers what was shown.
 #include "dialogs/UserPrompt.h"
 
-#include <QList>
 #include <QStringList>
 
 class PromptRecorder {
