@@ -1,6 +1,5 @@
 #pragma once
-// What the suites look at behind the main window's form: its record and the
-// plot's tools (their headers come with the suites that call them).
+// What the suites look at behind the main window's form: its record and plot tools.
 #include "app/MainWindow.h"
 
 class MainWindowProbe {
