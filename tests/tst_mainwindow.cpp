@@ -73,16 +73,9 @@ CfgStr OneTrace(int points) {
   return cfg;
 }
 
-QString Run(const QString &program, const QStringList &args) {
-  QProcess process;
-  process.start(program, args);
-  process.waitForFinished(30000);
-  return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 // The text of a PDF, one string per page, lines as laid out.
 QStringList PdfPages(const QString &pdf) {
-  QStringList pages = Run("pdftotext", {"-layout", pdf, "-"}).split('\f');
+  QStringList pages = ProgramOutput("pdftotext", {"-layout", pdf, "-"}).split('\f');
   pages.removeLast();  // after the last page's form feed
   return pages;
 }
@@ -449,8 +442,8 @@ private slots:
     for (const char *heading : {"1 Before you start", "4.3 Markers", "6.5 Export Graph", "9 Terms of use"})
       QVERIFY2(checked.contains(heading), heading);
 
-    QVERIFY(Run("pdffonts", {manual}).contains("DejaVuSansMono"));
-    const QStringList images = Run("pdfimages", {"-list", manual}).split('\n', Qt::SkipEmptyParts);
+    QVERIFY(ProgramOutput("pdffonts", {manual}).contains("DejaVuSansMono"));
+    const QStringList images = ProgramOutput("pdfimages", {"-list", manual}).split('\n', Qt::SkipEmptyParts);
     QVERIFY2(images.size() >= 2 + 2, qPrintable(images.join('\n')));  // two header lines, two pictures
   }
 

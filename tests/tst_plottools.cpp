@@ -1,7 +1,6 @@
-// The plot's tools in the main window on the simulated bench: the read-out
-// at the pointer, zoom and back, markers, the legend, and the exports of the
-// graph and the data, printing without a printer and the manual without a
-// PDF viewer.
+// The plot's tools in the main window on the simulated bench: zoom, markers,
+// the read-out at the pointer and the legend; the exports of the graph and the
+// data, printing without a printer and the manual without a PDF viewer.
 #include "dialogs/GraphSizeDialog.h"
 #include "plot/PlotMarkers.h"
 #include "plot/PlotTracker.h"
@@ -29,12 +28,7 @@ const QByteArray kTwoByTwo = "Repetition  Count: 2\nLevel Sweep Count: 2\nMeasur
                              "200.000000 -5.000 5.000 -6.000 4.000\n"
                              "300.000000 -20.000 -10.000 -21.000 -11.000\n";
 
-QString PdfText(const QString &path) {
-  QProcess process;
-  process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
-  process.waitForFinished(30000);
-  return QString::fromUtf8(process.readAllStandardOutput());
-}
+QString PdfText(const QString &path) { return ProgramOutput("pdftotext", {"-layout", path, "-"}); }
 
 }  // namespace
 
