@@ -1,8 +1,6 @@
-// The plot's tools in the main window on the simulated bench: the read-out
-// at the pointer, zoom and back, markers, the legend, and the exports of the
-// graph and the data, printing without a printer and the manual without a
-// PDF viewer.
-#include "app/MainWindow.h"
+// The plot's tools in the main window on the simulated bench: zoom, markers,
+// the read-out at the pointer and the legend; the exports of the graph and the
+// data, printing without a printer and the manual without a PDF viewer.
 #include "dialogs/GraphSizeDialog.h"
 #include "plot/PlotMarkers.h"
 #include "plot/PlotTracker.h"
@@ -10,6 +8,7 @@
 #include "plot/TraceLegend.h"
 #include "storage/PrintSeam.h"
 #include "support/CfgFields.h"
+#include "support/MainWindowProbe.h"
 #include "support/PromptRecorder.h"
 #include "support/TestPaths.h"
 #include "support/WidgetState.h"
@@ -20,19 +19,6 @@
 #include <qwt_plot_curve.h>
 #include <qwt_scale_widget.h>
 
-class MainWindowProbe {
-public:
-  explicit MainWindowProbe(MainWindow &window) : w(window) {}
-  CfgStr &cfg() { return w.Cfg; }
-  TraceCurveTable &curves() { return w.Curves(); }
-  PlotTracker &tracker() { return *w.Tracker; }
-  PlotMarkers &markers() { return *w.Markers; }
-  TraceLegend &legend() { return *w.Legend; }
-
-private:
-  MainWindow &w;
-};
-
 namespace {
 
 // Two traces of two level steps at 100, 200 and 300 MHz; trace 1, step 1
@@ -42,12 +28,7 @@ const QByteArray kTwoByTwo = "Repetition  Count: 2\nLevel Sweep Count: 2\nMeasur
                              "200.000000 -5.000 5.000 -6.000 4.000\n"
                              "300.000000 -20.000 -10.000 -21.000 -11.000\n";
 
-QString PdfText(const QString &path) {
-  QProcess process;
-  process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
-  process.waitForFinished(30000);
-  return QString::fromUtf8(process.readAllStandardOutput());
-}
+QString PdfText(const QString &path) { return ProgramOutput("pdftotext", {"-layout", path, "-"}); }
 
 }  // namespace
 
@@ -86,6 +67,7 @@ private slots:
     probe.reset(new MainWindowProbe(*window));
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    load(kTwoByTwo);
   }
 
   void cleanup() {
@@ -94,39 +76,12 @@ private slots:
     GraphSizeDialog::setHandler(nullptr);
     PrintSeam::setPrinterFactory(nullptr);
     PrintSeam::setPrinterChooser(nullptr);
-    probe.reset();
     window.reset();
     prompts.reset();
   }
 
-  void readoutNamesTheNearestMeasuredPoint() {
-    QCOMPARE(probe->tracker().readout(QPoint(10, 10)), QString());
-    load(kTwoByTwo);
-    QCOMPARE(probe->tracker().readout(pixel(200.0, 5.0)), QStringLiteral("Trace 1, 0.0 dBm\n200.000 MHz\n5.00 dBm"));
-    QCOMPARE(probe->tracker().readout(pixel(290.0, -21.5)),
-             QStringLiteral("Trace 2, -10.0 dBm\n300.000 MHz\n-21.00 dBm"));
-    // A point that was never measured is no point: the next measured one is named.
-    probe->cfg().Traces[1][0][2] = kUnmeasured;
-    probe->curves().setRow(1, 0, TraceRow{&probe->cfg().AnaFreqs, &probe->cfg().Traces, 1, 0}, 3);
-    QCOMPARE(probe->tracker().readout(pixel(300.0, -21.0)),
-             QStringLiteral("Trace 1, -10.0 dBm\n300.000 MHz\n-20.00 dBm"));
-  }
-
-  void normalizedReadoutAddsTheRelativeLevel() {
-    probe->cfg().StepFreq = 300.0;  // four points
-    for (const char *button : {"Start", "Normalize", "Repeat"})
-      QVERIFY(ClickAndFinish(*window, button));
-    QVERIFY(plot()->axisEnabled(QwtPlot::yRight));
-    const QPointF p = probe->curves().curve(0, 0)->sample(1);
-    QCOMPARE(probe->tracker().readout(pixel(p.x(), p.y())),
-             QStringLiteral("Trace 1\n%1 MHz\n%2 dBm\n%3 dB rel.")
-                 .arg(p.x(), 0, 'f', 3)
-                 .arg(p.y(), 0, 'f', 2)
-                 .arg(p.y() - probe->cfg().Gen1.StartLevel, 0, 'f', 2));
-  }
-
-  void zoomPanAndBackKeepTheDisplaySettings() {
-    load(kTwoByTwo);
+  // Zoom, pan and back keep the display settings.
+  void plotTools() {
     const CfgStr before = probe->cfg();
     const QwtInterval x = range(QwtPlot::xBottom), y = range(QwtPlot::yLeft);
     const QPoint from(canvas()->width() / 4, canvas()->height() / 4);
@@ -157,10 +112,8 @@ private slots:
     QCOMPARE(range(QwtPlot::xBottom), x);
     QCOMPARE(range(QwtPlot::yLeft), y);
     QVERIFY(plot()->axisAutoScale(QwtPlot::yLeft));
-  }
 
-  void markersFindPeakMinimumAndDelta() {
-    load(kTwoByTwo);
+    // Markers at the peak, the minimum and a reference with its delta.
     trigger("actionPeak_Marker");
     trigger("actionMinimum_Marker");
     // Until a trace is clicked the markers are on the newest one.
@@ -182,10 +135,30 @@ private slots:
     trigger("actionClear_Delta_Marker");
     trigger("actionMinimum_Marker");
     QCOMPARE(probe->markers().labels(), QStringList({"Peak 400.000 MHz, 7.50 dBm"}));
-  }
 
-  void legendAfterLevelSweepAndLoadIsRemembered() {
-    CfgStr &cfg = probe->cfg();
+    // The read-out names the nearest measured point and, on a normalized
+    // display, its level relative to the reference.
+    QCOMPARE(probe->tracker().readout(pixel(200.0, 5.0)), QStringLiteral("Trace 1, 0.0 dBm\n200.000 MHz\n5.00 dBm"));
+    QCOMPARE(probe->tracker().readout(pixel(290.0, -21.5)),
+             QStringLiteral("Trace 2, -10.0 dBm\n300.000 MHz\n-21.00 dBm"));
+    // A point that was never measured is no point: the next measured one is named.
+    probe->cfg().Traces[1][0][2] = kUnmeasured;
+    probe->curves().setRow(1, 0, TraceRow{&probe->cfg().AnaFreqs, &probe->cfg().Traces, 1, 0}, 3);
+    QCOMPARE(probe->tracker().readout(pixel(300.0, -21.0)),
+             QStringLiteral("Trace 1, -10.0 dBm\n300.000 MHz\n-20.00 dBm"));
+
+    probe->cfg().StepFreq = 300.0;  // four points
+    for (const char *button : {"Start", "Normalize", "Repeat"})
+      QVERIFY(ClickAndFinish(*window, button));
+    QVERIFY(plot()->axisEnabled(QwtPlot::yRight));
+    const QPointF p = probe->curves().curve(0, 0)->sample(1);
+    QCOMPARE(probe->tracker().readout(pixel(p.x(), p.y())),
+             QStringLiteral("Trace 1\n%1 MHz\n%2 dBm\n%3 dB rel.")
+                 .arg(p.x(), 0, 'f', 3)
+                 .arg(p.y(), 0, 'f', 2)
+                 .arg(p.y() - probe->cfg().Gen1.StartLevel, 0, 'f', 2));
+
+    // The legend after a level sweep and after loading, and whether it is shown, remembered.
     // Four points: the bench answers like an instrument, not at once.
     Set(cfg, "Levels=1 L0=-10 L1=0 LStep=5 Step=300");
     QVERIFY(ClickAndFinish(*window, "Start"));
@@ -210,11 +183,12 @@ private slots:
     probe.reset(new MainWindowProbe(*window));
     QVERIFY(!window->findChild<QAction *>(QStringLiteral("actionLegend"))->isChecked());
     QVERIFY(!probe->legend().isVisible());
+    QCOMPARE(probe->tracker().readout(QPoint(10, 10)), QString());  // nothing loaded, nothing named
     trigger("actionLegend");  // on again for the tests that follow
   }
 
-  void exportedGraphHoldsAxesAndTraces() {
-    load(kTwoByTwo);
+  // What the Results and Help menus give: exports, prints and the manual.
+  void exportsPrintsAndTheManual() {
     QList<GraphSizeDialog::Choice> asked;
     GraphSizeDialog::Choice chosen{100.0, 50.0, 254};
     GraphSizeDialog::setHandler([&](GraphSizeDialog::Choice *size) {
@@ -224,9 +198,9 @@ private slots:
     });
     saveAs("actionExport_Graph", dir.filePath(QStringLiteral("graph")));
     QCOMPARE(asked.size(), 1);
-    const QString pdf = PdfText(dir.filePath(QStringLiteral("graph.pdf")));
+    const QString exported = PdfText(dir.filePath(QStringLiteral("graph.pdf")));
     for (const char *text : {"Frequency / MHz", "Level / dBm", "Trace 2, 0.0 dBm"})
-      QVERIFY2(pdf.contains(QLatin1String(text)), text);
+      QVERIFY2(exported.contains(QLatin1String(text)), text);
 
     saveAs("actionExport_Graph", dir.filePath(QStringLiteral("graph.svg")));
     const QString svg = QString::fromUtf8(ReadAll(dir.filePath(QStringLiteral("graph.svg"))));
@@ -244,18 +218,13 @@ private slots:
       chosen = empty;
       saveAs("actionExport_Graph", dir.filePath(QStringLiteral("empty.png")));
     }
-    QStringList shown;
-    for (const auto &message : prompts->messages)
-      shown << message.title + ": " + message.text;
     const QString noSize = "Export Graph: The size and the resolution of the graph must be greater than 0.";
-    QCOMPARE(shown, QStringList({"Export Graph: The graph can be exported as PDF, SVG or PNG; the file name must "
-                                 "end in .pdf, .svg or .png.", noSize, noSize, noSize}));
+    QCOMPARE(prompts->shown(), QStringList({"Export Graph: The graph can be exported as PDF, SVG or PNG; the file "
+                                            "name must end in .pdf, .svg or .png.",
+                                            noSize, noSize, noSize}));
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("empty.png"))));
-  }
 
-  // Below its comments and column row, the loaded file's point lines with commas.
-  void exportedDataHasThePointsOfTheDataFile() {
-    load(kTwoByTwo);
+    // Below its comments and column row, the loaded file's point lines with commas.
     saveAs("actionExport_Data", dir.filePath(QStringLiteral("out")));
     const QByteArray csv = ReadAll(dir.filePath(QStringLiteral("out.csv")));
     const QByteArray points = kTwoByTwo.mid(kTwoByTwo.indexOf("100.000000")).replace(' ', ',');
@@ -264,12 +233,8 @@ private slots:
              csv.constData());
 
     saveAs("actionExport_Data", dir.filePath(QStringLiteral("missing/out.csv")));
-    QCOMPARE(prompts->messages.size(), 1);
-    QCOMPARE(prompts->messages[0].title, QStringLiteral("Export Data"));
-  }
 
-  void printingWithoutPrinterOffersPdf() {
-    load(kTwoByTwo);
+    // Printing without a printer offers a PDF file.
     const QString pdf = dir.filePath(QStringLiteral("printed.pdf"));
     PrintSeam::setPrinterFactory([](QPrinter::PrinterMode mode) {
       auto printer = std::make_unique<QPrinter>(mode);
@@ -290,26 +255,23 @@ private slots:
     trigger("actionPrint_Graph");
     QCOMPARE(offered, probe->cfg().CfgDir + QStringLiteral("/Solvane Graph.pdf"));
     QVERIFY(ReadAll(pdf).startsWith("%PDF-"));
-  }
 
-  void manualWithoutViewerShowsItsPath() {
+    // Without a program to open it with, the manual's path is shown and copied.
     const QString manual = QDir::toNativeSeparators(binDir() + QStringLiteral("/Solvane.pdf"));
-    const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", dir.path().toLocal8Bit());  // no program to open files with
+    const QByteArray programs = qgetenv("PATH");
+    qputenv("PATH", dir.path().toLocal8Bit());
     prompts->answer = QMessageBox::Apply;
     trigger("actionContents");
-    qputenv("PATH", path);
-    QCOMPARE(prompts->messages.size(), 1);
-    QCOMPARE(prompts->messages[0].title, QStringLiteral("Manual"));
-    QVERIFY(prompts->messages[0].text.endsWith(QStringLiteral("\n\n") + manual));
+    qputenv("PATH", programs);
+    QCOMPARE(prompts->shown(false).mid(4), QStringList({"Export Data", "Manual"}));
+    QVERIFY(prompts->messages.last().text.endsWith(QStringLiteral("\n\n") + manual));
     QCOMPARE(QGuiApplication::clipboard()->text(), manual);
   }
 };
 
 int main(int argc, char *argv[]) {
   QTemporaryDir home;
-  qputenv("HOME", home.path().toLocal8Bit());
-  qputenv("XDG_DATA_HOME", (home.path() + "/share").toLocal8Bit());
+  UseHomeWithoutVisa(home.path());
   qputenv("SOLVANE_VISA_LIBRARY", (QStringLiteral(SOLVANE_BIN_DIR) + "/libsolvisa.so").toLocal8Bit());
   qputenv("SOLVISA_BENCH", "default");
   QApplication app(argc, argv);

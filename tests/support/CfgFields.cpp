@@ -12,20 +12,17 @@ using Field = std::variant<double *, int *, bool *>;
 
 Field At(CfgStr &c, const QString &name) {
   const QMap<QString, Field> fields{
-      {"Step", &c.StepFreq},           {"N", &c.Numerator},              {"D", &c.Denominator},
-      {"RF0", &c.Gen1.StartFreq},      {"RF1", &c.Gen1.StopFreq},        {"RFCentre", &c.Gen1.CenterFreq},
-      {"RFSpan", &c.Gen1.SpanFreq},    {"L0", &c.Gen1.StartLevel},       {"L1", &c.Gen1.StopLevel},
-      {"LStep", &c.Gen1.StepLevel},    {"LO0", &c.Gen2.StartFreq},       {"LO1", &c.Gen2.StopFreq},
-      {"LOSpan", &c.Gen2.SpanFreq},    {"LOCentre", &c.Gen2.CenterFreq}, {"IF0", &c.Ana.StartFreq},
-      {"IF1", &c.Ana.StopFreq},        {"IFCentre", &c.Ana.CenterFreq},  {"IFSpan", &c.Ana.SpanFreq},
-      {"LO", &c.Gen2.Type},            {"Log", &c.LogSweep},             {"Count", &c.Count},
-      {"Usb", &c.UpperSideband},       {"FixedLo", &c.FixedLo},          {"FixedIf", &c.FixedIf},
-      {"Levels", &c.LevelSweep},       {"Points", &c.PointCount},        {"LevelCount", &c.LevelCount},
-      {"NIndex", &c.NIndex},           {"DisplayAna", &c.DisplayAna},    {"Atten", &c.ExternalAttenuation},
-      {"Gen1Type", &c.Gen1.Type},      {"AnaType", &c.Ana.Type},         {"Pwu", &c.PwuIndex},
-      {"Dwell", &c.Dwell},             {"X", &c.X},                      {"Y", &c.Y},
-      {"Dx", &c.Dx},                   {"Gen1Port", &c.Gen1.SerialPort}, {"AnaPort", &c.Ana.SerialPort},
-      {"TraceCount", &c.TraceCount}};
+      {"Step", &c.StepFreq}, {"N", &c.Numerator}, {"D", &c.Denominator}, {"RF0", &c.Gen1.StartFreq},
+      {"RF1", &c.Gen1.StopFreq}, {"RFCentre", &c.Gen1.CenterFreq}, {"RFSpan", &c.Gen1.SpanFreq},
+      {"L0", &c.Gen1.StartLevel}, {"L1", &c.Gen1.StopLevel}, {"LStep", &c.Gen1.StepLevel}, {"LO0", &c.Gen2.StartFreq},
+      {"LO1", &c.Gen2.StopFreq}, {"LOSpan", &c.Gen2.SpanFreq}, {"LOCentre", &c.Gen2.CenterFreq},
+      {"IF0", &c.Ana.StartFreq}, {"IF1", &c.Ana.StopFreq}, {"IFCentre", &c.Ana.CenterFreq}, {"IFSpan", &c.Ana.SpanFreq},
+      {"LO", &c.Gen2.Type}, {"Log", &c.LogSweep}, {"Count", &c.Count}, {"Usb", &c.UpperSideband},
+      {"FixedLo", &c.FixedLo}, {"FixedIf", &c.FixedIf}, {"Levels", &c.LevelSweep}, {"Points", &c.PointCount},
+      {"LevelCount", &c.LevelCount}, {"NIndex", &c.NIndex}, {"DisplayAna", &c.DisplayAna},
+      {"Atten", &c.ExternalAttenuation}, {"Gen1Type", &c.Gen1.Type}, {"AnaType", &c.Ana.Type}, {"Pwu", &c.PwuIndex},
+      {"Dwell", &c.Dwell}, {"X", &c.X}, {"Y", &c.Y}, {"Dx", &c.Dx}, {"Gen1Port", &c.Gen1.SerialPort},
+      {"AnaPort", &c.Ana.SerialPort}, {"TraceCount", &c.TraceCount}};
   if (!fields.contains(name))
     qFatal("no setting named %s", qPrintable(name));
   return fields.value(name);

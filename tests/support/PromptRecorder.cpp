@@ -8,3 +8,10 @@ PromptRecorder::PromptRecorder(QMessageBox::StandardButton answer) : answer(answ
 }
 
 PromptRecorder::~PromptRecorder() { UserPrompt::setMessageHandler(nullptr); }
+
+QStringList PromptRecorder::shown(bool withText) const {
+  QStringList lines;
+  for (const UserPrompt::Message &m : messages)
+    lines << (withText ? m.title + QStringLiteral(": ") + m.text : m.title);
+  return lines;
+}

@@ -2,7 +2,7 @@
 // Answers every message box while it lives and remembers what was shown.
 #include "dialogs/UserPrompt.h"
 
-#include <QList>
+#include <QStringList>
 
 class PromptRecorder {
 public:
@@ -10,6 +10,9 @@ public:
   ~PromptRecorder();
   PromptRecorder(const PromptRecorder &) = delete;
   PromptRecorder &operator=(const PromptRecorder &) = delete;
+
+  // "title: text" of every message shown, or only the titles.
+  QStringList shown(bool withText = true) const;
 
   QList<UserPrompt::Message> messages;
   QMessageBox::StandardButton answer;

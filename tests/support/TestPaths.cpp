@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QLibraryInfo>
+#include <QProcess>
 
 QString binDir() { return QStringLiteral(SOLVANE_BIN_DIR); }
 QString sourceDir() { return QStringLiteral(SOLVANE_SOURCE_DIR); }
@@ -22,6 +23,13 @@ QByteArray ReadAll(const QString &path) {
 bool WriteAll(const QString &path, const QByteArray &bytes) {
   QFile file(path);
   return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QString ProgramOutput(const QString &program, const QStringList &args) {
+  QProcess process;
+  process.start(program, args);
+  process.waitForFinished(30000);
+  return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 void UseHomeWithoutVisa(const QString &home) {

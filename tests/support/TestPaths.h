@@ -1,6 +1,6 @@
 #pragma once
 #include <QByteArray>
-#include <QString>
+#include <QStringList>
 
 // Where the build put the program and its run-time libraries, and the source
 // tree (for fixtures).
@@ -12,6 +12,8 @@ QString DefaultCfgPath();
 // A file's bytes, empty when it cannot be read; a file written whole.
 QByteArray ReadAll(const QString &path);
 bool WriteAll(const QString &path, const QByteArray &bytes);
+// What a program writes to its standard output within 30 s.
+QString ProgramOutput(const QString &program, const QStringList &args);
 
 // Points HOME, the data folder and the sensor-driver folder into home and
 // names a VISA library without VISA functions, so that a suite never touches

@@ -2,15 +2,24 @@
 
 #include <QAbstractButton>
 #include <QDeadlineTimer>
+#include <QDoubleSpinBox>
 #include <QTest>
 
 QString Which(QWidget &dialog, State state, const QString &prefix, const QString &suffixes) {
   QStringList out;
   for (const QString &suffix : suffixes.split(' ')) {
     QWidget *widget = W(dialog, prefix + suffix);
-    if (state == Shown ? !widget->isHidden() : widget->isEnabled())
+    const bool checked = state == Checked && W<QAbstractButton>(dialog, prefix + suffix)->isChecked();
+    if (state == Shown ? !widget->isHidden() : state == Enabled ? widget->isEnabled() : checked)
       out << suffix;
   }
+  return out.join(' ');
+}
+
+QString Boxes(QWidget &dialog, const QString &names) {
+  QStringList out;
+  for (const QString &name : names.split(' '))
+    out << name + '=' + QString::number(W<QDoubleSpinBox>(dialog, name)->value(), 'g', 17);
   return out.join(' ');
 }
 

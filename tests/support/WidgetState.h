@@ -14,10 +14,13 @@ T *W(QWidget &dialog, const QString &name) {
 }
 
 // Those of the widgets prefix + suffix (suffixes separated by blanks) that are
-// shown by the dialog's rules (the page itself may be another tab) or enabled,
-// e.g. "Pad Osc".
-enum State { Shown, Enabled };
+// shown by the dialog's rules (the page itself may be another tab), enabled or
+// checked (buttons), e.g. "Pad Osc".
+enum State { Shown, Enabled, Checked };
 QString Which(QWidget &dialog, State state, const QString &prefix, const QString &suffixes);
+
+// The values the named boxes show, e.g. "FMin=100 FMax=1000" (all digits).
+QString Boxes(QWidget &dialog, const QString &names);
 
 QStringList Entries(QWidget &dialog, const QString &comboName);
 // Chooses the entry holding value, as a user picks it from the list.
