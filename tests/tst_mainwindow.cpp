@@ -265,11 +265,14 @@ private slots:
     QCOMPARE(dwell->value(), 1.5);
 
     answer = chosen;
+    W<QPushButton>(window, "Start")->setEnabled(false);  // the buttons as during a run
+    for (const char *button : {"Repeat", "Stop", "Del"})
+      W<QPushButton>(window, button)->setEnabled(true);
     Trigger(window, "actionOpen");
     QCOMPARE(dwell->value(), 3.25);
     QVERIFY(!W<QCheckBox>(window, "SwpFrq")->isChecked());
     QVERIFY(W<QLineEdit>(window, "Gen1")->text().isEmpty());
-    QCOMPARE(Which(window, Enabled, "", "Start Normalize"), QStringLiteral("Start"));  // no trace to normalize
+    QCOMPARE(Which(window, Enabled, "", "Start Repeat Normalize Stop Del"), QStringLiteral("Start"));  // no trace
     Trigger(window, "actionSave");
     QCOMPARE(Stored(path, "Sweep/Dwell").toDouble(), 3.25);
     QCOMPARE(QSettings(chosen, QSettings::IniFormat).allKeys().size(), 2);
