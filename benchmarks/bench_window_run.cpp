@@ -10,6 +10,7 @@
 // Run: QT_QPA_PLATFORM=offscreen build/bin/bench_window_run
 #include "app/MainWindow.h"
 #include "support/HeadlessObserver.h"
+#include "support/MainWindowProbe.h"
 #include "support/PromptRecorder.h"
 #include "support/SmallBench.h"
 #include "support/TestPaths.h"
@@ -21,16 +22,6 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
-
-class MainWindowProbe {
-public:
-  explicit MainWindowProbe(MainWindow &window) : w(window) {}
-  CfgStr &cfg() { return w.Cfg; }
-  bool running() const { return w.SwpActive; }
-
-private:
-  MainWindow &w;
-};
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include "support/FakePwu.h"
 #include "support/FakeVisa.h"
 #include "support/HeadlessObserver.h"
+#include "support/MainWindowProbe.h"
 #include "support/PromptRecorder.h"
 #include "support/SmallBench.h"
 #include "support/TestPaths.h"
@@ -26,17 +27,6 @@
 #include <qwt_plot_canvas.h>
 #include <qwt_plot_curve.h>
 #include <qwt_symbol.h>
-
-class MainWindowProbe {
-public:
-  MainWindow &w;
-  CfgStr &cfg() { return w.Cfg; }
-  int traceIdx() const { return w.TraceIdx; }
-  bool normActive() const { return w.NormActive; }
-  TraceCurveTable &curves() { return w.Curves(); }
-  QwtPlotCurve *normCurve() const { return w.NormCurve; }
-  bool running() const { return w.SwpActive; }
-};
 
 namespace {
 
@@ -158,7 +148,7 @@ private slots:
     FakeVisa::reset();
     prompts.reset(new PromptRecorder);
     window.reset(new MainWindow);
-    probe.reset(new MainWindowProbe{*window});
+    probe.reset(new MainWindowProbe(*window));
     window->show();
   }
 

@@ -15,6 +15,7 @@
 #include "storage/CsvFile.h"
 #include "storage/DataFile.h"
 #include "support/HeadlessObserver.h"
+#include "support/MainWindowProbe.h"
 #include "support/PromptRecorder.h"
 #include "support/SleepRecorder.h"
 #include "support/TestPaths.h"
@@ -27,11 +28,6 @@
 
 #include <csignal>
 #include <tuple>
-
-class MainWindowProbe {
-public:
-  static const CfgStr &cfg(const MainWindow &window) { return window.Cfg; }
-};
 
 namespace {
 
@@ -263,7 +259,7 @@ private slots:
     QVERIFY(ClickAndFinish(window, "Start"));
     QVERIFY(prompts.messages.isEmpty());
     QVERIFY(window.findChild<QLabel *>("SimBench"));
-    const CfgStr &cfg = MainWindowProbe::cfg(window);
+    const CfgStr &cfg = MainWindowProbe(window).cfg();
     QCOMPARE(SaveDatFile(cfg, path("window.dat")), 0);
     QCOMPARE(ReadAll(path("run.dat")), ReadAll(path("window.dat")));
     QVERIFY(!ReadAll(path("run.dat")).contains("nan"));
