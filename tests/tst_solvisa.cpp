@@ -240,13 +240,12 @@ private slots:
     const auto read = [&](ViUInt32 size) { return VI(viRead)(vi, reinterpret_cast<ViBuf>(buffer), size, &got); };
     // No buffer or a count past 2 GB: refused, and nothing counted as written.
     const ViByte bytes[8] = {'*', 'R', 'S', 'T', '\n'};
-    const struct { const ViByte *buffer; ViUInt32 count; ViStatus status; } writes[] = {
-        {nullptr, 5, VI_ERROR_USER_BUF}, {bytes, 0x80000000u, VI_ERROR_INV_PARAMETER}};
-    for (const auto &write : writes) {
-      ViUInt32 written = 77;
-      QCOMPARE(VI(viWrite)(vi, write.buffer, write.count, &written), write.status);
-      QCOMPARE(written, 0u);
-    }
+    ViUInt32 written = 77;
+    QCOMPARE(VI(viWrite)(vi, nullptr, 5, &written), VI_ERROR_USER_BUF);
+    QCOMPARE(written, 0u);
+    written = 77;
+    QCOMPARE(VI(viWrite)(vi, bytes, 0x80000000u, &written), VI_ERROR_INV_PARAMETER);
+    QCOMPARE(written, 0u);
     QCOMPARE(VI(viRead)(vi, nullptr, 16, &got), VI_ERROR_USER_BUF);
 
     QCOMPARE(VisaWrite(vi, "*IDN?\n"), VI_SUCCESS);
@@ -509,7 +508,6 @@ private slots:
 
   void benchFiles() {
     const QPair<QByteArray, QString> rows[] = {
-        {"{", "not a JSON object"},
         {R"({"instruments": [{"resource": "GPIB0::1::INSTR", "type": 31}]})",
          "GPIB0::1::INSTR: no simulated instrument of type 31"},
         {R"({"instruments": [{"resource": "GPIB0::1::INSTR", "type": 24, "port": "if"}]})",
@@ -517,7 +515,7 @@ private slots:
         {R"({"instruments": [{"resource": "GPIB0::1::INSTR", "type": 24},
                              {"resource": "gpib::1::instr", "type": 59}]})",
          "gpib::1::instr: two instruments at one address"},
-        {R"({"dut": {"kind": "antenna"}})", "unknown device kind \"antenna\""}};
+        {R"({"dut": {"kind": "antenna"}})", "unknown device kind \"antenna\""}, {"{", "not a JSON object"}};
     for (const auto &row : rows) {
       QString got;
       QVERIFY(!sim::benchFromJson(row.first, &got));
@@ -543,9 +541,8 @@ private slots:
     const struct { const char *resource, *instrument; int secondary; } rows[] = {
         {"GPIB0::20::INSTR", "GPIB0::20", -1}, {"gpib::20::instr", "GPIB0::20", -1},  // board 0 by default
         {"GPIB1::20::7::INSTR", "GPIB1::20", 7}, {"ASRL2::INSTR", "ASRL2", -1},
-        {"TCPIP::192.168.0.1::INSTR", "TCPIP0::192.168.0.1", -1},
-        {"USB::0x1209::0x001A::17", "USB0::0x1209::0x1a::17", -1},
-        {"GPIB0:20", "", -1}};
+        {"TCPIP::192.168.0.1::INSTR", "TCPIP0::192.168.0.1", -1}, {"GPIB0:20", "", -1},
+        {"USB::0x1209::0x001A::17", "USB0::0x1209::0x1a::17", -1}};
     for (const auto &row : rows) {
       const sim::ResourceName name = sim::parseResourceName(row.resource);
       QCOMPARE(QString("%1 %2 %3").arg(name.instrument).arg(name.secondary).arg(name.valid),

@@ -1,14 +1,39 @@
-// USBTMC framing against a fake USB pipe: the bulk headers of a message and
-// of a read request, END as EOM, replies split over transfers, broken or
-// oversized replies, the status byte and device clear as class requests.
+// The VISA layer below the instruments. Loading of the two run-time
+// libraries: the VISA search order, a missing or incomplete library, an
+// instrument layer that fails cleanly without one, and at start-up the fallback
+// of the analyzer from the USB power sensor to the power meter. USBTMC framing
+// against a fake USB pipe: the bulk headers of a message and of a read request,
+// END as EOM, replies split over transfers, broken or oversized replies, the
+// status byte and device clear as class requests.
+#include "support/FakePwu.h"
+#include "support/FakeVisa.h"
+#include "support/TestPaths.h"
+#include "instruments/LibStartup.h"
+#include "instruments/PwuDriver.h"
+#include "instruments/Visa.h"
+#include "instruments/VisaLibrary.h"
 #include "visa/UsbtmcTransport.h"
 
 #include <QtTest>
 
 namespace {
 
+// What start-up found, as "VISA sensor-driver analyzer-type changed", each flag 0 or 1.
+QString found(const LibStartup &libs) {
+  return QString("%1 %2 %3 %4").arg(libs.VisaLoaded).arg(libs.SensorDriverLoaded).arg(libs.AnaType)
+      .arg(libs.AnaTypeChanged);
+}
+
 using Bytes = QByteArray;
 using Transfers = QList<Bytes>;
+
+// Copies the next of transfers into data, cut to size; nothing when none is left.
+int handOut(Transfers &transfers, unsigned char *data, int size) {
+  const Bytes next = transfers.isEmpty() ? Bytes() : transfers.takeFirst();
+  const int n = std::min(size, int(next.size()));
+  memcpy(data, next.constData(), size_t(n));
+  return n;
+}
 
 class FakePipe : public UsbPipe {
 public:
@@ -22,19 +47,11 @@ public:
     return size;
   }
   int bulkIn(unsigned char *data, int size, int) override {
-    if (in.isEmpty())
-      return kUsbTimeout;
-    const Bytes next = in.takeFirst();
-    const int n = std::min(size, int(next.size()));
-    memcpy(data, next.constData(), size_t(n));
-    return n;
+    return in.isEmpty() ? kUsbTimeout : handOut(in, data, size);
   }
   int classRequest(bool, uint8_t request, uint16_t value, unsigned char *data, uint16_t length, int) override {
     requests << QString("%1 %2").arg(request).arg(value);
-    const Bytes next = answers.isEmpty() ? Bytes() : answers.takeFirst();
-    const int n = std::min(int(length), int(next.size()));
-    memcpy(data, next.constData(), size_t(n));
-    return n;
+    return handOut(answers, data, length);
   }
 };
 
@@ -50,18 +67,89 @@ Bytes reply(uint8_t tag, const Bytes &payload, bool eom, int claimed = -1) {
 
 }  // namespace
 
-class TstUsbtmc : public QObject {
+class TstVisaLayer : public QObject {
   Q_OBJECT
 
   FakePipe *pipe = nullptr;  // owned by usb
   std::unique_ptr<UsbtmcTransport> usb;
   IoSettings io;
+  QTemporaryDir vxi_;
 
 private slots:
   void init() {
     pipe = new FakePipe;
     usb = std::make_unique<UsbtmcTransport>(std::unique_ptr<UsbPipe>(pipe));
     io = IoSettings();
+  }
+
+  void searchOrderAndDriverFolder() {
+    qputenv("SOLVANE_VISA_LIBRARY", "/opt/lab/libmyvisa.so");
+    const QString appDir = QCoreApplication::applicationDirPath();
+    QCOMPARE(VisaCandidates(), QStringList({"/opt/lab/libmyvisa.so", "libvisa.so", appDir + "/libsolvisa.so",
+                                            appDir + "/../lib/solvane/libsolvisa.so"}));
+    qunsetenv("SOLVANE_VISA_LIBRARY");
+    QCOMPARE(VisaCandidates().first(), QString("libvisa.so"));
+
+    qunsetenv("VXIPNPPATH64");
+    QCOMPARE(VxiFolder(), QString("Win64/Bin/"));
+    qputenv("VXIPNPPATH64", "/opt/vxipnp/");  // without the separator in startupSensorFallback
+    QCOMPARE(VxiFolder(), QString("/opt/vxipnp/Win64/Bin/"));
+  }
+
+  // Runs before any library is loaded in this process. A library that lacks
+  // one entry point is refused, and no later candidate is taken in its place.
+  void withoutLibraryEverythingFails() {
+    QVERIFY(!VisaLoadFrom({binDir() + "/no-such-visa.so"}));
+    QVERIFY(!VisaLoadFrom({FakeVisa::incompleteLibraryPath(), FakeVisa::libraryPath()}));
+    QCOMPARE(VisaLibraryPath(), QString());
+    FakeVisa::reset();  // the fake is reachable by the test, not by the program
+    DevStr dev;
+    dev.Type = 24;
+    dev.Reset = true;
+    dev.QueryIdn = true;
+    dev.Idn = "old";
+    QCOMPARE(DevOpen(dev), VI_ERROR_LIBRARY_NFOUND);
+    QCOMPARE(dev.Session, 0u);
+    QCOMPARE(dev.Idn, QString("old"));
+    dev.Type = 1;
+    QCOMPARE(DevOpen(dev), VI_ERROR_LIBRARY_NFOUND);
+    dev.Session = 3;
+    QCOMPARE(DevLocal(dev), VI_ERROR_LIBRARY_NFOUND);
+    QCOMPARE(DevClose(dev), VI_ERROR_LIBRARY_NFOUND);
+    QString reply = "old";
+    double value = 1.0;
+    ViUInt16 stb = 1;
+    QCOMPARE(VisaWrite(3, "*RST\n"), VI_ERROR_LIBRARY_NFOUND);
+    QCOMPARE(VisaQuery(3, "*IDN?\n", reply), VI_ERROR_LIBRARY_NFOUND);
+    QCOMPARE(VisaReadNum(3, value), VI_ERROR_LIBRARY_NFOUND);
+    QCOMPARE(VisaReadStb(3, stb), VI_ERROR_LIBRARY_NFOUND);
+    QCOMPARE(reply, QString("old"));
+    QCOMPARE(FakeVisa::transcript(), QStringList());
+  }
+
+  void missingCandidatesAreSkipped() {
+    QVERIFY(VisaLoadFrom({binDir() + "/no-such-visa.so", FakeVisa::libraryPath()}));
+    QCOMPARE(VisaLibraryPath(), FakeVisa::libraryPath());
+    // The table is filled once and stays.
+    QVERIFY(VisaLoadFrom({FakeVisa::incompleteLibraryPath()}));
+    QVERIFY(VisaLoad());
+    QCOMPARE(VisaLibraryPath(), FakeVisa::libraryPath());
+    FakeVisa::reset();
+    QCOMPARE(VisaWrite(1, "*CLS\n"), VI_SUCCESS);
+    QCOMPARE(FakeVisa::transcript(), QStringList({"viWrite 1 \"*CLS\\n\""}));
+  }
+
+  void startupSensorFallback() {
+    qputenv("VXIPNPPATH64", vxi_.path().toLocal8Bit());
+    const LibStartup libs = LoadLibs(75);
+    QCOMPARE(found(libs), QString("1 0 73 1"));
+    QCOMPARE(libs.VxiPath, vxi_.path() + "/Win64/Bin/");
+    QCOMPARE(found(LoadLibs(40)), QString("1 0 40 0"));
+
+    QVERIFY(QDir().mkpath(vxi_.path() + "/Win64/Bin"));
+    QVERIFY(QFile::link(FakePwu::folder() + "libpwudrv_64.so", vxi_.path() + "/Win64/Bin/libpwudrv_64.so"));
+    QCOMPARE(found(LoadLibs(75)), QString("1 1 75 0"));
+    QCOMPARE(PwuLibraryPath(), vxi_.path() + "/Win64/Bin/libpwudrv_64.so");
   }
 
   void aMessageGoesOutFramedAndPadded() {
@@ -111,5 +199,5 @@ private slots:
   }
 };
 
-QTEST_GUILESS_MAIN(TstUsbtmc)
+QTEST_GUILESS_MAIN(TstVisaLayer)
 #include "tst_usbtmc.moc"

@@ -15,16 +15,15 @@ void fakevisa_reply(const char *resource, const char *data, size_t length, ViSta
 void fakevisa_fail_next(const char *function, ViStatus status);
 void fakevisa_fail_open(const char *resource, ViStatus status);
 void fakevisa_stb(ViUInt16 stb);
-/* Copies the transcript (lines joined by '\n') and returns its full length. */
-size_t fakevisa_transcript(char *buffer, size_t size);
-/* Copies the bytes of the index-th viWrite and returns their full length,
- * (size_t)-1 when there are fewer writes. */
-size_t fakevisa_write(size_t index, char *buffer, size_t size);
+/* The transcript, lines joined by '\n'; valid until the next call into the fake. */
+const char *fakevisa_transcript(void);
+/* The bytes of the index-th viWrite and their length; null when there are fewer writes. */
+const char *fakevisa_write(size_t index, size_t *length);
 
 void fakepwu_reset(void);
 void fakepwu_reading(double watts, ViStatus status);
 void fakepwu_fail_next(const char *function, ViStatus status);
 void fakepwu_revision(const char *text);
-size_t fakepwu_transcript(char *buffer, size_t size);
+const char *fakepwu_transcript(void);
 
 }

@@ -34,7 +34,7 @@ void fakepwu_reset(void) { state = State(); }
 void fakepwu_reading(double watts, ViStatus status) { state.readings.push_back({watts, status}); }
 void fakepwu_fail_next(const char *function, ViStatus status) { state.recorder.failNext(function, status); }
 void fakepwu_revision(const char *text) { state.revision = text; }
-size_t fakepwu_transcript(char *buffer, size_t size) { return state.recorder.copy(buffer, size); }
+const char *fakepwu_transcript(void) { return state.recorder.text(); }
 
 ViStatus pwudrv_init(ViConstRsrc resourceName, ViBoolean idQuery, ViBoolean reset, ViPSession vi) {
   const ViStatus status = state.recorder.scripted("pwudrv_init");

@@ -70,15 +70,7 @@ class Recorder {
     return status;
   }
 
-  // Copies the lines joined by '\n' and returns the full length.
-  size_t copy(char *buffer, size_t size) const {
-    if (buffer && size > 0) {
-      const size_t n = std::min(size - 1, text_.size());
-      std::memcpy(buffer, text_.data(), n);
-      buffer[n] = '\0';
-    }
-    return text_.size();
-  }
+  const char *text() const { return text_.c_str(); }
 
  private:
   std::string text_;  // the lines joined by '\n'

@@ -87,15 +87,13 @@ void fakevisa_reply(const char *resource, const char *data, size_t length, ViSta
 void fakevisa_fail_next(const char *function, ViStatus status) { state.recorder.failNext(function, status); }
 void fakevisa_fail_open(const char *resource, ViStatus status) { state.failingOpens[resource] = status; }
 void fakevisa_stb(ViUInt16 stb) { state.stbs.push_back(stb); }
-size_t fakevisa_transcript(char *buffer, size_t size) { return state.recorder.copy(buffer, size); }
+const char *fakevisa_transcript(void) { return state.recorder.text(); }
 
-size_t fakevisa_write(size_t index, char *buffer, size_t size) {
-  const std::vector<std::string> &writes = state.writes;
-  if (index >= writes.size())
-    return size_t(-1);
-  if (buffer)
-    std::memcpy(buffer, writes[index].data(), std::min(size, writes[index].size()));
-  return writes[index].size();
+const char *fakevisa_write(size_t index, size_t *length) {
+  if (index >= state.writes.size())
+    return nullptr;
+  *length = state.writes[index].size();
+  return state.writes[index].data();
 }
 
 ViStatus viOpenDefaultRM(ViPSession vi) {

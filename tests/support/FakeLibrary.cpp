@@ -11,33 +11,20 @@
 
 namespace {
 
-QLibrary &visaLibrary() {
-  static QLibrary library(FakeVisa::libraryPath());
-  return library;
-}
-
-QLibrary &pwuLibrary() {
-  static QLibrary library(FakePwu::folder() + "libpwudrv_64.so");
-  return library;
-}
-
 // Aborts the run when the fake cannot be used: every later check would be void.
-QFunctionPointer symbol(QLibrary &library, const char *name) {
+// A QLibrary never unloads its file when it goes: the state lives on.
+QFunctionPointer symbol(const QString &file, const char *name) {
+  QLibrary library(file);
   const QFunctionPointer fn = library.resolve(name);
   if (!fn)
-    qFatal("fake library %s, %s: %s", qPrintable(library.fileName()), name, qPrintable(library.errorString()));
+    qFatal("fake library %s, %s: %s", qPrintable(file), name, qPrintable(library.errorString()));
   return fn;
 }
 
-#define VISA(fn) reinterpret_cast<decltype(&fn)>(symbol(visaLibrary(), #fn))
-#define PWU(fn) reinterpret_cast<decltype(&fn)>(symbol(pwuLibrary(), #fn))
+#define VISA(fn) reinterpret_cast<decltype(&fn)>(symbol(FakeVisa::libraryPath(), #fn))
+#define PWU(fn) reinterpret_cast<decltype(&fn)>(symbol(FakePwu::folder() + "libpwudrv_64.so", #fn))
 
-QStringList lines(size_t (*copy)(char *, size_t)) {
-  QByteArray text(static_cast<int>(copy(nullptr, 0)) + 1, '\0');
-  copy(text.data(), static_cast<size_t>(text.size()));
-  text.chop(1);
-  return text.isEmpty() ? QStringList() : QString::fromUtf8(text).split('\n');
-}
+QStringList lines(const char *text) { return *text ? QString::fromUtf8(text).split('\n') : QStringList(); }
 
 void queue(const QString &resource, const QString &text, ViStatus status = VI_SUCCESS) {
   const QByteArray bytes = text.toLocal8Bit();
@@ -67,15 +54,13 @@ void timeoutFor(const QString &resource) { queue(resource, QString(), VI_ERROR_T
 void failNext(const QString &function, ViStatus status) { VISA(fakevisa_fail_next)(qPrintable(function), status); }
 void failOpen(const QString &resource, ViStatus status) { VISA(fakevisa_fail_open)(qPrintable(resource), status); }
 void statusByte(ViUInt16 stb) { VISA(fakevisa_stb)(stb); }
-QStringList transcript() { return lines(VISA(fakevisa_transcript)); }
+QStringList transcript() { return lines(VISA(fakevisa_transcript)()); }
 
 QStringList writes() {
   QStringList texts;
-  for (size_t i = 0, length; (length = VISA(fakevisa_write)(i, nullptr, 0)) != size_t(-1); ++i) {
-    QByteArray bytes(static_cast<int>(length), '\0');
-    VISA(fakevisa_write)(i, bytes.data(), length);
-    texts << QString::fromLocal8Bit(bytes);
-  }
+  size_t length = 0;
+  for (size_t i = 0; const char *bytes = VISA(fakevisa_write)(i, &length); ++i)
+    texts << QString::fromLocal8Bit(bytes, static_cast<int>(length));
   return texts;
 }
 
@@ -97,6 +82,6 @@ void reading(double watts) { PWU(fakepwu_reading)(watts, VI_SUCCESS); }
 void readingFails(ViStatus status) { PWU(fakepwu_reading)(0.0, status); }
 void failNext(const QString &function, ViStatus status) { PWU(fakepwu_fail_next)(qPrintable(function), status); }
 void setRevision(const QString &text) { PWU(fakepwu_revision)(text.toUtf8().constData()); }
-QStringList transcript() { return lines(PWU(fakepwu_transcript)); }
+QStringList transcript() { return lines(PWU(fakepwu_transcript)()); }
 
 }  // namespace FakePwu
