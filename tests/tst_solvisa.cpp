@@ -239,12 +239,11 @@ private slots:
     ViUInt32 got = 0;
     const auto read = [&](ViUInt32 size) { return VI(viRead)(vi, reinterpret_cast<ViBuf>(buffer), size, &got); };
     // No buffer or a count past 2 GB: refused, and nothing counted as written.
-    const ViByte bytes[8] = {'*', 'R', 'S', 'T', '\n'};
     ViUInt32 written = 77;
     QCOMPARE(VI(viWrite)(vi, nullptr, 5, &written), VI_ERROR_USER_BUF);
     QCOMPARE(written, 0u);
     written = 77;
-    QCOMPARE(VI(viWrite)(vi, bytes, 0x80000000u, &written), VI_ERROR_INV_PARAMETER);
+    QCOMPARE(VI(viWrite)(vi, reinterpret_cast<ViConstBuf>("*RST\n"), 0x80000000u, &written), VI_ERROR_INV_PARAMETER);
     QCOMPARE(written, 0u);
     QCOMPARE(VI(viRead)(vi, nullptr, 16, &got), VI_ERROR_USER_BUF);
 
@@ -270,17 +269,16 @@ private slots:
   }
 
   void findsNamesAndOpensTheBench() {
-    const QString library = binDir() + "/libsolvisa.so";
     ViFindList list = 0, next = 0;
     ViUInt32 count = 0;
     char desc[VI_FIND_BUFLEN] = {};
     QCOMPARE(VI(viFindRsrc)(openedRm(), "GPIB?*INSTR", &list, &count, desc), VI_ERROR_RSRC_NFOUND);
-    QCOMPARE(SimulatedBenchName(library), QString());
+    QCOMPARE(SimulatedBenchName(solvisa().fileName()), QString());
     QVERIFY(use(sim::defaultBenchJson()));
-    QCOMPARE(SimulatedBenchName(library), QString("default"));
+    QCOMPARE(SimulatedBenchName(solvisa().fileName()), QString("default"));
     QCOMPARE(SimulatedBenchName(binDir() + "/libfakevisa.so"), QString());  // a VISA without a bench
     QVERIFY(use(kBench));
-    QCOMPARE(SimulatedBenchName(library), qEnvironmentVariable("SOLVISA_BENCH"));
+    QCOMPARE(SimulatedBenchName(solvisa().fileName()), qEnvironmentVariable("SOLVISA_BENCH"));
     const ViSession rm = openedRm();
     QCOMPARE(VI(viFindRsrc)(rm, "GPIB?*INSTR", &list, &count, desc), VI_SUCCESS);
     QCOMPARE(count, 2u);
