@@ -80,7 +80,8 @@ constexpr int kDwell = 25;
 QString Outcome(int type, ViStatus status, double level, const QString &sent, const Waits &waits) {
   QStringList ms;
   for (int w : waits) ms << QString::number(w);
-  return QString("%1: status %2, %3 dBm, sent %4, waits %5").arg(type).arg(status).arg(level).arg(sent, ms.join(','));
+  const QString dbm = QString::number(level, 'g', 17);  // exact
+  return QString("%1: status %2, %3 dBm, sent %4, waits %5").arg(type).arg(status).arg(dbm, sent, ms.join(','));
 }
 QString Measured(int type, int fast = 1) {
   SleepRecorder sleeps;
@@ -150,8 +151,6 @@ DevStr Sensor(ViSession session = 0) {
 }
 
 const QString kInit = "pwudrv_init \"USB::0x1209::0x2f::1234\" 0 ";
-
-ViStatus SensorLevel(double hz, double dwellS, double &level) { return AnaMeasure(1, 75, hz, level, dwellS, 0.0, 1); }
 
 // The transcript of an ordinary open of resource as session 1, configured.
 QStringList Opened(const QString &resource) {
@@ -827,8 +826,7 @@ private slots:
     QCOMPARE(PwuLibraryPath(), QString());
     DevStr ana = Sensor();
     QCOMPARE(DevOpen(ana), VI_ERROR_LIBRARY_NFOUND);
-    double level = 0.0;
-    QCOMPARE(SensorLevel(1e9, 0.0, level), VI_ERROR_LIBRARY_NFOUND);
+    QCOMPARE(Measured(75), Outcome(75, VI_ERROR_LIBRARY_NFOUND, 0.0, "", {}));
   }
   // The sensor always opens through its USB form, identifies every time, and
   // a second open closes the first session.
@@ -838,7 +836,6 @@ private slots:
     std::tie(ana.Interface, ana.Reset) = std::tuple(0, true);
     FakePwu::setRevision("1.2.3");
     QCOMPARE(DevOpen(ana), VI_SUCCESS);
-    QCOMPARE(ana.Session, 1u);
     QCOMPARE(ana.Idn, QString("Kestrova PWUx, 1.2.3"));
     ana.Reset = false;
     QCOMPARE(DevOpen(ana), VI_SUCCESS);
@@ -870,52 +867,37 @@ private slots:
     QCOMPARE(FakeVisa::transcript(), QStringList());
   }
 
+  // The set-up first; a tracking generator asked of the sensor changes nothing.
   // No power has no level: the run must report a failed measurement rather
-  // than draw or save minus infinity. Then the set-up and its failures.
-  void sensorReadingsAndFailures() {
+  // than draw or save minus infinity.
+  void sensorSetupReadingsAndFailures() {
+    QCOMPARE(Setup(true)(75), VI_SUCCESS);
+    QCOMPARE(Setup(true, {}, {}, 0)(75), VI_SUCCESS);
+    FakePwu::failNext("pwudrv_avg_configureAvgManual", -7);
+    QCOMPARE(Setup(true, {}, {}, 0)(75), -7);
+    QCOMPARE(FakePwu::transcript(),
+             QStringList({"pwudrv_avg_configureAvgAuto 1 1 2", "pwudrv_range_setAutoEnabled 1 1 1",
+                          "pwudrv_avg_configureAvgManual 1 1 16", "pwudrv_range_setAutoEnabled 1 1 1",
+                          "pwudrv_avg_configureAvgManual 1 1 16 -> -7"}));
+
     const struct { double watts; const char *logged; ViStatus status; double dbm; } rows[] = {
         {0.001, "0.001", 0, 0.0}, {0.000001, "0.000001", 0, -30.0}, {2.0, "2", 0, 33.010299956639813},
         {0.0, "0", kPwuNoReading, 0.0}, {-0.000001, "-0.000001", kPwuNoReading, 0.0}};
     for (const auto &row : rows) {
       FakePwu::reset();
-      SleepRecorder sleeps;
       FakePwu::reading(row.watts);
-      double level = 7.0;
-      QCOMPARE(SensorLevel(2.4e9, 0.2509, level), row.status);  // the dwell in whole milliseconds
-      QVERIFY2(qAbs(level - row.dbm) < 1e-9, row.logged);
-      QCOMPARE(sleeps.waits, Waits({250}));
+      QCOMPARE(Measured(75), Outcome(75, row.status, row.dbm, "", {kDwell}));
       const QString read = QString("pwudrv_meass_readMeasurement 1 1 10000 -> ") + row.logged;
-      QCOMPARE(FakePwu::transcript(), QStringList({"pwudrv_chan_setCorrectionFrequency 1 1 2400000000", read}));
+      QCOMPARE(FakePwu::transcript(), QStringList({"pwudrv_chan_setCorrectionFrequency 1 1 1234567890", read}));
     }
 
-    // A tracking generator asked of the sensor changes nothing.
-    FakePwu::reset();
-    DevStr ana = Sensor(4);
-    std::tie(ana.TrackingGenerator, ana.PwxxResolution, ana.PwxxCount) = std::tuple(true, 2, 64);
-    SpxStr spx;
-    RcxStr rcx;
-    QCOMPARE(AnaSetup(ana, spx, rcx), VI_SUCCESS);
-    ana.PwxxAutoAveraging = 0;
-    QCOMPARE(AnaSetup(ana, spx, rcx), VI_SUCCESS);
-    FakePwu::failNext("pwudrv_avg_configureAvgManual", -7);
-    QCOMPARE(AnaSetup(ana, spx, rcx), -7);
-    QCOMPARE(FakePwu::transcript(),
-             QStringList({"pwudrv_avg_configureAvgAuto 4 1 2", "pwudrv_range_setAutoEnabled 4 1 1",
-                          "pwudrv_avg_configureAvgManual 4 1 64", "pwudrv_range_setAutoEnabled 4 1 1",
-                          "pwudrv_avg_configureAvgManual 4 1 64 -> -7"}));
-
-    FakePwu::reset();
-    SleepRecorder sleeps;
-    double level = 7.0;
     FakePwu::failNext("pwudrv_chan_setCorrectionFrequency", -3);
-    QCOMPARE(SensorLevel(1e9, 1.0, level), -3);
-    QCOMPARE(sleeps.waits, Waits());
+    QCOMPARE(Measured(75), Outcome(75, -3, 0.0, "", {}));  // no dwell
     FakePwu::readingFails(-4);
-    QCOMPARE(SensorLevel(1e9, 0.0, level), -4);
+    QCOMPARE(Measured(75), Outcome(75, -4, 0.0, "", {kDwell}));
     FakePwu::reading(0.01);
     FakePwu::failNext("pwudrv_meass_readMeasurement", 2);  // a warning keeps the reading
-    QCOMPARE(SensorLevel(1e9, 0.0, level), VI_SUCCESS);
-    QCOMPARE(level, 10.0);
+    QCOMPARE(Measured(75), Outcome(75, VI_SUCCESS, 10.0, "", {kDwell}));
     QCOMPARE(FakeVisa::transcript(), QStringList());
   }
 };
