@@ -665,6 +665,10 @@ private slots:
         << Instrument(24, 0) << "viOpen" << VI_WARN_CONFIG_NLOADED << 0
         << Opened("GPIB0::20::INSTR").replaceInStrings(QRegularExpression("-> 1$"), "-> 1 VI_WARN_CONFIG_NLOADED") +
                QStringList({local});
+    QTest::newRow("radio tester on the serial line: open fails")
+        << Instrument(1, 2) << "viOpen" << VI_ERROR_RSRC_NFOUND << VI_ERROR_RSRC_NFOUND
+        << QStringList({"viOpenDefaultRM -> 1000", "viOpen 1000 \"ASRL1::0::INSTR\" 0 10000 -> VI_ERROR_RSRC_NFOUND",
+                        "viClose 1000"});
     QTest::newRow("configuration stops at first failure")
         << Instrument(24, 0) << "viSetBuf" << VI_ERROR_IO << VI_ERROR_IO
         << Opened("GPIB0::20::INSTR").mid(0, 4).replaceInStrings("4000", "4000 -> VI_ERROR_IO");
@@ -723,40 +727,28 @@ private slots:
                           "ROUT:GPRF:GEN" + unit + ":SCEN:SAL " + route + "\n",
                           "SOUR:GPRF:GEN" + unit + ":STAT ON;*OPC?\n"});
     };
-    const struct { int type, rfPort, rtcNo; QStringList writes; } rows[] = {
-        {2, 1, 1, generator("1", "RF1O, TX1")},
-        {2, 3, 1, generator("2", "RF3C, TX2")},
-        {3, 1, 1, generator("", "R111,TX11")},
-        {3, 0, 2, generator("", "R210,TX21")},  // unit 2 on AUX
-        {70, 2, 1, {"*CLS\n", "ROUT:GPRF:MEAS:SCEN:SAL RF3C, RX2\n"}},
-        {71, 3, 2, {"ROUT:GPRF:MEAS:SCEN:SAL R24, RX2\n"}}};
+    // The routing of every tester type; a failed step ends the open, an
+    // unknown connector is refused before any routing.
+    const struct { int type, rfPort, rtcNo; const char *failing; ViStatus status; QStringList writes; } rows[] = {
+        {2, 1, 1, "", VI_SUCCESS, generator("1", "RF1O, TX1")},
+        {2, 3, 1, "", VI_SUCCESS, generator("2", "RF3C, TX2")},
+        {3, 1, 1, "", VI_SUCCESS, generator("", "R111,TX11")},
+        {3, 0, 2, "", VI_SUCCESS, generator("", "R210,TX21")},  // unit 2 on AUX
+        {70, 2, 1, "", VI_SUCCESS, {"*CLS\n", "ROUT:GPRF:MEAS:SCEN:SAL RF3C, RX2\n"}},
+        {71, 3, 2, "", VI_SUCCESS, {"ROUT:GPRF:MEAS:SCEN:SAL R24, RX2\n"}},
+        {2, 1, 1, "SOUR:GPRF:GEN:STAT OFF\n", VI_ERROR_TMO, {"*CLS\n", "SOUR:GPRF:GEN:STAT OFF\n"}},
+        {2, 6, 1, "", VI_ERROR_INV_SETUP, generator("1", "").mid(0, 4)}};
     for (const auto &row : rows) {
-      FakeVisa::reset();
       DevStr dev = Instrument(row.type, 0);
       std::tie(dev.RfPort, dev.RtcNo) = std::tuple(row.rfPort, row.rtcNo);
-      QCOMPARE(DevOpen(dev), VI_SUCCESS);
+      FakeVisa::reset();
+      if (*row.failing)
+        QVERIFY(FailWriteOf(row.failing, [dev]() mutable { DevOpen(dev); }, VI_ERROR_TMO));
+      QCOMPARE(DevOpen(dev), row.status);
       QCOMPARE(FakeVisa::writes(), row.writes);
-      QCOMPARE(FakeVisa::transcript().last(), QString("viGpibControlREN 1 6"));
+      if (row.status == VI_SUCCESS)
+        QCOMPARE(FakeVisa::transcript().last(), QString("viGpibControlREN 1 6"));
     }
-
-    // A failed routing step ends the open; an unknown connector is refused.
-    FakeVisa::reset();
-    gen = Instrument(2, 0);
-    FakeVisa::failNext("viWrite", VI_SUCCESS);
-    FakeVisa::failNext("viWrite", VI_ERROR_TMO);
-    QCOMPARE(DevOpen(gen), VI_ERROR_TMO);
-    QCOMPARE(FakeVisa::writes(), QStringList({"*CLS\n", "SOUR:GPRF:GEN:STAT OFF\n"}));
-    FakeVisa::reset();
-    gen.RfPort = 6;
-    QCOMPARE(DevOpen(gen), VI_ERROR_INV_SETUP);
-    QVERIFY(!FakeVisa::writes().join("").contains("ROUT"));
-    FakeVisa::reset();
-    gen = Instrument(1, 2);
-    FakeVisa::failOpen("ASRL1::0::INSTR", VI_ERROR_RSRC_NFOUND);
-    QCOMPARE(DevOpen(gen), VI_ERROR_RSRC_NFOUND);
-    QCOMPARE(FakeVisa::transcript(),
-             QStringList({"viOpenDefaultRM -> 1000", "viOpen 1000 \"ASRL1::0::INSTR\" 0 10000 -> VI_ERROR_RSRC_NFOUND",
-                          "viClose 1000"}));
 
     // A failure after the probe reports 1, and the session is not configured again.
     FakeVisa::reset();
