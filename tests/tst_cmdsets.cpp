@@ -687,29 +687,28 @@ private slots:
   }
 
   // A radio tester found at secondary address 7 or opened at 30 is configured
-  // twice and reset twice: as a whole by DevOpenSec, then as every instrument
-  // by DevOpen. Then its routing, and the failures of its open.
+  // twice and reset twice: as a whole by DevOpenSec (the writes of whole),
+  // then as every instrument by DevOpen (single). Then its routing, and the
+  // failures of its open.
   void radioTesters() {
-    const QStringList atSeven = Probe(7, true) + Configure(2) +
-                                QStringList({"viWrite 2 \"*RST;*OPC?\\n\"", "viRead 2 20000 -> \"1\\n\"",
-                                             "viWrite 2 \"*CLS\\n\"", "viWrite 2 \"OUTP RF2\\n\""}) +
-                                Configure(2) + QStringList({"viWrite 2 \"*RST\\n\"", "viGpibControlREN 2 6"});
-    DevStr gen = Instrument(1, 0, 20, Reset);
-    gen.RfPort = 1;
-    QCOMPARE(DevOpen(gen), VI_SUCCESS);
-    QCOMPARE(gen.Session, 2u);
-    QCOMPARE(gen.VisaResourceString, QString("GPIB0::20::0::INSTR"));
-    QCOMPARE(gen.Idn, QString("Tester,1,2\n"));
-    QCOMPARE(FakeVisa::transcript(), atSeven);
-
-    FakeVisa::reset();
-    const QStringList atThirty = Probe(29, false) + Configure(2) +
-                                 QStringList({"viWrite 2 \"*CLS\\n\"", "viWrite 2 \"INP RF4\\n\""}) + Configure(2) +
-                                 QStringList({"viGpibControlREN 2 6"});
-    DevStr ana = Instrument(69, 0);
-    ana.RfPort = 2;
-    QCOMPARE(DevOpen(ana), VI_SUCCESS);
-    QCOMPARE(FakeVisa::transcript(), atThirty);
+    const struct { int type, rfPort, opening, queries; bool found; QString resource;
+                   QStringList whole, single; } opens[] = {
+        {1, 1, Reset, 7, true, "GPIB0::20::0::INSTR",
+         {"viWrite 2 \"*RST;*OPC?\\n\"", "viRead 2 20000 -> \"1\\n\"", "viWrite 2 \"*CLS\\n\"",
+          "viWrite 2 \"OUTP RF2\\n\""},
+         {"viWrite 2 \"*RST\\n\""}},
+        {69, 2, 0, 29, false, "GPIB0::20::INSTR", {"viWrite 2 \"*CLS\\n\"", "viWrite 2 \"INP RF4\\n\""}, {}}};
+    for (const auto &row : opens) {
+      FakeVisa::reset();
+      const QStringList transcript = Probe(row.queries, row.found) + Configure(2) + row.whole + Configure(2) +
+                                     row.single + QStringList({"viGpibControlREN 2 6"});
+      DevStr dev = Instrument(row.type, 0, 20, row.opening);
+      dev.RfPort = row.rfPort;
+      QCOMPARE(DevOpen(dev), VI_SUCCESS);
+      QCOMPARE(QStringList({dev.VisaResourceString, dev.Idn}), QStringList({row.resource, "Tester,1,2\n"}));
+      QCOMPARE(dev.Session, 2u);
+      QCOMPARE(FakeVisa::transcript(), transcript);
+    }
 
     const auto generator = [](const QString &unit, const QString &route) {
       return QStringList({"*CLS\n", "SOUR:GPRF:GEN:STAT OFF\n", "SOUR:GPRF:GEN:LIST OFF\n", "SOUR:GPRF:GEN:BBM CW\n",
@@ -743,7 +742,7 @@ private slots:
     FakeVisa::reset();
     FakeVisa::reply("id\n");
     FakeVisa::failOpen("GPIB0::20::30::INSTR", VI_ERROR_RSRC_NFOUND);
-    gen = Instrument(1, 0);
+    DevStr gen = Instrument(1, 0);
     QCOMPARE(DevOpen(gen), 1);
     QCOMPARE(FakeVisa::transcript().mid(FakeVisa::transcript().size() - 2),
              QStringList({"viOpen 1001 \"GPIB0::20::30::INSTR\" 0 0 -> VI_ERROR_RSRC_NFOUND", "viClose 1001"}));
