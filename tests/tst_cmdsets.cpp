@@ -590,12 +590,11 @@ private slots:
     }
 
     // Number reads take 100 bytes, queries 20000; the rest stays queued.
-    FakeVisa::reset();
     FakeVisa::reply(QString("1.25,") + QString(200, '9') + "\n");
     double value = 0.0;
     QCOMPARE(VisaQueryNum(1, "TRAC?\n", value), VI_SUCCESS_MAX_CNT);
     QCOMPARE(value, 1.25);
-    QCOMPARE(FakeVisa::transcript().at(1), "viRead 1 100 -> \"1.25," + QString(95, '9') + "\" VI_SUCCESS_MAX_CNT");
+    QCOMPARE(FakeVisa::transcript().last(), "viRead 1 100 -> \"1.25," + QString(95, '9') + "\" VI_SUCCESS_MAX_CNT");
     QString reply;
     QCOMPARE(VisaQuery(1, "X?\n", reply), VI_SUCCESS);
     QCOMPARE(reply, QString(105, '9') + "\n");
@@ -752,26 +751,11 @@ private slots:
     QVERIFY(DevOpenSec(gen) < 0);
   }
 
-  // Local control: GPIB, LAN and the serial line as the last step of the open
-  // transcripts above. Then the instruments never opened, and a failed close.
+  // "None" and "External" are never opened or addressed, even with a stale
+  // session; a device never opened is not closed. Then a failed close, and
+  // local control: GPIB, LAN and the serial line as the last step of the open
+  // transcripts above.
   void localAndClose() {
-    const struct { int type; const char *resource; ViStatus status; QStringList calls; } rows[] = {
-        {24, "GPIB1::4::INSTR", VI_ERROR_IO, {"viGpibControlREN 3 6 -> VI_ERROR_IO"}},
-        {24, "USB::0x1234::0x1::1::INSTR", 0, {}},
-        {24, "tcpip::10.0.0.1::INSTR", 0, {}},  // case-sensitive
-        {75, "GPIB0::1::INSTR", 0, {}}};       // a sensor handle
-    for (const auto &row : rows) {
-      FakeVisa::reset();
-      DevStr dev = Instrument(row.type, 0);
-      std::tie(dev.Session, dev.VisaResourceString) = std::tuple(3, row.resource);
-      FakeVisa::failNext("viGpibControlREN", row.status);
-      QCOMPARE(DevLocal(dev), row.status);
-      QCOMPARE(FakeVisa::transcript(), row.calls);
-    }
-
-    // "None" and "External" are never opened or addressed, even with a stale
-    // session; a device never opened is not closed.
-    FakeVisa::reset();
     for (int type : {0, 31}) {
       DevStr gen2 = Instrument(type, 0, 20, Reset | Idn);
       gen2.Session = 5;
@@ -786,6 +770,20 @@ private slots:
     FakeVisa::failNext("viClose", VI_ERROR_INV_OBJECT);
     QCOMPARE(DevClose(gen), VI_ERROR_INV_OBJECT);
     QCOMPARE(FakeVisa::transcript().last(), QString("viClose 1 -> VI_ERROR_INV_OBJECT"));
+
+    const struct { int type; const char *resource; ViStatus status; QStringList calls; } rows[] = {
+        {24, "GPIB1::4::INSTR", VI_ERROR_IO, {"viGpibControlREN 3 6 -> VI_ERROR_IO"}},
+        {24, "USB::0x1234::0x1::1::INSTR", 0, {}},
+        {24, "tcpip::10.0.0.1::INSTR", 0, {}},  // case-sensitive
+        {75, "GPIB0::1::INSTR", 0, {}}};       // a sensor handle
+    for (const auto &row : rows) {
+      FakeVisa::reset();
+      DevStr dev = Instrument(row.type, 0);
+      std::tie(dev.Session, dev.VisaResourceString) = std::tuple(3, row.resource);
+      FakeVisa::failNext("viGpibControlREN", row.status);
+      QCOMPARE(DevLocal(dev), row.status);
+      QCOMPARE(FakeVisa::transcript(), row.calls);
+    }
   }
 
   // Before the sensor driver is loaded in this process; the open test loads it.
