@@ -70,6 +70,7 @@ const QString kSan = "INST SAN;*OPC?\n|";
 const QString kGain = "|INP:GAIN:STAT ON\n|DET SAMP\n";
 const QString k77 =
     "INP:NSEL 1\n|AMPL:RANG:AUTO ON\n|CALC:FILT:AUTO ON\n|AMPL:ATT 0.0\n|POW:UNIT DBM\n|AMPL:UNIT DBM\n";
+const QString k76 = ":TRG:SOUR EXT\n|:SENS1:FUNC:OFF:ALL1\n|:SENS1 \"POW:REFL\"\n|:UNIT1:POW:REFL RL;*WAI\n";
 const QString kReceiver = "H OF\n|A:A ON\n|B:I 0H\n|B:I?\n|SPE ";
 
 constexpr double kHz = 1234567890.0;  // needs all ten digits
@@ -80,7 +81,8 @@ constexpr int kDwell = 25;
 QString Outcome(int type, ViStatus status, double level, const QString &sent, const Waits &waits) {
   QStringList ms;
   for (int w : waits) ms << QString::number(w);
-  return QString("%1: status %2, %3 dBm, sent %4, waits %5").arg(type).arg(status).arg(level).arg(sent, ms.join(','));
+  const QString dbm = QString::number(level, 'g', 17);  // exact
+  return QString("%1: status %2, %3 dBm, sent %4, waits %5").arg(type).arg(status).arg(dbm, sent, ms.join(','));
 }
 QString Measured(int type, int fast = 1) {
   SleepRecorder sleeps;
@@ -150,8 +152,6 @@ DevStr Sensor(ViSession session = 0) {
 }
 
 const QString kInit = "pwudrv_init \"USB::0x1209::0x2f::1234\" 0 ";
-
-ViStatus SensorLevel(double hz, double dwellS, double &level) { return AnaMeasure(1, 75, hz, level, dwellS, 0.0, 1); }
 
 // The transcript of an ordinary open of resource as session 1, configured.
 QStringList Opened(const QString &resource) {
@@ -239,11 +239,9 @@ private slots:
       {{24}, [](int t) { return GenChkFrq(0, t, 1e9) + GenChkLvl(0, t, -10.0); }, ""},  // not opened: passes
     };
     QCOMPARE(CheckRows(rows), QString());  // the last row leaves the fake as reset
-    FakeVisa::failNext("viWrite", VI_ERROR_TMO);
-    QCOMPARE(GenChkFrq(kS, 24, 1e9), -1);
     FakeVisa::failNext("viRead", VI_ERROR_TMO);  // the completion answer of the set
     QCOMPARE(GenChkLvl(kS, 24, -10.0), -1);
-    QCOMPARE(FakeVisa::writes().size(), 2);  // no read-back after a failed set
+    QCOMPARE(FakeVisa::writes().size(), 1);  // no read-back after a failed set
   }
 
   void generatorOutputAndReference() {
@@ -305,7 +303,7 @@ private slots:
       {{74}, Setup(false, {}, {}, 0),
        "UNIT:POW DBM\n|SENS:FUNC \"POW:AVG\"\n|SENS:AVER:COUN 16\n|SENS:AVER:COUN:AUTO OFF\n|"
        "SENS:AVER:TCON REP\n|INIT:CONT OFF\n"},
-      {{76}, Setup(), ":TRG:SOUR EXT\n|:SENS1:FUNC:OFF:ALL1\n|:SENS1 \"POW:REFL\"\n|:UNIT1:POW:REFL RL;*WAI\n"},
+      {{76}, Setup(), k76},
       {{77}, Setup(), k77},
       {{78, 80}, Setup(), "C1, W8, N1, Q3, U1, KF1, X3\n"},
       {{79}, Setup(), "C1, N1, Q3, U1, KF1, X3\n"},
@@ -317,39 +315,33 @@ private slots:
     QCOMPARE(qMakePair(taken.RecAttenuation, taken.RecIbw), qMakePair(12, 100000));  // what the receiver took
   }
 
+  // A setting the receiver refuses, an answer without a number, then which
+  // failed write ends an analyzer's set-up and which status it reports.
   void analyzerSetupFailures() {
-    const TypeCall setup = Setup();
-    FakeVisa::failNext("viWrite", VI_ERROR_TMO);  // "DET RMS\n"
-    QCOMPARE(setup(59), VI_SUCCESS);
-    QCOMPARE(FakeVisa::writes().join('|'),
-             "DET RMS\n|BAND:RES:AUTO ON;*OPC?\n|BAND:VID:AUTO ON;*OPC?\n|SWE:TIME:AUTO ON;*OPC?\n");
-    QVERIFY(FailWriteOf("DISP:WIND1:TRAC:Y:RLEV 0.000;*OPC?\n", [&] { setup(59); }));
-    QCOMPARE(setup(59), VI_SUCCESS);
-    QVERIFY(!FakeVisa::writes().contains("FREQ:SPAN 0.0;*OPC?\n"));
-    QVERIFY(FailWriteOf("BAND:RES:AUTO ON;*OPC?\n", [&] { setup(59); }));
-    QCOMPARE(setup(59), VI_SUCCESS);  // bandwidth failures are not reported
-    QVERIFY(FailWriteOf("SWE:TIME:AUTO ON;*OPC?\n", [&] { setup(59); }, VI_ERROR_TMO));
-    QCOMPARE(setup(59), VI_ERROR_TMO);  // the sweep time's status is the result
-
-    FakeVisa::reset();
-    FakeVisa::failNext("viWrite", VI_ERROR_TMO);
-    QCOMPARE(setup(34), VI_ERROR_TMO);
-    QCOMPARE(FakeVisa::writes(), QStringList{"H OF\n"});  // the first failure ends a receiver's set-up
-    FakeVisa::reset();
-    FakeVisa::reply("N/A\n");
-    QCOMPARE(setup(34), kErrNoNumber);  // the bandwidth answer holds no number
-    FakeVisa::reset();
     QCOMPARE(AnaSetDet(kS, 34, -1) | AnaSetDet(kS, 35, 3), kErrBadSetting);
     QCOMPARE(AnaSetDet(kS, 59, 1), VI_SUCCESS);
     QCOMPARE(FakeVisa::writes(), QStringList());
+    const TypeCall setup = Setup();
+    FakeVisa::reply("N/A\n");
+    QCOMPARE(setup(34), kErrNoNumber);  // the bandwidth answer holds no number
 
-    QVERIFY(FailWriteOf("CALC:FILT:AUTO ON\n", [&] { setup(77); }));
-    QCOMPARE(setup(77), VI_ERROR_IO);
-    QCOMPARE(FakeVisa::writes(), k77.split('|').mid(0, 3));
-    FakeVisa::reset();
-    FakeVisa::failNext("viWrite", VI_ERROR_IO);
-    QCOMPARE(setup(76), VI_SUCCESS);  // its set-up statuses do not count
-    QCOMPARE(FakeVisa::writes().size(), 4);
+    const struct { int type; const char *failing; ViStatus failure, status; QString sent; } rows[] = {
+        {59, "DET RMS\n", VI_ERROR_TMO, VI_SUCCESS,
+         "DET RMS\n|BAND:RES:AUTO ON;*OPC?\n|BAND:VID:AUTO ON;*OPC?\n|SWE:TIME:AUTO ON;*OPC?\n"},
+        {59, "DISP:WIND1:TRAC:Y:RLEV 0.000;*OPC?\n", VI_ERROR_IO, VI_SUCCESS,
+         QString(kZeroSpan).remove("FREQ:SPAN 0.0;*OPC?\n|")},
+        {59, "BAND:RES:AUTO ON;*OPC?\n", VI_ERROR_IO, VI_SUCCESS, kZeroSpan},  // bandwidth failures are not reported
+        {59, "SWE:TIME:AUTO ON;*OPC?\n", VI_ERROR_TMO, VI_ERROR_TMO, kZeroSpan},  // the sweep time's status counts
+        {34, "H OF\n", VI_ERROR_TMO, VI_ERROR_TMO, "H OF\n"},  // the first failure ends a receiver's set-up
+        {77, "CALC:FILT:AUTO ON\n", VI_ERROR_IO, VI_ERROR_IO, k77.section('|', 0, 2)},
+        {76, ":TRG:SOUR EXT\n", VI_ERROR_IO, VI_SUCCESS, k76},  // its set-up statuses do not count
+    };
+    for (const auto &row : rows) {
+      QVERIFY(FailWriteOf(row.failing, [&] { setup(row.type); }, row.failure));
+      const ViStatus status = setup(row.type);
+      QCOMPARE(QString("%1 %2: %3").arg(row.type).arg(status).arg(FakeVisa::writes().join('|')),
+               QString("%1 %2: %3").arg(row.type).arg(row.status).arg(row.sent));
+    }
   }
 
   // The set-ups above send the reference levels and the automatic and zero settings.
@@ -384,83 +376,86 @@ private slots:
     QCOMPARE(CheckRows(rows), QString());
   }
 
+  // Every type's conversation for one level, the status polls finding their
+  // bit at the second read; then a reply without a number, no reply (nor the
+  // status bit awaited: the dwell, then pauses until the I/O timeout, and no
+  // level asked for), and a failed write or status poll. A failed tuning has
+  // no dwell, except where the table waits before it looks at the status.
+  // Dwells are waited in whole milliseconds.
   void levels() {
     const QString zeroSpan = "FREQ:CENT 1234567890.0;*OPC?\n|INIT;*OPC?\n|";
+    const QString marker = zeroSpan + "CALC:MARK1:X 0.0100;*OPC?\n|CALC:MARK1:Y?\n";
+    const QString center = "FREQ:CENT 1234567890.0;*OPC?\n|MARK:CENT 1234567890.0;*OPC?\n|MARK:LEV?\n";
+    const QString receiverA = "F:C 1.23456789e+09;*WAI\n|MA:PE;MA?;*WAI\n";
+    const QString receiverB = "FR 1.23456789e+09;*WAI\n|LE?;*WAI\n";
     const QString power = "POW:FREQ:CENT 1234567890.000000;*OPC?\n|CONF:SUB:POW IVAL,0,100;*OPC?\n|READ:ARR:POW?\n";
     const QString gprf = "CONF:GPRF:MEAS:RFS:FREQ 1234567890.000000;*WAI|READ:GPRF:MEAS:POW:RMS:CURR?\n";
-    const QString twoLetter = "CF 1234567890.0;*WAI\n|SI\n|OPR8\n|*CLS\n|MLN ON\n|SI\n|PS\n|MFL?\n";
-    const struct { QList<int> types; int fast; const char *reply; QString sent; double level; Waits waits; } rows[] = {
+    const QString sweep = "CF 1234567890.0;*WAI\n|SI\n|OPR8\n|*CLS\n|MLN ON\n|SI\n", twoLetter = sweep + "|PS\n|MFL?\n";
+    const QString triggered = "FREQ 1234567890.000000\n|TRIG:IMM\n|READ1?\n";
+    const QString fetch = "FREQ 1234567890.000000\n|INIT;*OPC?\n|FETC?\n";
+    const QString corrected = "INP:NSEL 1\n|SENS:CORR:FREF 1.234568e+03 MHZ\n|MEAS?\n";
+    const struct { QList<int> types; int fast; const char *reply; QString sent; double level; Waits waits;
+                   ViStatus status = VI_SUCCESS; const char *failing = ""; } rows[] = {
         {{59}, 0, "-23.25\n", zeroSpan + "CALC:MARK:FUNC:SUMM:RMS:RES?\n", -23.25, {kDwell}},
-        {{33, 36, 40, 42, 46, 59, 66, 68}, 1, "-40.5\n", zeroSpan + "CALC:MARK1:X 0.0100;*OPC?\n|CALC:MARK1:Y?\n",
-         -40.5, {kDwell}},
-        {{67}, 1, "-17.5\n", "FREQ:CENT 1234567890.0;*OPC?\n|MARK:CENT 1234567890.0;*OPC?\n|MARK:LEV?\n", -17.5,
-         {kDwell}},
-        {{32, 37}, 1, "MA 100000000,-31.5\n", "F:C 1.23456789e+09;*WAI\n|MA:PE;MA?;*WAI\n", -31.5, {kDwell}},
-        {{32}, 1, "MA 1.0E+08 -31.5\n", "F:C 1.23456789e+09;*WAI\n|MA:PE;MA?;*WAI\n", -31.5, {kDwell}},
-        {{34, 35, 38, 39, 41, 43, 44, 45}, 1, "42.7\n", "FR 1.23456789e+09;*WAI\n|LE?;*WAI\n", 42.7, {kDwell}},
+        {{33, 36, 40, 42, 46, 59, 66, 68}, 1, "-40.5\n", marker, -40.5, {kDwell}},
+        {{67}, 1, "-17.5\n", center, -17.5, {kDwell}},
+        {{32, 37}, 1, "MA 100000000,-31.5\n", receiverA, -31.5, {kDwell}},
+        {{32}, 1, "MA 1.0E+08 -31.5\n", receiverA, -31.5, {kDwell}},
+        {{34, 35, 38, 39, 41, 43, 44, 45}, 1, "42.7\n", receiverB, 42.7, {kDwell}},
         {{69}, 1, "-10.0,-12.0,-11.0\n", power, -11.0, {}},
         {{69}, 1, "-10.0,INV,-12.0,\n", power, -11.0, {}},  // invalid parts left out of the mean
         {{70, 71}, 1, "0,-23.5\n", gprf, -23.5, {}},
         {{72}, 1, "1000000.0,-23.5\n", twoLetter, -23.5, {kDwell, 1}},
         {{72}, 1, "-30.5 -12\n", twoLetter, -30.5, {kDwell, 1}},  // only a comma brings a second number
-        {{73}, 1, "-5.5\n", "FREQ 1234567890.000000\n|TRIG:IMM\n|READ1?\n", -5.5, {30}},
-        {{74}, 1, "-6.5\n", "FREQ 1234567890.000000\n|INIT;*OPC?\n|FETC?\n", -6.5, {}},
+        {{73}, 1, "-5.5\n", triggered, -5.5, {30}},
+        {{74}, 1, "-6.5\n", fetch, -6.5, {}},
         {{76}, 1, "-7.5\n", ":TRIG;*OPC?\n|:SENS1:DATA?\n", -7.5, {100}},  // status polled every 100 ms
-        {{77}, 1, "-20.25\n", "INP:NSEL 1\n|SENS:CORR:FREF 1.234568e+03 MHZ\n|MEAS?\n", -20.25, {kDwell}},
+        {{77}, 1, "-20.25\n", corrected, -20.25, {kDwell}},
         {{78, 79, 80}, 1, "-3.5\n", "DF 1.23457e+09\n", -3.5, {kDwell}},
         {{0, 1, 24, 31, 81}, 1, "", "", 0.0, {}},
+        {{59}, 1, "INVALID\n", marker, 0.0, {kDwell}, kErrNoNumber},
+        {{32}, 1, "MA\n", receiverA, 0.0, {kDwell}, kErrNoNumber},
+        {{69}, 1, "INV,NAN\n", power, 0.0, {}, kErrNoNumber},
+        {{70}, 1, "0,INV\n", gprf, 0.0, {}, kErrNoNumber},
+        {{72}, 1, "ERR\n", twoLetter, 0.0, {kDwell, 1}, kErrNoNumber},
+        {{73}, 1, "\n", triggered, 0.0, {30}, kErrNoNumber},
+        {{59}, 1, "", marker, 0.0, {kDwell}, VI_ERROR_TMO},
+        {{67}, 1, "", center, 0.0, {kDwell}, VI_ERROR_TMO},
+        {{34}, 1, "", receiverB, 0.0, {kDwell}, VI_ERROR_TMO},
+        {{73}, 1, "", triggered, 0.0, {30}, VI_ERROR_TMO},
+        {{74}, 1, "", fetch, 0.0, {}, VI_ERROR_TMO},
+        {{77}, 1, "", corrected, 0.0, {kDwell}, VI_ERROR_TMO},
+        {{72}, 1, "", sweep, 0.0, Waits{kDwell} + QVector<int>(10000, 1).toList(), VI_ERROR_TMO},
+        {{76}, 1, "", ":TRIG;*OPC?\n", 0.0, QVector<int>(100, 100).toList(), VI_ERROR_TMO},
+        {{72}, 1, "", sweep, 0.0, {kDwell}, VI_ERROR_IO, "viReadSTB"},
+        {{59}, 1, "", "FREQ:CENT 1234567890.0;*OPC?\n", 0.0, {}, VI_ERROR_IO, "viWrite"},
+        {{73}, 1, "", "FREQ 1234567890.000000\n", 0.0, {}, VI_ERROR_IO, "viWrite"},
+        {{32}, 1, "", "F:C 1.23456789e+09;*WAI\n", 0.0, {kDwell}, VI_ERROR_IO, "viWrite"},
+        {{34}, 1, "", "FR 1.23456789e+09;*WAI\n", 0.0, {kDwell}, VI_ERROR_IO, "viWrite"},
+        {{78, 80}, 1, "", "DF 1.23457e+09\n", 0.0, {}, VI_ERROR_IO, "viWrite"},
+        {{79}, 1, "", "DF 1.23457e+09\n", 0.0, {kDwell}, VI_ERROR_IO, "viWrite"},
     };
     for (const auto &row : rows) {
       for (int type : row.types) {
         FakeVisa::reset();
-        FakeVisa::statusByte(0);  // the status polls find their bit at the second read
-        FakeVisa::statusByte(type == 76 ? 16 : 128);
-        FakeVisa::reply(row.reply);
-        QCOMPARE(Measured(type, row.fast), Outcome(type, VI_SUCCESS, row.level, row.sent, row.waits));
+        if (*row.reply) {
+          FakeVisa::statusByte(0);
+          FakeVisa::statusByte(type == 76 ? 16 : 128);
+          FakeVisa::reply(row.reply);
+        }
+        if (*row.failing)
+          FakeVisa::failNext(row.failing, VI_ERROR_IO);
+        QCOMPARE(Measured(type, row.fast), Outcome(type, row.status, row.level, row.sent, row.waits));
       }
     }
-  }
 
-  void levelFailures() {
-    for (const auto &[type, reply] : {std::pair{59, "INVALID\n"}, {32, "MA\n"}, {69, "INV,NAN\n"}, {70, "0,INV\n"},
-                                      {72, "ERR\n"}, {73, "\n"}}) {
-      FakeVisa::reset();
-      FakeVisa::statusByte(128);
-      FakeVisa::reply(reply);
-      QVERIFY2(Measured(type).startsWith(QString("%1: status %2, 0 dBm").arg(type).arg(kErrNoNumber)), reply);
-    }
-    for (int type : {59, 67, 34, 73, 74, 77}) {  // the level never comes
-      FakeVisa::reset();
-      QVERIFY(Measured(type).startsWith(QString("%1: status %2, 0 dBm").arg(type).arg(VI_ERROR_TMO)));
-    }
-    // A failed tuning: no dwell, except where the table waits before it looks at the status.
-    for (int type : {59, 73, 32, 34, 78, 79, 80}) {
-      FakeVisa::reset();
-      FakeVisa::failNext("viWrite", VI_ERROR_IO);
-      const QString outcome = Measured(type);
-      QCOMPARE(outcome.section(", sent ", 0, 0), QString("%1: status %2, 0 dBm").arg(type).arg(VI_ERROR_IO));
-      QVERIFY2(!outcome.contains('|'), qPrintable(outcome));  // nothing after the failed write
-      QCOMPARE(outcome.endsWith("waits 25"), type == 32 || type == 34 || type == 79);
-    }
-  }
-
-  void dwellAndStatusBitThatNeverComes() {
     SleepRecorder sleeps;
     double level = 0.0;
     for (double dwell : {0.0, -1.0, 0.0009, 0.5, 2.0}) {
       FakeVisa::reply("1\n");
       AnaMeasure(kS, 78, kHz, level, dwell, 0.0, 1);
     }
-    QCOMPARE(sleeps.waits, (Waits{500, 2000}));  // whole milliseconds
-    FakeVisa::reset();  // the status byte stays 0: the dwell, then 1 ms pauses for 10 s, and no level asked for
-    QCOMPARE(Measured(72), Outcome(72, VI_ERROR_TMO, 0.0, "CF 1234567890.0;*WAI\n|SI\n|OPR8\n|*CLS\n|MLN ON\n|SI\n",
-                                   Waits{kDwell} + QVector<int>(10000, 1).toList()));
-    FakeVisa::reset();
-    QCOMPARE(Measured(76), Outcome(76, VI_ERROR_TMO, 0.0, ":TRIG;*OPC?\n", QVector<int>(100, 100).toList()));
-    FakeVisa::reset();
-    FakeVisa::failNext("viReadSTB", VI_ERROR_IO);
-    QVERIFY(Measured(72).startsWith(QString("72: status %1").arg(VI_ERROR_IO)));
-    QCOMPARE(FakeVisa::transcript().filter("viReadSTB"), QStringList{"viReadSTB 1 -> VI_ERROR_IO"});
+    QCOMPARE(sleeps.waits, (Waits{500, 2000}));
   }
 
   // Each instrument's writes in a full preparation. Then a failed open and a
@@ -474,14 +469,11 @@ private slots:
         {2, kGen2, {"SOUR2:POW 5;*OPC?\n", "SOUR2:POW?\n", "SOUR2:POW 0;*OPC?\n", "SOUR2:POW?\n",
                     "SOUR2:FREQ 2000000000.0;*OPC?\n", "SOUR2:FREQ?\n", "SOUR2:FREQ 200000000.0;*OPC?\n",
                     "SOUR2:FREQ?\n", ":OUTP2 ON\n", "ROSC:SOUR2 INT\n"}},
-        {3, kAna, {"DET RMS\n", "UNIT:POW DBM\n", "DISP:WIND1:TRAC:Y:RLEV 0.000;*OPC?\n", "FREQ:SPAN 0.0;*OPC?\n",
-                   "BAND:RES:AUTO ON;*OPC?\n", "BAND:VID:AUTO ON;*OPC?\n", "SWE:TIME:AUTO ON;*OPC?\n",
-                   "INIT:CONT OFF\n", "SWE:TIME:AUTO ON;*OPC?\n", "SYST:DISP:UPD OFF\n", "ROSC:SOUR INT\n"}},
+        {3, kAna,
+         (kZeroSpan + "|INIT:CONT OFF\n|SWE:TIME:AUTO ON;*OPC?\n|SYST:DISP:UPD OFF\n|ROSC:SOUR INT\n").split('|')},
     };
     Bench bench;
     QCOMPARE(bench.run(), 0);
-    QCOMPARE(QList<ViSession>({bench.gen1.Session, bench.gen2.Session, bench.ana.Session}),
-             QList<ViSession>({1, 2, 3}));
     for (const auto &[session, rsrc, writes] : instruments)
       QCOMPARE(WritesTo(session), writes);
     int code = 0;
@@ -534,7 +526,7 @@ private slots:
     FakeVisa::reset();
     bench = Bench();
     QCOMPARE(bench.run() + bench.run(), 0);
-    QCOMPARE(OpensOf(kAna) + OpensOf(kGen1), 2);
+    QCOMPARE(OpensOf(kAna) + OpensOf(kGen1) + OpensOf(kGen2), 3);
     FakeVisa::reset();
     Bench testers;
     std::tie(testers.ana.Type, testers.gen2.Type) = std::tuple(70, 2);
@@ -546,36 +538,29 @@ private slots:
     QCOMPARE(FakeVisa::writes().filter("ROUT:GPRF:MEAS:SCEN:SAL").size(), 2);  // routed at every start
   }
 
+  // The resource strings of GPIB0, LAN and the serial line show in the open transcripts.
   void resourceStrings() {
     const struct { int interface, type; const char *expected; } rows[] = {
-        {0, 1, "GPIB0::20::0::INSTR"}, {0, 24, "GPIB0::20::INSTR"}, {1, 69, "GPIB1::20::INSTR"},
-        {1, 1, "GPIB1::20::0::INSTR"}, {2, 10, "ASRL3::INSTR"}, {3, 40, "TCPIP::192.168.0.1::INSTR"},
-        {4, 75, "USB::0x1209::0x1ab::4711"}, {4, 40, "USB0::0x0AAD::0x0117::100123::INSTR"},  // kept as entered
+        {1, 69, "GPIB1::20::INSTR"}, {1, 1, "GPIB1::20::0::INSTR"}, {4, 75, "USB::0x1209::0x1ab::4711"},
+        {4, 40, "USB0::0x0AAD::0x0117::100123::INSTR"},  // kept as entered
         {7, 40, "USB0::0x0AAD::0x0117::100123::INSTR"}};  // an unknown interface changes nothing
     for (const auto &row : rows) {
       DevStr dev = Instrument(row.type, row.interface);
-      std::tie(dev.SerialPort, dev.IpAddress, dev.ProductId, dev.SerialNo, dev.VisaResourceString) =
-          std::tuple(2, "192.168.0.1", 0x1AB, 4711, "USB0::0x0AAD::0x0117::100123::INSTR");
+      std::tie(dev.ProductId, dev.SerialNo, dev.VisaResourceString) =
+          std::tuple(0x1AB, 4711, "USB0::0x0AAD::0x0117::100123::INSTR");
       MakeRsrc(dev);
       QCOMPARE(dev.VisaResourceString, QString(row.expected));
     }
   }
 
-  void writeAndQuery() {
-    QCOMPARE(VisaWrite(4, "REFE E"), VI_SUCCESS);
-    QCOMPARE(VisaWrite(4, "FREQ 1.5;*OPC?\n"), VI_SUCCESS);
-    FakeVisa::reply("Maker,Model,123,1.0\n");
-    QString reply = "old";
-    QCOMPARE(VisaQuery(2, "*IDN?\n", reply), VI_SUCCESS);
-    QCOMPARE(reply, QString("Maker,Model,123,1.0\n"));
-    QCOMPARE(FakeVisa::transcript(),
-             QStringList({"viWrite 4 \"REFE E\"", "viWrite 4 \"FREQ 1.5;*OPC?\\n\"", "viWrite 2 \"*IDN?\\n\"",
-                          "viRead 2 20000 -> \"Maker,Model,123,1.0\\n\""}));
-
-    // Failed exchanges leave the reply and the value alone.
-    FakeVisa::reset();
-    reply = "old";
+  // Writes and queries that succeed show in every transcript here; failed
+  // exchanges leave the reply and the value alone.
+  void failedExchanges() {
     double value = 7.0;
+    FakeVisa::failNext("viWrite", VI_ERROR_IO);
+    QCOMPARE(VisaQueryNum(2, "FREQ?\n", value), VI_ERROR_IO);
+    QCOMPARE(FakeVisa::transcript(), QStringList({"viWrite 2 \"FREQ?\\n\" -> VI_ERROR_IO"}));  // and no read
+    QString reply = "old";
     int count = 7;
     QCOMPARE(VisaQuery(2, "*IDN?\n", reply), VI_ERROR_TMO);
     QCOMPARE(VisaQueryNum(2, "FREQ?\n", value), VI_ERROR_TMO);
@@ -584,12 +569,6 @@ private slots:
     QCOMPARE(VisaReadNum(1, value), VI_ERROR_TMO);
     QCOMPARE(value, 0.0);
     QCOMPARE(FakeVisa::transcript().last(), QString("viRead 1 100 -> VI_ERROR_TMO"));
-
-    FakeVisa::reset();
-    FakeVisa::failNext("viWrite", VI_ERROR_IO);
-    FakeVisa::reply("1\n");
-    QCOMPARE(VisaQueryNum(2, "FREQ?\n", value), VI_ERROR_IO);
-    QCOMPARE(FakeVisa::transcript(), QStringList({"viWrite 2 \"FREQ?\\n\" -> VI_ERROR_IO"}));
   }
 
   // The number at the start of a reply, as a double and as an int, read with a
@@ -611,12 +590,11 @@ private slots:
     }
 
     // Number reads take 100 bytes, queries 20000; the rest stays queued.
-    FakeVisa::reset();
     FakeVisa::reply(QString("1.25,") + QString(200, '9') + "\n");
     double value = 0.0;
     QCOMPARE(VisaQueryNum(1, "TRAC?\n", value), VI_SUCCESS_MAX_CNT);
     QCOMPARE(value, 1.25);
-    QCOMPARE(FakeVisa::transcript().at(1), "viRead 1 100 -> \"1.25," + QString(95, '9') + "\" VI_SUCCESS_MAX_CNT");
+    QCOMPARE(FakeVisa::transcript().last(), "viRead 1 100 -> \"1.25," + QString(95, '9') + "\" VI_SUCCESS_MAX_CNT");
     QString reply;
     QCOMPARE(VisaQuery(1, "X?\n", reply), VI_SUCCESS);
     QCOMPARE(reply, QString(105, '9') + "\n");
@@ -675,6 +653,10 @@ private slots:
         << Instrument(24, 0) << "viOpen" << VI_WARN_CONFIG_NLOADED << 0
         << Opened("GPIB0::20::INSTR").replaceInStrings(QRegularExpression("-> 1$"), "-> 1 VI_WARN_CONFIG_NLOADED") +
                QStringList({local});
+    QTest::newRow("radio tester on the serial line: open fails")
+        << Instrument(1, 2) << "viOpen" << VI_ERROR_RSRC_NFOUND << VI_ERROR_RSRC_NFOUND
+        << QStringList({"viOpenDefaultRM -> 1000", "viOpen 1000 \"ASRL1::0::INSTR\" 0 10000 -> VI_ERROR_RSRC_NFOUND",
+                        "viClose 1000"});
     QTest::newRow("configuration stops at first failure")
         << Instrument(24, 0) << "viSetBuf" << VI_ERROR_IO << VI_ERROR_IO
         << Opened("GPIB0::20::INSTR").mid(0, 4).replaceInStrings("4000", "4000 -> VI_ERROR_IO");
@@ -694,81 +676,72 @@ private slots:
     FakeVisa::reply("Maker,GEN,1,2\n");
     dev.Idn = "old";
     QCOMPARE(DevOpen(dev), status);
-    QCOMPARE(FakeVisa::transcript(), transcript);
-    QCOMPARE(dev.Session, status < 0 && failing == "viOpen" ? 0u : 1u);
     QCOMPARE(dev.Idn, transcript.join('\n').contains("Maker") ? QString("Maker,GEN,1,2\n") : QString("old"));
+    // The close then asks the session for its manager; the session number stays.
+    const bool opened = !(status < 0 && failing == "viOpen");
+    QCOMPARE(DevClose(dev), VI_SUCCESS);
+    QCOMPARE(dev.Session, opened ? 1u : 0u);
+    const QStringList close = {"viGetAttribute 1 VI_ATTR_RM_SESSION -> 1000", "viClose 1", "viClose 1000"};
+    QCOMPARE(FakeVisa::transcript(), transcript + (opened ? close : QStringList()));
   }
 
   // A radio tester found at secondary address 7 or opened at 30 is configured
-  // twice and reset twice: as a whole by DevOpenSec, then as every instrument
-  // by DevOpen. Then its routing, and the failures of its open.
+  // twice and reset twice: as a whole by DevOpenSec (the writes of whole),
+  // then as every instrument by DevOpen (single). Then its routing, and the
+  // failures of its open.
   void radioTesters() {
-    const QStringList atSeven = Probe(7, true) + Configure(2) +
-                                QStringList({"viWrite 2 \"*RST;*OPC?\\n\"", "viRead 2 20000 -> \"1\\n\"",
-                                             "viWrite 2 \"*CLS\\n\"", "viWrite 2 \"OUTP RF2\\n\""}) +
-                                Configure(2) + QStringList({"viWrite 2 \"*RST\\n\"", "viGpibControlREN 2 6"});
-    DevStr gen = Instrument(1, 0, 20, Reset);
-    gen.RfPort = 1;
-    QCOMPARE(DevOpen(gen), VI_SUCCESS);
-    QCOMPARE(gen.Session, 2u);
-    QCOMPARE(gen.VisaResourceString, QString("GPIB0::20::0::INSTR"));
-    QCOMPARE(gen.Idn, QString("Tester,1,2\n"));
-    QCOMPARE(FakeVisa::transcript(), atSeven);
-
-    FakeVisa::reset();
-    const QStringList atThirty = Probe(29, false) + Configure(2) +
-                                 QStringList({"viWrite 2 \"*CLS\\n\"", "viWrite 2 \"INP RF4\\n\""}) + Configure(2) +
-                                 QStringList({"viGpibControlREN 2 6"});
-    DevStr ana = Instrument(69, 0);
-    ana.RfPort = 2;
-    QCOMPARE(DevOpen(ana), VI_SUCCESS);
-    QCOMPARE(FakeVisa::transcript(), atThirty);
+    const struct { int type, rfPort, opening, queries; bool found; QString resource;
+                   QStringList whole, single; } opens[] = {
+        {1, 1, Reset, 7, true, "GPIB0::20::0::INSTR",
+         {"viWrite 2 \"*RST;*OPC?\\n\"", "viRead 2 20000 -> \"1\\n\"", "viWrite 2 \"*CLS\\n\"",
+          "viWrite 2 \"OUTP RF2\\n\""},
+         {"viWrite 2 \"*RST\\n\""}},
+        {69, 2, 0, 29, false, "GPIB0::20::INSTR", {"viWrite 2 \"*CLS\\n\"", "viWrite 2 \"INP RF4\\n\""}, {}}};
+    for (const auto &row : opens) {
+      FakeVisa::reset();
+      const QStringList transcript = Probe(row.queries, row.found) + Configure(2) + row.whole + Configure(2) +
+                                     row.single + QStringList({"viGpibControlREN 2 6"});
+      DevStr dev = Instrument(row.type, 0, 20, row.opening);
+      dev.RfPort = row.rfPort;
+      QCOMPARE(DevOpen(dev), VI_SUCCESS);
+      QCOMPARE(QStringList({dev.VisaResourceString, dev.Idn}), QStringList({row.resource, "Tester,1,2\n"}));
+      QCOMPARE(dev.Session, 2u);
+      QCOMPARE(FakeVisa::transcript(), transcript);
+    }
 
     const auto generator = [](const QString &unit, const QString &route) {
       return QStringList({"*CLS\n", "SOUR:GPRF:GEN:STAT OFF\n", "SOUR:GPRF:GEN:LIST OFF\n", "SOUR:GPRF:GEN:BBM CW\n",
                           "ROUT:GPRF:GEN" + unit + ":SCEN:SAL " + route + "\n",
                           "SOUR:GPRF:GEN" + unit + ":STAT ON;*OPC?\n"});
     };
-    const struct { int type, rfPort, rtcNo; QStringList writes; } rows[] = {
-        {2, 1, 1, generator("1", "RF1O, TX1")},
-        {2, 3, 1, generator("2", "RF3C, TX2")},
-        {3, 1, 1, generator("", "R111,TX11")},
-        {3, 0, 2, generator("", "R210,TX21")},  // unit 2 on AUX
-        {70, 2, 1, {"*CLS\n", "ROUT:GPRF:MEAS:SCEN:SAL RF3C, RX2\n"}},
-        {71, 3, 2, {"ROUT:GPRF:MEAS:SCEN:SAL R24, RX2\n"}}};
+    // The routing of every tester type; a failed step ends the open, an
+    // unknown connector is refused before any routing.
+    const struct { int type, rfPort, rtcNo; const char *failing; ViStatus status; QStringList writes; } rows[] = {
+        {2, 1, 1, "", VI_SUCCESS, generator("1", "RF1O, TX1")},
+        {2, 3, 1, "", VI_SUCCESS, generator("2", "RF3C, TX2")},
+        {3, 1, 1, "", VI_SUCCESS, generator("", "R111,TX11")},
+        {3, 0, 2, "", VI_SUCCESS, generator("", "R210,TX21")},  // unit 2 on AUX
+        {70, 2, 1, "", VI_SUCCESS, {"*CLS\n", "ROUT:GPRF:MEAS:SCEN:SAL RF3C, RX2\n"}},
+        {71, 3, 2, "", VI_SUCCESS, {"ROUT:GPRF:MEAS:SCEN:SAL R24, RX2\n"}},
+        {2, 1, 1, "SOUR:GPRF:GEN:STAT OFF\n", VI_ERROR_TMO, {"*CLS\n", "SOUR:GPRF:GEN:STAT OFF\n"}},
+        {2, 6, 1, "", VI_ERROR_INV_SETUP, generator("1", "").mid(0, 4)}};
     for (const auto &row : rows) {
-      FakeVisa::reset();
       DevStr dev = Instrument(row.type, 0);
       std::tie(dev.RfPort, dev.RtcNo) = std::tuple(row.rfPort, row.rtcNo);
-      QCOMPARE(DevOpen(dev), VI_SUCCESS);
+      FakeVisa::reset();
+      if (*row.failing)
+        QVERIFY(FailWriteOf(row.failing, [dev]() mutable { DevOpen(dev); }, VI_ERROR_TMO));
+      QCOMPARE(DevOpen(dev), row.status);
       QCOMPARE(FakeVisa::writes(), row.writes);
-      QCOMPARE(FakeVisa::transcript().last(), QString("viGpibControlREN 1 6"));
+      if (row.status == VI_SUCCESS)
+        QCOMPARE(FakeVisa::transcript().last(), QString("viGpibControlREN 1 6"));
     }
-
-    // A failed routing step ends the open; an unknown connector is refused.
-    FakeVisa::reset();
-    gen = Instrument(2, 0);
-    FakeVisa::failNext("viWrite", VI_SUCCESS);
-    FakeVisa::failNext("viWrite", VI_ERROR_TMO);
-    QCOMPARE(DevOpen(gen), VI_ERROR_TMO);
-    QCOMPARE(FakeVisa::writes(), QStringList({"*CLS\n", "SOUR:GPRF:GEN:STAT OFF\n"}));
-    FakeVisa::reset();
-    gen.RfPort = 6;
-    QCOMPARE(DevOpen(gen), VI_ERROR_INV_SETUP);
-    QVERIFY(!FakeVisa::writes().join("").contains("ROUT"));
-    FakeVisa::reset();
-    gen = Instrument(1, 2);
-    FakeVisa::failOpen("ASRL1::0::INSTR", VI_ERROR_RSRC_NFOUND);
-    QCOMPARE(DevOpen(gen), VI_ERROR_RSRC_NFOUND);
-    QCOMPARE(FakeVisa::transcript(),
-             QStringList({"viOpenDefaultRM -> 1000", "viOpen 1000 \"ASRL1::0::INSTR\" 0 10000 -> VI_ERROR_RSRC_NFOUND",
-                          "viClose 1000"}));
 
     // A failure after the probe reports 1, and the session is not configured again.
     FakeVisa::reset();
     FakeVisa::reply("id\n");
     FakeVisa::failOpen("GPIB0::20::30::INSTR", VI_ERROR_RSRC_NFOUND);
-    gen = Instrument(1, 0);
+    DevStr gen = Instrument(1, 0);
     QCOMPARE(DevOpen(gen), 1);
     QCOMPARE(FakeVisa::transcript().mid(FakeVisa::transcript().size() - 2),
              QStringList({"viOpen 1001 \"GPIB0::20::30::INSTR\" 0 0 -> VI_ERROR_RSRC_NFOUND", "viClose 1001"}));
@@ -778,9 +751,26 @@ private slots:
     QVERIFY(DevOpenSec(gen) < 0);
   }
 
-  // Local control: GPIB, LAN and the serial line as the last step of the open
-  // transcripts above. Then the close of the session and its manager.
+  // "None" and "External" are never opened or addressed, even with a stale
+  // session; a device never opened is not closed. Then a failed close, and
+  // local control: GPIB, LAN and the serial line as the last step of the open
+  // transcripts above.
   void localAndClose() {
+    for (int type : {0, 31}) {
+      DevStr gen2 = Instrument(type, 0, 20, Reset | Idn);
+      gen2.Session = 5;
+      QVERIFY(DevOpen(gen2) == VI_SUCCESS && DevLocal(gen2) == VI_SUCCESS && DevClose(gen2) == VI_SUCCESS);
+    }
+    DevStr never = Instrument(24, 0);
+    QCOMPARE(DevClose(never), VI_SUCCESS);
+    QCOMPARE(FakeVisa::transcript(), QStringList());
+
+    DevStr gen = Instrument(24, 0);
+    QCOMPARE(DevOpen(gen), VI_SUCCESS);
+    FakeVisa::failNext("viClose", VI_ERROR_INV_OBJECT);
+    QCOMPARE(DevClose(gen), VI_ERROR_INV_OBJECT);
+    QCOMPARE(FakeVisa::transcript().last(), QString("viClose 1 -> VI_ERROR_INV_OBJECT"));
+
     const struct { int type; const char *resource; ViStatus status; QStringList calls; } rows[] = {
         {24, "GPIB1::4::INSTR", VI_ERROR_IO, {"viGpibControlREN 3 6 -> VI_ERROR_IO"}},
         {24, "USB::0x1234::0x1::1::INSTR", 0, {}},
@@ -794,31 +784,6 @@ private slots:
       QCOMPARE(DevLocal(dev), row.status);
       QCOMPARE(FakeVisa::transcript(), row.calls);
     }
-
-    // "None" and "External" are never opened or addressed, even with a stale
-    // session; a device never opened is not closed.
-    FakeVisa::reset();
-    for (int type : {0, 31}) {
-      DevStr gen2 = Instrument(type, 0, 20, Reset | Idn);
-      gen2.Session = 5;
-      QVERIFY(DevOpen(gen2) == VI_SUCCESS && DevLocal(gen2) == VI_SUCCESS && DevClose(gen2) == VI_SUCCESS);
-    }
-    DevStr never = Instrument(24, 0);
-    QCOMPARE(DevClose(never), VI_SUCCESS);
-    QCOMPARE(FakeVisa::transcript(), QStringList());
-
-    DevStr gen = Instrument(24, 0);
-    QCOMPARE(DevOpen(gen), VI_SUCCESS);
-    QCOMPARE(DevClose(gen), VI_SUCCESS);
-    QCOMPARE(gen.Session, 1u);
-    QCOMPARE(FakeVisa::transcript().mid(7),
-             QStringList({"viGetAttribute 1 VI_ATTR_RM_SESSION -> 1000", "viClose 1", "viClose 1000"}));
-
-    FakeVisa::reset();
-    QCOMPARE(DevOpen(gen), VI_SUCCESS);
-    FakeVisa::failNext("viClose", VI_ERROR_INV_OBJECT);
-    QCOMPARE(DevClose(gen), VI_ERROR_INV_OBJECT);
-    QCOMPARE(FakeVisa::transcript().last(), QString("viClose 1 -> VI_ERROR_INV_OBJECT"));
   }
 
   // Before the sensor driver is loaded in this process; the open test loads it.
@@ -827,8 +792,7 @@ private slots:
     QCOMPARE(PwuLibraryPath(), QString());
     DevStr ana = Sensor();
     QCOMPARE(DevOpen(ana), VI_ERROR_LIBRARY_NFOUND);
-    double level = 0.0;
-    QCOMPARE(SensorLevel(1e9, 0.0, level), VI_ERROR_LIBRARY_NFOUND);
+    QCOMPARE(Measured(75), Outcome(75, VI_ERROR_LIBRARY_NFOUND, 0.0, "", {}));
   }
   // The sensor always opens through its USB form, identifies every time, and
   // a second open closes the first session.
@@ -838,7 +802,6 @@ private slots:
     std::tie(ana.Interface, ana.Reset) = std::tuple(0, true);
     FakePwu::setRevision("1.2.3");
     QCOMPARE(DevOpen(ana), VI_SUCCESS);
-    QCOMPARE(ana.Session, 1u);
     QCOMPARE(ana.Idn, QString("Kestrova PWUx, 1.2.3"));
     ana.Reset = false;
     QCOMPARE(DevOpen(ana), VI_SUCCESS);
@@ -870,52 +833,37 @@ private slots:
     QCOMPARE(FakeVisa::transcript(), QStringList());
   }
 
+  // The set-up first; a tracking generator asked of the sensor changes nothing.
   // No power has no level: the run must report a failed measurement rather
-  // than draw or save minus infinity. Then the set-up and its failures.
-  void sensorReadingsAndFailures() {
+  // than draw or save minus infinity.
+  void sensorSetupReadingsAndFailures() {
+    QCOMPARE(Setup(true)(75), VI_SUCCESS);
+    QCOMPARE(Setup(true, {}, {}, 0)(75), VI_SUCCESS);
+    FakePwu::failNext("pwudrv_avg_configureAvgManual", -7);
+    QCOMPARE(Setup(true, {}, {}, 0)(75), -7);
+    QCOMPARE(FakePwu::transcript(),
+             QStringList({"pwudrv_avg_configureAvgAuto 1 1 2", "pwudrv_range_setAutoEnabled 1 1 1",
+                          "pwudrv_avg_configureAvgManual 1 1 16", "pwudrv_range_setAutoEnabled 1 1 1",
+                          "pwudrv_avg_configureAvgManual 1 1 16 -> -7"}));
+
     const struct { double watts; const char *logged; ViStatus status; double dbm; } rows[] = {
         {0.001, "0.001", 0, 0.0}, {0.000001, "0.000001", 0, -30.0}, {2.0, "2", 0, 33.010299956639813},
         {0.0, "0", kPwuNoReading, 0.0}, {-0.000001, "-0.000001", kPwuNoReading, 0.0}};
     for (const auto &row : rows) {
       FakePwu::reset();
-      SleepRecorder sleeps;
       FakePwu::reading(row.watts);
-      double level = 7.0;
-      QCOMPARE(SensorLevel(2.4e9, 0.2509, level), row.status);  // the dwell in whole milliseconds
-      QVERIFY2(qAbs(level - row.dbm) < 1e-9, row.logged);
-      QCOMPARE(sleeps.waits, Waits({250}));
+      QCOMPARE(Measured(75), Outcome(75, row.status, row.dbm, "", {kDwell}));
       const QString read = QString("pwudrv_meass_readMeasurement 1 1 10000 -> ") + row.logged;
-      QCOMPARE(FakePwu::transcript(), QStringList({"pwudrv_chan_setCorrectionFrequency 1 1 2400000000", read}));
+      QCOMPARE(FakePwu::transcript(), QStringList({"pwudrv_chan_setCorrectionFrequency 1 1 1234567890", read}));
     }
 
-    // A tracking generator asked of the sensor changes nothing.
-    FakePwu::reset();
-    DevStr ana = Sensor(4);
-    std::tie(ana.TrackingGenerator, ana.PwxxResolution, ana.PwxxCount) = std::tuple(true, 2, 64);
-    SpxStr spx;
-    RcxStr rcx;
-    QCOMPARE(AnaSetup(ana, spx, rcx), VI_SUCCESS);
-    ana.PwxxAutoAveraging = 0;
-    QCOMPARE(AnaSetup(ana, spx, rcx), VI_SUCCESS);
-    FakePwu::failNext("pwudrv_avg_configureAvgManual", -7);
-    QCOMPARE(AnaSetup(ana, spx, rcx), -7);
-    QCOMPARE(FakePwu::transcript(),
-             QStringList({"pwudrv_avg_configureAvgAuto 4 1 2", "pwudrv_range_setAutoEnabled 4 1 1",
-                          "pwudrv_avg_configureAvgManual 4 1 64", "pwudrv_range_setAutoEnabled 4 1 1",
-                          "pwudrv_avg_configureAvgManual 4 1 64 -> -7"}));
-
-    FakePwu::reset();
-    SleepRecorder sleeps;
-    double level = 7.0;
     FakePwu::failNext("pwudrv_chan_setCorrectionFrequency", -3);
-    QCOMPARE(SensorLevel(1e9, 1.0, level), -3);
-    QCOMPARE(sleeps.waits, Waits());
+    QCOMPARE(Measured(75), Outcome(75, -3, 0.0, "", {}));  // no dwell
     FakePwu::readingFails(-4);
-    QCOMPARE(SensorLevel(1e9, 0.0, level), -4);
+    QCOMPARE(Measured(75), Outcome(75, -4, 0.0, "", {kDwell}));
     FakePwu::reading(0.01);
     FakePwu::failNext("pwudrv_meass_readMeasurement", 2);  // a warning keeps the reading
-    QCOMPARE(SensorLevel(1e9, 0.0, level), VI_SUCCESS);
-    QCOMPARE(level, 10.0);
+    QCOMPARE(Measured(75), Outcome(75, VI_SUCCESS, 10.0, "", {kDwell}));
     QCOMPARE(FakeVisa::transcript(), QStringList());
   }
 };
