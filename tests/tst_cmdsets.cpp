@@ -24,7 +24,8 @@ Q_DECLARE_METATYPE(DevStr)
 
 namespace {
 
-constexpr ViSession kS = 1;
+// Not 1, so that a sensor call with its session and channel swapped shows.
+constexpr ViSession kS = 4;
 using Waits = QList<int>;
 
 TypeCall Frq(double hz) { return [=](int t) { return GenSetFrq(kS, t, hz); }; }
@@ -842,9 +843,9 @@ private slots:
     FakePwu::failNext("pwudrv_avg_configureAvgManual", -7);
     QCOMPARE(Setup(true, {}, {}, 0)(75), -7);
     QCOMPARE(FakePwu::transcript(),
-             QStringList({"pwudrv_avg_configureAvgAuto 1 1 2", "pwudrv_range_setAutoEnabled 1 1 1",
-                          "pwudrv_avg_configureAvgManual 1 1 16", "pwudrv_range_setAutoEnabled 1 1 1",
-                          "pwudrv_avg_configureAvgManual 1 1 16 -> -7"}));
+             QStringList({"pwudrv_avg_configureAvgAuto 4 1 2", "pwudrv_range_setAutoEnabled 4 1 1",
+                          "pwudrv_avg_configureAvgManual 4 1 16", "pwudrv_range_setAutoEnabled 4 1 1",
+                          "pwudrv_avg_configureAvgManual 4 1 16 -> -7"}));
 
     const struct { double watts; const char *logged; ViStatus status; double dbm; } rows[] = {
         {0.001, "0.001", 0, 0.0}, {0.000001, "0.000001", 0, -30.0}, {2.0, "2", 0, 33.010299956639813},
@@ -853,8 +854,8 @@ private slots:
       FakePwu::reset();
       FakePwu::reading(row.watts);
       QCOMPARE(Measured(75), Outcome(75, row.status, row.dbm, "", {kDwell}));
-      const QString read = QString("pwudrv_meass_readMeasurement 1 1 10000 -> ") + row.logged;
-      QCOMPARE(FakePwu::transcript(), QStringList({"pwudrv_chan_setCorrectionFrequency 1 1 1234567890", read}));
+      const QString read = QString("pwudrv_meass_readMeasurement 4 1 10000 -> ") + row.logged;
+      QCOMPARE(FakePwu::transcript(), QStringList({"pwudrv_chan_setCorrectionFrequency 4 1 1234567890", read}));
     }
 
     FakePwu::failNext("pwudrv_chan_setCorrectionFrequency", -3);
