@@ -222,12 +222,11 @@ private slots:
     QCOMPARE(QString("%1 %2").arg(x.minValue()).arg(x.maxValue()), QString("100 1000"));
 
     // The display settings and the place of the window are restored.
-    const auto restored = startOn({{"Display/Start Freq", 12.5}, {"Display/Stop Freq", 4321.125},
-                                   {"Display/X Sweep Settings", true}, {"Display/X Autoscale", true},
-                                   {"Display/X Log Scale", true}, {"Display/Y1 Autoscale", false},
-                                   {"Display/Y2 Start Level", -87.5}, {"Display/Y2 Stop Level", 12.25},
-                                   {"Sweep/Dwell", 2.5}, {"Sweep/Normalize Gen", 1}, {"Position/x", 250},
-                                   {"Position/y", 120}});
+    const auto restored = startOn(
+        {{"Display/Start Freq", 12.5}, {"Display/Stop Freq", 4321.125}, {"Display/X Sweep Settings", true},
+         {"Display/X Autoscale", true}, {"Display/X Log Scale", true}, {"Display/Y1 Autoscale", false},
+         {"Display/Y2 Start Level", -87.5}, {"Display/Y2 Stop Level", 12.25}, {"Sweep/Dwell", 2.5},
+         {"Sweep/Normalize Gen", 1}, {"Position/x", 250}, {"Position/y", 120}});
     QCOMPARE(restored->pos(), QPoint(250, 120));
     QCOMPARE(Boxes(*restored, "FMin FMax LMin LMax Dwell"), "FMin=12.5 FMax=4321.125 LMin=-87.5 LMax=12.25 Dwell=2.5");
     QCOMPARE(Which(*restored, Checked, "", "SwpFrq AutoFrq LogFrq AutoLvl"), QStringLiteral("SwpFrq AutoFrq LogFrq"));
@@ -434,7 +433,6 @@ private slots:
 
     pdf = outDir.filePath("graph.pdf");
     QLabel window("graph");
-    window.resize(400, 300);
     PrintSeam::setPrinterChooser([](QPrinter &, QWidget *) { return false; });
     QVERIFY(PrintGraph(&window));
     QVERIFY(!QFile::exists(pdf));
@@ -663,7 +661,7 @@ private slots:
     // Test opens the instrument, asks for its identification and shows the
     // answer, or why it failed.
     W<QPushButton>(dialog, "G1Tst")->click();
-    QCOMPARE(FakeVisa::writes(), QStringList{"*IDN?\n"});  // the open itself is proven in tst_visaio
+    QCOMPARE(FakeVisa::writes(), QStringList{"*IDN?\n"});  // the open itself is proven with the VISA layer
     QCOMPARE(FakeVisa::transcript().last(), QStringLiteral("viGpibControlREN 1 6"));
     QCOMPARE(W<QLineEdit>(dialog, "G1Msg")->text(), QStringLiteral("Simulated,GEN-24,100028,1.0"));
     QVERIFY(cfg.Gen1.QueryIdn && prompts->messages.isEmpty());
@@ -845,7 +843,6 @@ private slots:
     CfgStr cfg = Defaults(QString("AnaType=%1").arg(type));
     cfg.SensorDriverLoaded = true;
     DevWindow dialog(&cfg);
-    dialog.show();
     auto *zero = W<QPushButton>(dialog, "AnAZero");
     QCOMPARE(zero->isHidden(), shown.isEmpty());
     if (shown.isEmpty())
