@@ -140,9 +140,33 @@ const QString kLoRange = "FMax FCnt FSpn";
 
 }  // namespace
 
-class TestMainWindow : public QObject {
+// The window without a VISA library comes first: the fake library, once
+// loaded by a test that needs it, stays.
+class TestSetup : public QObject {
   Q_OBJECT
   QTemporaryDir outDir;
+  std::unique_ptr<PromptRecorder> prompts;
+  std::unique_ptr<MainWindow> window;
+
+  QStringList titles() const { return prompts->shown(false); }
+  // A window started on a default file of these keys alone, with no message shown yet.
+  std::unique_ptr<MainWindow> startOn(const QList<QPair<QString, QVariant>> &keys) {
+    prompts->messages.clear();
+    WriteCfg(DefaultCfgPath(), keys);
+    return std::make_unique<MainWindow>();
+  }
+  // A click that starts a run returns when the run has ended.
+  void click(const char *name) { QVERIFY(ClickAndFinish(*window, name)); }
+  // Start on a bench scripted to answer the plan's queries.
+  void start(const CfgStr &cfg) {
+    FakeVisa::replyFor(kGen1Rsrc, QString::number(cfg.Gen1.StartLevel) + '\n');
+    for (double mhz : {cfg.Gen1.StopFreq, cfg.Gen1.StartFreq})
+      FakeVisa::replyFor(kGen1Rsrc, QString::number(mhz * 1e6, 'f', 1) + '\n');
+    FakeVisa::replyFor(kAnaRsrc, "0.05\n");
+    for (int i = 0; i < cfg.PointCount; ++i)
+      FakeVisa::replyFor(kAnaRsrc, "-16\n");
+    click("Start");
+  }
 
 private slots:
   void init() {
@@ -155,6 +179,7 @@ private slots:
     UserPrompt::setOpenFileHandler(nullptr);
     UserPrompt::setSaveFileHandler(nullptr);
     PrintSeam::setPrinterFactory(nullptr);
+    window.reset();
     prompts.reset();
   }
 
@@ -486,50 +511,6 @@ private slots:
     QVERIFY2(images.size() >= 2 + 2, qPrintable(images.join('\n')));  // two header lines, two pictures
   }
 
-private:
-  QStringList titles() const { return prompts->shown(false); }
-  // A window started on a default file of these keys alone, with no message shown yet.
-  std::unique_ptr<MainWindow> startOn(const QList<QPair<QString, QVariant>> &keys) {
-    prompts->messages.clear();
-    WriteCfg(DefaultCfgPath(), keys);
-    return std::make_unique<MainWindow>();
-  }
-  std::unique_ptr<PromptRecorder> prompts;
-};
-
-class TestSetup : public QObject {
-  Q_OBJECT
-
-  std::unique_ptr<PromptRecorder> prompts;
-  std::unique_ptr<MainWindow> window;
-
-  // A click that starts a run returns when the run has ended.
-  void click(const char *name) { QVERIFY(ClickAndFinish(*window, name)); }
-  // Start on a bench scripted to answer the plan's queries.
-  void start(const CfgStr &cfg) {
-    FakeVisa::replyFor(kGen1Rsrc, QString::number(cfg.Gen1.StartLevel) + '\n');
-    for (double mhz : {cfg.Gen1.StopFreq, cfg.Gen1.StartFreq})
-      FakeVisa::replyFor(kGen1Rsrc, QString::number(mhz * 1e6, 'f', 1) + '\n');
-    FakeVisa::replyFor(kAnaRsrc, "0.05\n");
-    for (int i = 0; i < cfg.PointCount; ++i)
-      FakeVisa::replyFor(kAnaRsrc, "-16\n");
-    click("Start");
-  }
-
-private slots:
-  void init() {
-    FakeVisa::reset();
-    prompts.reset(new PromptRecorder);
-    QFile::remove(DefaultCfgPath());
-    window.reset(new MainWindow);
-    window->show();
-  }
-
-  void cleanup() {
-    window.reset();
-    prompts.reset();
-  }
-
   // The lists as the dialog offers them (the interfaces of a page depend on its type).
   void lists() {
     CfgStr cfg = Defaults();
@@ -607,6 +588,7 @@ private slots:
   }
 
   void openingPagesTestAndAddresses() {
+    QVERIFY(FakeVisa::load());
     FakeVisa::replyFor(kGen1Rsrc, QStringLiteral("Simulated,GEN-24,100028,1.0\n"));
     FakeVisa::failOpen(kAnaRsrc);
     CfgStr cfg = Defaults("LO0=900 FixedLo=0 FixedIf=1");
@@ -837,7 +819,7 @@ private slots:
     QFETCH(int, type);
     QFETCH(QStringList, calls);
     QFETCH(QString, shown);
-    QVERIFY(FakePwu::load());
+    QVERIFY(FakeVisa::load() && FakePwu::load());
     if (calls.isEmpty())
       FakeVisa::failOpen(kAnaRsrc);
     CfgStr cfg = Defaults(QString("AnaType=%1").arg(type));
@@ -1016,6 +998,9 @@ private slots:
   // Same point count, other frequencies: the series cannot grow, be
   // normalized or be shown relative; Start begins a new one.
   void seriesRefusalsAndLevelRange() {
+    QVERIFY(FakeVisa::load());
+    window.reset(new MainWindow);
+    window->show();
     CfgStr &cfg = MainWindowProbe(*window).cfg();
     Plan(cfg, 100.0);
     start(cfg);
@@ -1087,21 +1072,15 @@ private slots:
   }
 };
 
-// The window without a VISA library first: the fake library, once loaded,
-// stays. A comma locale throughout, with a group separator for the axis
-// labels to refuse.
+// A comma locale, with a group separator for the axis labels to refuse.
 int main(int argc, char *argv[]) {
   QTemporaryDir home;
   UseHomeWithoutVisa(home.path());
   QApplication app(argc, argv);
   QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-  TestMainWindow window;
-  const int failed = QTest::qExec(&window, argc, argv);
-  if (!FakeVisa::load())
-    qFatal("the fake VISA library does not load");
   SetInstrumentSleep([](int) {});
-  TestSetup setup;
-  return failed + QTest::qExec(&setup, argc, argv);
+  TestSetup suite;
+  return QTest::qExec(&suite, argc, argv);
 }
 
 #include "tst_setup.moc"
