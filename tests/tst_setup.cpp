@@ -298,9 +298,7 @@ private slots:
       window.move(40, 60);
       Trigger(window, "actionDefault_Size");
       QCOMPARE(window.size(), QSize(786, 562));  // the fixed form wins
-      auto *dwell = W<QDoubleSpinBox>(window, "Dwell");
-      dwell->setValue(0.75);
-      emit dwell->editingFinished();
+      Enter(window, "Dwell", 0.75);
       W<QComboBox>(window, "NrmGen")->setCurrentIndex(1);
     }
     for (const auto &[key, value] : {std::pair{"Position/x", 40.0}, {"Position/y", 60.0}, {"Position/dx", 786.0},
@@ -994,7 +992,6 @@ private slots:
   void seriesRefusalsAndLevelRange() {
     QVERIFY(FakeVisa::load());
     window.reset(new MainWindow);
-    window->show();
     CfgStr &cfg = MainWindowProbe(*window).cfg();
     Plan(cfg, 100.0);
     start(cfg);
@@ -1043,15 +1040,13 @@ private slots:
     prompts->messages.clear();
     auto *lmin = W<QDoubleSpinBox>(*window, "LMin");
     auto *lmax = W<QDoubleSpinBox>(*window, "LMax");
-    lmax->setValue(0.0);
-    emit lmax->editingFinished();
+    Enter(*window, "LMax", 0.0);
     UserPrompt::setMessageHandler([this, lmin](const UserPrompt::Message &m) {
       prompts->messages << m;
       emit lmin->editingFinished();
       return QMessageBox::Ok;
     });
-    lmin->setValue(10.0);
-    emit lmin->editingFinished();
+    Enter(*window, "LMin", 10.0);
     QCOMPARE(prompts->shown(), QStringList{"olmin=10 > olmax=0: Swapping olmin with olmax."});
     QCOMPARE(QPointF(lmin->value(), lmax->value()), QPointF(0, 10));
     QwtPlot *plot = W<QwtPlot>(*window, "plt");
