@@ -499,7 +499,6 @@ private slots:
       QVERIFY2(at < lines.size() - 2, qPrintable(heading + " stands alone at the foot of its page"));
       checked << heading;
     }
-    QVERIFY(pages[0].contains("Contents"));
     for (const char *heading : {"1 Before you start", "4.3 Markers", "6.5 Export Graph", "9 Terms of use"})
       QVERIFY2(checked.contains(heading), heading);
 
@@ -1010,12 +1009,11 @@ private slots:
     QCOMPARE(cfg.TraceCount, 1);
     QVERIFY(!cfg.NormData.isEmpty() && std::isnan(cfg.NormData[0]));
     // Nor saved under frequencies it was not measured at.
-    QTemporaryDir dir;
     QString reason;
-    QCOMPARE(SaveDatFile(cfg, dir.filePath("series.dat"), &reason), -1);
+    QCOMPARE(SaveDatFile(cfg, outDir.filePath("series.dat"), &reason), -1);
     QCOMPARE(reason, QStringLiteral("The sweep frequencies have changed since these traces were measured. "
                                     "Set the sweep back to save them, or press Start to begin a new series."));
-    QVERIFY(!QFile::exists(dir.filePath("series.dat")));
+    QVERIFY(!QFile::exists(outDir.filePath("series.dat")));
 
     start(cfg);
     QCOMPARE(prompts->messages.size(), 3);
