@@ -382,6 +382,7 @@ private slots:
     QVERIFY(WriteAll(libraries + "/libsiggen.so.4.1.2", {}));
     QVERIFY(QFile::link(libraries + "/libsiggen.so.4.1.2", libraries + "/libsiggen.so"));
     const auto about = About(std::make_unique<LinuxOSInfo>(LinuxOSInfo::Places{release, libraries, "", {}}));
+    QCOMPARE(about->size(), QSize(570, 369));
     QCOMPARE(Label(*about, "NameLbl") + '|' + Label(*about, "TitleLbl") + '|' + Label(*about, "VersionLbl"),
              QString("Solvane64|Tiravel|Version 5.3.0 64 bit (03-Feb-2017)"));
     QCOMPARE(TabTitles(*about), (QStringList{"Legal Information", "Driver Information", "System Information"}));
@@ -592,6 +593,7 @@ private slots:
     cfg.Gen1.Idn = cfg.Ana.Idn = QStringLiteral("an earlier answer");
     DevWindow dialog(&cfg);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Devices"));
+    QCOMPARE(dialog.size(), QSize(586, 277));
     auto *tabs = W<QTabWidget>(dialog, "DevTab");
     QCOMPARE(tabs->tabText(tabs->currentIndex()), QStringLiteral("Generator 2"));
     // Generator 2 offers types 0 to 31, the analyzer 32 to 80: the whole type table.
@@ -835,6 +837,7 @@ private slots:
     QCOMPARE(W<QDoubleSpinBox>(dialog, "G1LMin")->text() + ' ' + W<QDoubleSpinBox>(dialog, "G1FMax")->text(),
              QStringLiteral("-10.00 1000.000000"));
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Sweep Parameters"));
+    QCOMPARE(dialog.size(), QSize(536, 337));
     // Opening already forces the values that only make sense with an LO; the
     // analyzer receives the RF frequencies themselves.
     QCOMPARE(Get(cfg, "FixedLo FixedIf Usb IFCentre IFSpan"), "FixedLo=1 FixedIf=0 Usb=1 IFCentre=550 IFSpan=900");
@@ -954,9 +957,9 @@ private slots:
     QCOMPARE(Get(range, "RF0 RF1 RFCentre RFSpan"), QStringLiteral("RF0=0 RF1=30 RFCentre=10 RFSpan=40"));
 
     // The logarithmic sweep switches step and count; OK stores what is shown.
-    CfgStr stepped = Defaults("Atten=2.25 N=2.5 D=1.5");
+    CfgStr stepped = Defaults("Atten=2.25 N=2.5 D=1.5 LOL=7.5");
     SwpWindow stepping(&stepped);
-    QCOMPARE(W<QDoubleSpinBox>(stepping, "AnAtt")->value(), 2.25);
+    QCOMPARE(Boxes(stepping, "AnAtt G2LMin"), QStringLiteral("AnAtt=2.25 G2LMin=7.5"));
     // Num changed in its box, so its slot stored it; Den is shown as 1 without a change.
     QCOMPARE(QPoint(W<QSpinBox>(stepping, "Num")->value(), W<QSpinBox>(stepping, "Den")->value()), QPoint(2, 1));
     QCOMPARE(Get(stepped, "N D"), QStringLiteral("N=2 D=1.5"));
