@@ -132,16 +132,12 @@ public:
 class Recorder : public Headless {
 public:
   QStringList events;
-  std::function<void()> atPassEnd = [] {};
 
   void passStarted(bool continuous) override { events << QStringLiteral("pass %1").arg(continuous); }
   void levelStarted(int level) override { events << QStringLiteral("level %1").arg(level); }
   void pointMeasured(int level, int point) override { events << QStringLiteral("point %1 %2").arg(level).arg(point); }
   void levelDone(int level) override { events << QStringLiteral("levelDone %1").arg(level); }
-  void passDone(double seconds) override {
-    events << (seconds >= 0.0 ? "passDone" : "negative time");
-    atPassEnd();
-  }
+  void passDone(double seconds) override { events << (seconds >= 0.0 ? "passDone" : "negative time"); }
 };
 
 QStringList MeasureCommands(const QString &hz, const QString &marker) {
@@ -532,8 +528,7 @@ private slots:
   // A loaded file is a series of its own; a refused one leaves it as it was,
   // and saving writes it back byte for byte.
   void loadedTracesAreASeries() {
-    UserPrompt::setSaveFileHandler(answer(dir.filePath("none.dat")));
-    trigger("actionSave_Data");
+    saveAs("actionSave_Data", dir.filePath("none.dat"));
     QCOMPARE(prompts->shown(), QStringList{"Fehler: SaveDatFile -1\n\nNo trace has been measured or loaded yet."});
     QVERIFY(!QFile::exists(dir.filePath("none.dat")));
     prompts->messages.clear();
@@ -554,12 +549,10 @@ private slots:
     QCOMPARE(prompts->messages[0].kind, UserPrompt::Kind::Critical);
     QCOMPARE(traceCurves().size(), 8);
 
-    UserPrompt::setSaveFileHandler(answer(dir.filePath("back.dat")));
-    trigger("actionSave_Data");
+    saveAs("actionSave_Data", dir.filePath("back.dat"));
     QCOMPARE(asked, (QStringList{"Save File", "Solvane Files (*.dat);;Kestrova Data (*.fda);;All Files (*.*)"}));
     QCOMPARE(ReadAll(dir.filePath("back.dat")), kEightTraces);
-    UserPrompt::setSaveFileHandler(answer(dir.filePath("norm.txt")));
-    trigger("actionSave_Normalization");
+    saveAs("actionSave_Normalization", dir.filePath("norm.txt"));
     QCOMPARE(asked, (QStringList{"Save File", "Files (*.*)"}));
     QVERIFY(ReadAll(dir.filePath("norm.txt")).startsWith("100.000000 -0.500 "));
     QCOMPARE(prompts->messages.size(), 1);
@@ -924,9 +917,9 @@ private slots:
     QCOMPARE(cfg.Traces[0][0], QVector<double>({-6.0, -6.0, -6.0}));
 
     // Switching the RF off fails: the other instruments still go to local.
-    fresh(3);
-    rec.atPassEnd = [] { FakeVisa::failNext("viWrite", VI_ERROR_TMO); };
-    const SwpResult ended = scripted();
+    const auto again = [this] { Settings(cfg, 3); return scripted(); };
+    QVERIFY(FailWriteOf(":OUTP OFF\n", again, VI_ERROR_TMO));
+    const SwpResult ended = again();
     QCOMPARE(int(ended.outcome), int(SwpOutcome::EndFailed));
     QCOMPARE(int(ended.endDevice), int(SwpDevice::Gen1));
     QCOMPARE(RunWrites().mid(RunWrites().size() - 2), kEndOfRun.mid(1));
