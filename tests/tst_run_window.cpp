@@ -1,11 +1,14 @@
 // The main window against the recording fake VISA: sweep runs driven through
 // its buttons on the worker thread (stored values, curves, button states,
-// where a Stop takes effect, messages), the trace plot's drawing, the
-// data-file, print, manual and About entries, and the order of closing; then
-// the sweep engine on its own, with the faults a lab user meets at the bench.
-#include "app/MainWindow.h"
-#include "instruments/DevTables.h"
+// where a Stop takes effect, messages), the trace plot's drawing and tools,
+// the data-file, export, print, manual and About entries, and the order of
+// closing; then the sweep engine on its own, with the faults met at the bench.
+#include "dialogs/GraphSizeDialog.h"
+#include "plot/PlotMarkers.h"
+#include "plot/PlotTracker.h"
 #include "plot/TraceCurveTable.h"
+#include "plot/TraceLegend.h"
+#include "storage/PrintSeam.h"
 #include "support/CmdTranscript.h"
 #include "support/DwellHook.h"
 #include "support/FakePwu.h"
@@ -26,6 +29,7 @@
 #include <qwt_plot.h>
 #include <qwt_plot_canvas.h>
 #include <qwt_plot_curve.h>
+#include <qwt_scale_widget.h>
 #include <qwt_symbol.h>
 
 namespace {
@@ -105,6 +109,15 @@ const QByteArray kEightTraces = "Repetition  Count: 8\nLevel Sweep Count: 1\nMea
                                 "100.000000 -10.500 -11.500 -12.500 -13.500 -14.500 -15.500 -16.500 -17.500\n"
                                 "200.000000 -10.500 -11.500 -12.500 -13.500 -14.500 -15.500 -16.500 -17.500\n";
 
+// Two traces of two level steps at 100, 200 and 300 MHz; trace 1, step 1
+// peaks at 200 MHz (+5 dBm) and dips at 300 MHz (-10 dBm).
+const QByteArray kTwoByTwo = "Repetition  Count: 2\nLevel Sweep Count: 2\nMeasurement Count: 3\n"
+                             "100.000000 -10.000 0.000 -11.000 -1.000\n"
+                             "200.000000 -5.000 5.000 -6.000 4.000\n"
+                             "300.000000 -20.000 -10.000 -21.000 -11.000\n";
+
+QString PdfText(const QString &path) { return ProgramOutput("pdftotext", {"-layout", path, "-"}); }
+
 class CountingPlot : public QwtPlot {
 public:
   int replots = 0;
@@ -118,16 +131,12 @@ public:
 class Recorder : public Headless {
 public:
   QStringList events;
-  std::function<void()> atPassEnd = [] {};
 
   void passStarted(bool continuous) override { events << QStringLiteral("pass %1").arg(continuous); }
   void levelStarted(int level) override { events << QStringLiteral("level %1").arg(level); }
   void pointMeasured(int level, int point) override { events << QStringLiteral("point %1 %2").arg(level).arg(point); }
   void levelDone(int level) override { events << QStringLiteral("levelDone %1").arg(level); }
-  void passDone(double seconds) override {
-    events << (seconds >= 0.0 ? "passDone" : "negative time");
-    atPassEnd();
-  }
+  void passDone(double seconds) override { events << (seconds >= 0.0 ? "passDone" : "negative time"); }
 };
 
 QStringList MeasureCommands(const QString &hz, const QString &marker) {
@@ -150,10 +159,14 @@ private slots:
     window.reset(new MainWindow);
     probe.reset(new MainWindowProbe(*window));
     window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
   }
 
   void cleanup() {
     SetInstrumentSleep([](int) {});
+    GraphSizeDialog::setHandler(nullptr);
+    PrintSeam::setPrinterFactory(nullptr);
+    PrintSeam::setPrinterChooser(nullptr);
     probe.reset();
     window.reset();
     prompts.reset();
@@ -249,10 +262,9 @@ private slots:
     QVERIFY(!probe->normActive());
     QCOMPARE(FakeVisa::writes().filter("SWE:TIME?").size(), 1);
     QCOMPARE(RunWrites().filter(QStringLiteral("CALC:MARK1:Y?")).size(), 3);
-    const QStringList writes = FakeVisa::writes();
-    QCOMPARE(writes.mid(writes.lastIndexOf("CALC:MARK1:Y?\n") + 1), kEndOfRun);  // nothing of a next point
+    QCOMPARE(RunWrites().mid(RunWrites().size() - 4), QStringList{"CALC:MARK1:Y?\n"} + kEndOfRun);
     QCOMPARE(buttons(), buttonsAfter);
-    QCOMPARE(shown(), messages);
+    QCOMPARE(prompts->shown(), messages);
     if (silent)
       QCOMPARE(widget<QDoubleSpinBox>("SwpTime")->value(), 50.0);  // a failed pass has no time to show
   }
@@ -306,8 +318,8 @@ private slots:
     start(3, -16.0);
     cfg().NIndex = 1;  // past the only level step: nothing to take the reference from
     click("Normalize");
-    QCOMPARE(shown(), QStringList{"Normalize: Level step 1 of the last trace is not completely measured. "
-                                  "Measure a complete trace before normalizing."});
+    QCOMPARE(prompts->shown(), QStringList{"Normalize: Level step 1 of the last trace is not completely measured. "
+                                           "Measure a complete trace before normalizing."});
     QVERIFY(!probe->normActive());
     cfg().NIndex = 0;
     click("Normalize");
@@ -319,16 +331,18 @@ private slots:
     QCOMPARE(Points(probe->normCurve()), QVector<QPointF>({{100.0, -10.0}, {110.0, -10.0}, {120.0, -10.0}}));
     QVERIFY(probe->normCurve()->isVisible());
     // The right axis reads the levels relative to the start level.
-    auto *plot = widget<QwtPlot>("plt");
-    const QwtInterval left = plot->axisScaleDiv(QwtPlot::yLeft).interval();
-    QCOMPARE(plot->axisScaleDiv(QwtPlot::yRight).interval(), QwtInterval(left.minValue() + 10, left.maxValue() + 10));
-    QCOMPARE(plot->axisTitle(QwtPlot::yRight).text(), QStringLiteral("Rel. Level / dB"));
+    const QwtInterval left = range(QwtPlot::yLeft);
+    QCOMPARE(range(QwtPlot::yRight), QwtInterval(left.minValue() + 10, left.maxValue() + 10));
+    QCOMPARE(plot()->axisTitle(QwtPlot::yRight).text(), QStringLiteral("Rel. Level / dB"));
     QVERIFY(!probe->curves().curve(0, 0)->isVisible());
 
-    run("Repeat", -16.0);  // receiver side: the unchanged device now reads the start level
+    run("Repeat", -17.0);  // receiver side: 1 dB more loss than the reference reads 1 dB below the start level
     QCOMPARE(cfg().TraceCount, 2);
-    QCOMPARE(cfg().Traces[1][0], QVector<double>({-10.0, -10.0, -10.0}));
-    QCOMPARE(curveY(0, 0), QVector<double>({-10.0, -10.0, -10.0}));
+    QCOMPARE(cfg().Traces[1][0], QVector<double>({-11.0, -11.0, -11.0}));
+    QCOMPARE(curveY(0, 0), QVector<double>({-11.0, -11.0, -11.0}));
+    QVERIFY(plot()->axisEnabled(QwtPlot::yRight));
+    QCOMPARE(probe->tracker().readout(pixel(110.0, -11.0)),
+             QStringLiteral("Trace 1\n110.000 MHz\n-11.00 dBm\n-1.00 dB rel."));
     QCOMPARE(RunWrites().filter("POW ").size(), 1);
 
     widget<QComboBox>("NrmGen")->setCurrentIndex(1);
@@ -338,7 +352,7 @@ private slots:
 
     // Loaded traces end the normalization: both axes read dBm over the set range again.
     load(kEightTraces);
-    QCOMPARE(plot->axisScaleDiv(QwtPlot::yRight).interval(), QwtInterval(cfg().Y2StartLevel, cfg().Y2StopLevel));
+    QCOMPARE(range(QwtPlot::yRight), QwtInterval(cfg().Y2StartLevel, cfg().Y2StopLevel));
   }
 
   void relativeDisplay() {
@@ -348,6 +362,7 @@ private slots:
     Script(cfg(), -16.0, 3);
     Readings(-6.0, 3);  // the 0 dBm step
     click("Start");
+    QCOMPARE(probe->legend().entries(), QStringList({"Trace 1, -10.0 dBm", "Trace 1, 0.0 dBm"}));
     run("Repeat", -17.0);
     run("Repeat", -18.0);
     auto *absRel = widget<QSlider>("AbsRel");
@@ -356,7 +371,7 @@ private slots:
     QCOMPARE(curveY(0, 1), QVector<double>(3, 4.0));
     QCOMPARE(curveY(2, 1), QVector<double>(3, -8.0));
     QCOMPARE(widget<QLabel>("TMsg")->text(), QStringLiteral("Conversion Loss (Ref.Level -10.00 dBm)"));
-    QCOMPARE(widget<QwtPlot>("plt")->axisTitle(QwtPlot::yLeft).text(), QStringLiteral("Rel. Level / dB"));
+    QCOMPARE(plot()->axisTitle(QwtPlot::yLeft).text(), QStringLiteral("Rel. Level / dB"));
     QCOMPARE(buttons(), QStringLiteral("Start AbsRel"));
     QCOMPARE(cfg().Traces[0][1], QVector<double>(3, -6.0));
 
@@ -378,7 +393,7 @@ private slots:
     widget<QDoubleSpinBox>("FMin")->setValue(500.0);
     emit widget<QDoubleSpinBox>("FMin")->editingFinished();
     widget<QCheckBox>("SwpFrq")->click();  // on again: the range of the trace frequencies
-    QCOMPARE(shown(), QStringList{"fmin=500 > fmax=100: Swapping fmin with fmax."});
+    QCOMPARE(prompts->shown(), QStringList{"fmin=500 > fmax=100: Swapping fmin with fmax."});
     QCOMPARE(QPointF(cfg().DispStartFreq, cfg().DispStopFreq), QPointF(100, 1000));
     widget<QCheckBox>("AutoFrq")->click();  // autoscale and the sweep's range exclude each other
     QVERIFY(cfg().XAutoscale && !widget<QCheckBox>("SwpFrq")->isChecked());
@@ -391,7 +406,7 @@ private slots:
     for (int i = 1; i < kMaxTraces; ++i)
       run("Repeat", -16.0);
     click("Repeat");
-    QVERIFY(shown()[0].startsWith("Repeat: All 20 trace slots are in use."));
+    QVERIFY(prompts->shown()[0].startsWith("Repeat: All 20 trace slots are in use."));
     QCOMPARE(cfg().TraceCount, kMaxTraces);
 
     run("Start", -16.0);
@@ -399,7 +414,6 @@ private slots:
     QCOMPARE(traceCurves().size(), 1);  // a new series hides every earlier slot
     cfg().StepFreq = 0.0;  // a plan refused before a repeat
     click("Repeat");
-    QCOMPARE(shown().last(), QStringLiteral("Sweep: The frequency step is 0 MHz: a linear sweep needs a step."));
     cfg().StepFreq = 10.0;
 
     // More level steps than the curve table holds: nothing runs.
@@ -407,8 +421,9 @@ private slots:
     cfg().LevelSweep = true;
     cfg().Gen1.StopLevel = 200.0;
     click("Start");
-    QCOMPARE(shown().mid(2), QStringList{"Sweep: The level sweep would have 22 level steps; at most 20 are possible. "
-                                         "Use a larger level step."});
+    QCOMPARE(prompts->shown().mid(1), QStringList({"Sweep: The frequency step is 0 MHz: a linear sweep needs a step.",
+                                                   "Sweep: The level sweep would have 22 level steps; at most 20 are "
+                                                   "possible. Use a larger level step."}));
     QCOMPARE(FakeVisa::writes().filter("SWE:TIME?").size(), runs);
     QCOMPARE(cfg().Traces[0][0].size(), 3);
   }
@@ -418,33 +433,32 @@ private slots:
   void deviceLabelsAndClosing() {
     cfg().Ana.TrackingGenerator = true;
     run("Start", -16.0);
-    QCOMPARE(widget<QLabel>("Gen1Lbl")->text(), QStringLiteral("Generator1"));
-    QCOMPARE(widget<QLineEdit>("Gen1")->text(), QString::fromLatin1(DevTypeTable[kAnaType]));
+    QCOMPARE(widget<QLabel>("Gen1Lbl")->text() + '|' + widget<QLineEdit>("Gen1")->text(), "Generator1|SPA-59");
 
     cfg().Ana.TrackingGenerator = false;
     WithLo(cfg(), true);
     run("Start", -16.0);
     QCOMPARE(widget<QLabel>("Gen2Lbl")->text() + '|' + widget<QLabel>("AnaLbl")->text(),
              QStringLiteral("Generator2 (LO)|Analyzer (IF)"));
-    QCOMPARE(widget<QLineEdit>("Ana")->text(), QString::fromLatin1(DevTypeTable[kAnaType]));
+    QCOMPARE(widget<QLineEdit>("Ana")->text(), QStringLiteral("SPA-59"));
     QStringList units;  // a receiver reports dBuV or dBm, and the display names which
     cfg().Ana.Type = 34;
     for (int dbm : {0, 1}) {
       cfg().Rcx.RecUnitsDbm = dbm;
       emit widget<QDoubleSpinBox>("FMin")->editingFinished();
-      units << widget<QLabel>("UniLbl")->text() + ' ' + widget<QwtPlot>("plt")->axisTitle(QwtPlot::yLeft).text();
+      units << widget<QLabel>("UniLbl")->text() + ' ' + plot()->axisTitle(QwtPlot::yLeft).text();
     }
     QCOMPARE(units, QStringList({QString::fromUtf8("dB\u00b5V Level / dB\u00b5V"), "dBm Level / dBm"}));
 
     const int before = FakeVisa::transcript().size();
-    probe.reset();
     window.reset();
     QCOMPARE(FakeVisa::transcript().mid(before).filter(QRegularExpression("^viClose ")),
              (QStringList{"viClose 2", "viClose 1001", "viClose 3", "viClose 1002", "viClose 1", "viClose 1000"}));
   }
 
-  void seriesBoundsAndGaps() {
-    const QVector<double> x{100.0, 110.0, 120.0, 130.0};
+  // A curve shows its row of the store as the row grows: gaps left out, and on a plot only the new segment painted.
+  void curveFollowsTheStore() {
+    QVector<double> x{100.0, 110.0, 120.0, 130.0};
     QVector<TraceRec> store{TraceRec{{-10.0, kUnmeasured, -12.0, kUnmeasured}}};
     LiveSeries series;
     QVERIFY(series.boundingRect().width() < 0.0);  // empty: nothing for the autoscaler
@@ -463,9 +477,8 @@ private slots:
     QCOMPARE(series.sample(1), QPointF(110.0, -11.0));
     series.setRow({&x, &store, 1, 0}, 4, 0.0);
     QCOMPARE(int(series.size()), 0);
-  }
 
-  void growingCurvePaintsOnlyTheNewSegment() {
+    // On a plot of fixed scale only the new segment is painted; a point beyond the scale is clipped, no replot.
     CountingPlot plot;
     plot.setAutoReplot(true);
     plot.setAxisScale(QwtPlot::xBottom, 100.0, 130.0);
@@ -475,9 +488,8 @@ private slots:
     QVERIFY(QTest::qWaitForWindowExposed(&plot));
     plot.canvas()->repaint();
     auto *curves = new TraceCurveTable(&plot);
-    // The last point lies outside the fixed scale: clipped, not a reason to replot.
-    const QVector<double> x{100.0, 110.0, 120.0, 130.0, 500.0};
-    QVector<TraceRec> store(1, TraceRec{{-10.0, -30.0, -12.0, -40.0, -90.0}});
+    x << 500.0;
+    store[0][0] = {-10.0, -30.0, -12.0, -40.0, -90.0};
     const TraceRow growing{&x, &store, 0, 0};
     curves->showCurve(0, 0, 0);
     curves->setRow(0, 0, growing, 0);
@@ -513,11 +525,8 @@ private slots:
   // A loaded file is a series of its own; a refused one leaves it as it was,
   // and saving writes it back byte for byte.
   void loadedTracesAreASeries() {
-    UserPrompt::setSaveFileHandler(answer(dir.filePath("none.dat")));
-    trigger("actionSave_Data");
-    QCOMPARE(shown(), QStringList{"Fehler: SaveDatFile -1\n\nNo trace has been measured or loaded yet."});
+    saveAs("actionSave_Data", dir.filePath("none.dat"));
     QVERIFY(!QFile::exists(dir.filePath("none.dat")));
-    prompts->messages.clear();
 
     load(kEightTraces);
     QCOMPARE(asked, (QStringList{"Open File", "Solvane Files (*.dat);;All Files (*.*)"}));
@@ -530,19 +539,19 @@ private slots:
     QCOMPARE(buttons(), QStringLiteral("Start Normalize Del NIdx AbsRel"));
 
     load("Repetition  Count: 1\nLevel Sweep Count: 1\nMeasurement Count: 5\n1 2\n");
-    QCOMPARE(shown(), QStringList{"Fehler: LoadDatFile -1\n\nThe file is too short for its 5 announced points."});
-    QCOMPARE(prompts->messages[0].kind, UserPrompt::Kind::Critical);
+    QCOMPARE(prompts->shown(), QStringList({"Fehler: SaveDatFile -1\n\nNo trace has been measured or loaded yet.",
+                                            "Fehler: LoadDatFile -1\n\nThe file is too short for its 5 announced "
+                                            "points."}));
+    QCOMPARE(prompts->messages[1].kind, UserPrompt::Kind::Critical);
     QCOMPARE(traceCurves().size(), 8);
 
-    UserPrompt::setSaveFileHandler(answer(dir.filePath("back.dat")));
-    trigger("actionSave_Data");
+    saveAs("actionSave_Data", dir.filePath("back.dat"));
     QCOMPARE(asked, (QStringList{"Save File", "Solvane Files (*.dat);;Kestrova Data (*.fda);;All Files (*.*)"}));
     QCOMPARE(ReadAll(dir.filePath("back.dat")), kEightTraces);
-    UserPrompt::setSaveFileHandler(answer(dir.filePath("norm.txt")));
-    trigger("actionSave_Normalization");
+    saveAs("actionSave_Normalization", dir.filePath("norm.txt"));
     QCOMPARE(asked, (QStringList{"Save File", "Files (*.*)"}));
     QVERIFY(ReadAll(dir.filePath("norm.txt")).startsWith("100.000000 -0.500 "));
-    QCOMPARE(prompts->messages.size(), 1);
+    QCOMPARE(prompts->messages.size(), 2);
 
     // Delete Last Trace removes the newest loaded trace; Abs/Rel redraws the rest.
     click("Del");
@@ -551,17 +560,180 @@ private slots:
     QCOMPARE(traceCurves()[6]->sample(1).y(), -16.5 + 10.0);  // default start level -10 dBm
   }
 
-  void clipboardManualAndAbout() {
+  // Zoom, pan and back keep the display settings.
+  void plotTools() {
+    load(kTwoByTwo);
+    const CfgStr before = cfg();
+    const QwtInterval x = range(QwtPlot::xBottom), y = range(QwtPlot::yLeft);
+    const QPoint from(canvas()->width() / 4, canvas()->height() / 4);
+    const QPoint to(canvas()->width() / 2, canvas()->height() / 2);
+    const QwtInterval zoomX(plot()->canvasMap(QwtPlot::xBottom).invTransform(from.x()),
+                            plot()->canvasMap(QwtPlot::xBottom).invTransform(to.x()));
+    QTest::mousePress(canvas(), Qt::LeftButton, {}, from);
+    QMouseEvent move(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(canvas(), &move);
+    QTest::mouseRelease(canvas(), Qt::LeftButton, {}, to);
+    QCOMPARE(range(QwtPlot::xBottom), zoomX);
+    QVERIFY(range(QwtPlot::yLeft).width() < y.width() / 3);
+
+    // One notch of the wheel over the frequency axis shows 80 % around the pointer.
+    const QwtInterval zoomed = range(QwtPlot::xBottom);
+    QwtScaleWidget *axis = plot()->axisWidget(QwtPlot::xBottom);
+    const QPoint at = axis->mapFrom(plot(), canvas()->mapTo(plot(), QPoint(canvas()->width() / 2, 0)));
+    QWheelEvent wheel(QPointF(at), QPointF(axis->mapToGlobal(at)), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(axis, &wheel);
+    QVERIFY(qAbs(range(QwtPlot::xBottom).width() - 0.8 * zoomed.width()) < zoomed.width() * 0.01);
+
+    QCOMPARE(cfg().DispStartFreq, before.DispStartFreq);
+    QCOMPARE(cfg().Y2StopLevel, before.Y2StopLevel);
+    QCOMPARE(cfg().Y1Autoscale, true);
+    QTest::mouseClick(canvas(), Qt::RightButton, {}, from);
+    QCOMPARE(range(QwtPlot::xBottom), x);
+    QCOMPARE(range(QwtPlot::yLeft), y);
+    QVERIFY(plot()->axisAutoScale(QwtPlot::yLeft));
+
+    // Markers at the peak, the minimum and a reference with its delta.
+    trigger("actionPeak_Marker");
+    trigger("actionMinimum_Marker");
+    // Until a trace is clicked the markers are on the newest one.
+    QCOMPARE(probe->markers().labels(),
+             QStringList({"Peak 200.000 MHz, -6.00 dBm", "Min 300.000 MHz, -21.00 dBm"}));
+    QTest::mouseClick(canvas(), Qt::LeftButton, {}, pixel(100.0, 0.0));
+    QTest::mouseClick(canvas(), Qt::LeftButton, Qt::ShiftModifier, pixel(100.0, 0.0));
+    QTest::mouseClick(canvas(), Qt::LeftButton, Qt::ShiftModifier, pixel(300.0, -10.0));
+    QCOMPARE(probe->markers().labels(),
+             QStringList({"Peak 200.000 MHz, 5.00 dBm", "Min 300.000 MHz, -10.00 dBm", "Ref",
+                          "Delta 200.000 MHz, -10.00 dB"}));
+
+    // A growing trace takes its markers along.
+    cfg().AnaFreqs << 400.0;
+    cfg().Traces[0][1] << 7.5;
+    probe->curves().growRow(0, 1, 4);
+    QCOMPARE(probe->markers().labels().first(), QStringLiteral("Peak 400.000 MHz, 7.50 dBm"));
+    trigger("actionClear_Delta_Marker");
+    trigger("actionMinimum_Marker");
+    QCOMPARE(probe->markers().labels(), QStringList({"Peak 400.000 MHz, 7.50 dBm"}));
+
+    // The read-out names the nearest measured point.
+    QCOMPARE(probe->tracker().readout(pixel(200.0, 5.0)), QStringLiteral("Trace 1, 0.0 dBm\n200.000 MHz\n5.00 dBm"));
+    QCOMPARE(probe->tracker().readout(pixel(290.0, -21.5)),
+             QStringLiteral("Trace 2, -10.0 dBm\n300.000 MHz\n-21.00 dBm"));
+    // A point that was never measured is no point: the next measured one is named.
+    cfg().Traces[1][0][2] = kUnmeasured;
+    probe->curves().setRow(1, 0, TraceRow{&cfg().AnaFreqs, &cfg().Traces, 1, 0}, 3);
+    QCOMPARE(probe->tracker().readout(pixel(300.0, -21.0)),
+             QStringLiteral("Trace 1, -10.0 dBm\n300.000 MHz\n-20.00 dBm"));
+
+    // The legend names the level steps of a loaded file by the set levels; whether it is shown is remembered.
+    cfg().Gen1.StepLevel = 5.0;
+    load(kTwoByTwo);
+    QCOMPARE(probe->legend().entries(), QStringList({"Trace 1, -10.0 dBm", "Trace 1, -5.0 dBm",
+                                                     "Trace 2, -10.0 dBm", "Trace 2, -5.0 dBm"}));
+    load("Repetition  Count: 1\nLevel Sweep Count: 1\nMeasurement Count: 1\n100.000000 -3.000\n");
+    QCOMPARE(probe->legend().entries(), QStringList({"Trace 1"}));
+
+    QVERIFY(probe->legend().isVisible());
+    trigger("actionLegend");
+    QVERIFY(!probe->legend().isVisible());
+    window.reset();
+    QCOMPARE(QSettings(DefaultCfgPath(), QSettings::IniFormat).value(QStringLiteral("Display/Legend")).toBool(), false);
+    window.reset(new MainWindow);
+    probe.reset(new MainWindowProbe(*window));
+    QVERIFY(!widget<QAction>("actionLegend")->isChecked());
+    QVERIFY(!probe->legend().isVisible());
+    QCOMPARE(probe->tracker().readout(QPoint(10, 10)), QString());  // nothing loaded, nothing named
+  }
+
+  // What the Results and Help menus give: exports, prints, the graph on the
+  // clipboard, the manual and About.
+  void resultsAndHelpMenus() {
+    load(kTwoByTwo);
+    QList<GraphSizeDialog::Choice> sizesAsked;
+    GraphSizeDialog::Choice chosen{100.0, 50.0, 254};
+    GraphSizeDialog::setHandler([&](GraphSizeDialog::Choice *size) {
+      sizesAsked << *size;
+      *size = chosen;
+      return true;
+    });
+    saveAs("actionExport_Graph", dir.filePath(QStringLiteral("graph")));
+    QCOMPARE(sizesAsked.size(), 1);
+    const QString exported = PdfText(dir.filePath(QStringLiteral("graph.pdf")));
+    for (const char *text : {"Frequency / MHz", "Level / dBm", "Trace 2, 0.0 dBm"})
+      QVERIFY2(exported.contains(QLatin1String(text)), text);
+
+    saveAs("actionExport_Graph", dir.filePath(QStringLiteral("graph.svg")));
+    const QString svg = QString::fromUtf8(ReadAll(dir.filePath(QStringLiteral("graph.svg"))));
+    for (const char *text : {">Frequency / MHz</text>", ">Level / dBm</text>"})
+      QVERIFY2(svg.contains(QLatin1String(text)), text);
+    // The traces are the only lines of three points.
+    QCOMPARE(svg.count(QRegularExpression(QStringLiteral("<polyline [^>]*points=\"(\\S+ ){3}\""))), 4);
+
+    saveAs("actionExport_Graph", dir.filePath(QStringLiteral("graph.png")));
+    QCOMPARE(QImage(dir.filePath(QStringLiteral("graph.png"))).size(), QSize(1000, 500));
+
+    saveAs("actionExport_Graph", dir.filePath(QStringLiteral("graph.gif")));
+    for (const GraphSizeDialog::Choice &empty : {GraphSizeDialog::Choice{0.0, 50.0, 254}, {100.0, 0.0, 254},
+                                                 {100.0, 50.0, 0}}) {
+      chosen = empty;
+      saveAs("actionExport_Graph", dir.filePath(QStringLiteral("empty.png")));
+    }
+    const QString noSize = "Export Graph: The size and the resolution of the graph must be greater than 0.";
+    QCOMPARE(prompts->shown(), QStringList({"Export Graph: The graph can be exported as PDF, SVG or PNG; the file "
+                                            "name must end in .pdf, .svg or .png.",
+                                            noSize, noSize, noSize}));
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("empty.png"))));
+
+    // Below its comments and column row, the loaded file's point lines with commas.
+    saveAs("actionExport_Data", dir.filePath(QStringLiteral("out")));
+    const QByteArray csv = ReadAll(dir.filePath(QStringLiteral("out.csv")));
+    const QByteArray points = kTwoByTwo.mid(kTwoByTwo.indexOf("100.000000")).replace(' ', ',');
+    QVERIFY(csv.startsWith('#'));
+    QVERIFY2(csv.endsWith("\nFrequency [MHz],Trace 1 Step 1,Trace 1 Step 2,Trace 2 Step 1,Trace 2 Step 2\n" + points),
+             csv.constData());
+
+    saveAs("actionExport_Data", dir.filePath(QStringLiteral("missing/out.csv")));
+
+    // Printing without a printer offers a PDF file.
+    const QString pdf = dir.filePath(QStringLiteral("printed.pdf"));
+    PrintSeam::setPrinterFactory([](QPrinter::PrinterMode mode) {
+      auto printer = std::make_unique<QPrinter>(mode);
+      printer->setOutputFormat(QPrinter::PdfFormat);
+      printer->setOutputFileName(QString());
+      return printer;
+    });
+    QString offered;
+    PrintSeam::setPrinterChooser([&](QPrinter &printer, QWidget *) {
+      offered = printer.outputFileName();
+      printer.setOutputFileName(pdf);
+      return true;
+    });
+    trigger("actionPrint_Data");
+    QCOMPARE(offered, cfg().CfgDir + QStringLiteral("/Solvane Data.pdf"));
+    QVERIFY(PdfText(pdf).contains(QLatin1String("Measurement Count: 3\n100.00 -10.000 0.000 -11.000 -1.000")));
+    QFile::remove(pdf);
+    trigger("actionPrint_Graph");
+    QCOMPARE(offered, cfg().CfgDir + QStringLiteral("/Solvane Graph.pdf"));
+    QVERIFY(ReadAll(pdf).startsWith("%PDF-"));
+
     trigger("actionGraph_to_Clipboard");
     QCOMPARE(QApplication::clipboard()->pixmap().size(), window->size());
 
-    QDesktopServices::setUrlHandler("file", this, "opened");
+    // The manual opens with the desktop's viewer; without a program to open
+    // it with, its path is shown and copied.
+    const QString manual = QDir::toNativeSeparators(binDir() + QStringLiteral("/Solvane.pdf"));
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", dir.path().toLocal8Bit());  // no desktop database that could say "no PDF viewer"
+    QDesktopServices::setUrlHandler("file", this, "opened");
+    trigger("actionContents");
+    QDesktopServices::unsetUrlHandler("file");
+    prompts->answer = QMessageBox::Apply;
     trigger("actionContents");
     qputenv("PATH", path);
-    QDesktopServices::unsetUrlHandler("file");
     QCOMPARE(openedUrls, QList<QUrl>{QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + "/Solvane.pdf")});
+    QCOMPARE(prompts->shown(false).mid(4), QStringList({"Export Data", "Manual"}));
+    QVERIFY(prompts->messages.last().text.endsWith(QStringLiteral("\n\n") + manual));
+    QCOMPARE(QGuiApplication::clipboard()->text(), manual);
 
     QString shown;
     QTimer::singleShot(0, [&shown] {
@@ -587,25 +759,20 @@ private:
     QVERIFY(during || !probe->running());
   }
   void trigger(const char *name) { widget<QAction>(name)->trigger(); }
+  QwtPlot *plot() { return widget<QwtPlot>("plt"); }
+  QWidget *canvas() { return plot()->canvas(); }
+  QPoint pixel(double mhz, double level) {
+    return QPoint(qRound(plot()->canvasMap(QwtPlot::xBottom).transform(mhz)),
+                  qRound(plot()->canvasMap(QwtPlot::yLeft).transform(level)));
+  }
+  QwtInterval range(int axis) { return plot()->axisScaleDiv(axis).interval(); }
   QVector<double> curveY(int slot, int level) {
     QVector<double> y;
     for (const QPointF &p : Points(probe->curves().curve(slot, level)))
       y << p.y();
     return y;
   }
-  QString buttons() {
-    QStringList enabled;
-    for (const char *name : {"Start", "Repeat", "Normalize", "Stop", "Del", "NIdx", "AbsRel"})
-      if (widget<QWidget>(name)->isEnabled())
-        enabled << QString::fromLatin1(name);
-    return enabled.join(QLatin1Char(' '));
-  }
-  QStringList shown() {
-    QStringList lines;
-    for (const UserPrompt::Message &m : prompts->messages)
-      lines << m.title + QStringLiteral(": ") + m.text;
-    return lines;
-  }
+  QString buttons() { return Which(*window, Enabled, {}, "Start Repeat Normalize Stop Del NIdx AbsRel"); }
   // One run of the current settings started by `button`, every reading `dbm`.
   void run(const char *button, double dbm) {
     Script(cfg(), dbm, cfg().PointCount * cfg().LevelCount);
@@ -618,7 +785,7 @@ private:
   // Visible trace curves (the normalization curve has 3 x 3 symbols).
   QList<QwtPlotCurve *> traceCurves() {
     QList<QwtPlotCurve *> curves;
-    for (QwtPlotItem *item : widget<QwtPlot>("plt")->itemList(QwtPlotItem::Rtti_PlotCurve)) {
+    for (QwtPlotItem *item : plot()->itemList(QwtPlotItem::Rtti_PlotCurve)) {
       auto *curve = static_cast<QwtPlotCurve *>(item);
       if (curve->isVisible() && curve->symbol() && curve->symbol()->size() == QSize(5, 5))
         curves << curve;
@@ -635,6 +802,11 @@ private:
     QVERIFY(WriteAll(dir.filePath("load.dat"), content));
     UserPrompt::setOpenFileHandler(answer(dir.filePath("load.dat")));
     trigger("actionLoad_Data");
+    plot()->replot();
+  }
+  void saveAs(const char *action, const QString &path) {
+    UserPrompt::setSaveFileHandler(answer(path));
+    trigger(action);
   }
 
   std::unique_ptr<PromptRecorder> prompts;
@@ -684,8 +856,7 @@ private slots:
     cfg.Gen1.StopLevel = 0.0;
     WithLo(cfg, true);
     QCOMPARE(int(scripted().outcome), int(SwpOutcome::Completed));
-    const QStringList lo = WritesTo(2);
-    QCOMPARE(lo.mid(lo.indexOf("ROSC:SOUR INT\n") + 1),
+    QCOMPARE(WritesTo(2).mid(WritesTo(2).indexOf("ROSC:SOUR INT\n") + 1),
              QStringList({"FREQ 1000000000.0;*OPC?\n", "FREQ 1000000000.0;*OPC?\n"}));
     QCOMPARE(WritesTo(1).filter("POW 0;").size(), 2);  // proven, then level step 1
     QCOMPARE(FakeVisa::transcript().last(), QStringLiteral("viGpibControlREN 2 6"));  // the LO goes to local too
@@ -705,9 +876,8 @@ private slots:
     cfg.Ana.TrackingGenerator = true;
     QCOMPARE(int(scripted().outcome), int(SwpOutcome::Completed));
     QVERIFY(FakeVisa::transcript().filter(kGen1Rsrc).isEmpty());
-    QCOMPARE(RunWrites().first(), QStringLiteral("SOUR:POW -10dBm;*OPC?\n"));
     QCOMPARE(RunWrites().size(), 1 + 3 * 4 + 2);  // no frequency to a generator, no RF switched
-    QCOMPARE(RunWrites().mid(1, 4), MeasureCommands("100000000.0", "0.0500"));
+    QCOMPARE(RunWrites().mid(0, 5), QStringList{"SOUR:POW -10dBm;*OPC?\n"} + MeasureCommands("100000000.0", "0.0500"));
 
     fresh(3, 53);
     cfg.Ana.TrackingGenerator = true;
@@ -742,9 +912,9 @@ private slots:
     QCOMPARE(cfg.Traces[0][0], QVector<double>({-6.0, -6.0, -6.0}));
 
     // Switching the RF off fails: the other instruments still go to local.
-    fresh(3);
-    rec.atPassEnd = [] { FakeVisa::failNext("viWrite", VI_ERROR_TMO); };
-    const SwpResult ended = scripted();
+    const auto again = [this] { Settings(cfg, 3); return scripted(); };
+    QVERIFY(FailWriteOf(":OUTP OFF\n", again, VI_ERROR_TMO));
+    const SwpResult ended = again();
     QCOMPARE(int(ended.outcome), int(SwpOutcome::EndFailed));
     QCOMPARE(int(ended.endDevice), int(SwpDevice::Gen1));
     QCOMPARE(RunWrites().mid(RunWrites().size() - 2), kEndOfRun.mid(1));
@@ -816,8 +986,7 @@ private slots:
       Script(cfg, -16.0, 1);  // then the analyzer falls silent
     }
     QCOMPARE(int(run().outcome), outcome);
-    const QStringList toGen1 = WritesTo(1);
-    QCOMPARE(toGen1.mid(toGen1.size() - gen1Tail.size()), gen1Tail);
+    QCOMPARE(WritesTo(1).mid(WritesTo(1).size() - gen1Tail.size()), gen1Tail);
     QCOMPARE(FakeVisa::transcript().filter(QRegularExpression("^viGpibControlREN")), locals);
   }
 
@@ -875,9 +1044,9 @@ private slots:
 
 private:
   SwpResult run(bool normActive = false) { return SweepEngine(cfg, rec).run(normActive); }
-  // A run of the current settings, every reading `dbm`.
-  SwpResult scripted(double dbm = -16.0) {
-    Script(cfg, dbm, cfg.PointCount * cfg.LevelCount);
+  // A run of the current settings, every reading -16 dBm.
+  SwpResult scripted() {
+    Script(cfg, -16.0, cfg.PointCount * cfg.LevelCount);
     return run();
   }
   void fresh(int points, int anaType = kAnaType) {
