@@ -160,8 +160,7 @@ private slots:
     QVERIFY(prompts.messages.isEmpty());
     // The simulated mixer gives its IF only with the LO the dialogs set.
     QCOMPARE(QStringLiteral("%1 %2 %3 %4").arg(cfg.Gen2.GpibAddress).arg(cfg.Gen2.StartFreq).arg(cfg.Gen2.StartLevel)
-                 .arg(cfg.FixedLo),
-             QStringLiteral("27 1100 7 1"));
+                 .arg(cfg.FixedLo), QStringLiteral("27 1100 7 1"));
     QCOMPARE(cfg.PointCount, 91);
     // About 6.5 dB conversion loss, minus the 3 dB pad the attenuation stands for; the
     // simulated analyzer finds the IF only at the frequencies the dialogs planned.
@@ -247,7 +246,6 @@ private slots:
     QVERIFY(result.out.endsWith("Pass 1 of 1, level step 1 of 1, point 91 of 91, 0:00 left\n"));
 
     qputenv("SOLVISA_BENCH", benchFile.toLocal8Bit());
-    qputenv("VXIPNPPATH64", (binDir() + "/vxipnp/").toLocal8Bit());
     PromptRecorder prompts;
     MainWindow window(nullptr, config("window.cfg"));
     QVERIFY(ClickAndFinish(window, "Start"));
@@ -321,18 +319,15 @@ private slots:
   void ctrlCStopsAtTheNextPoint() {
     const QString trace = path("stop.trace");
     QProcess process;
-    start(process, "bin/solvane-run",
-          {"--config", config("stop.cfg"), "--out", path("stop.dat"), "--repeat", "3",
-           "--simulate=" + bench("slow.json", 5)},
-          {"SOLVISA_TRACE=" + trace});
+    start(process, "bin/solvane-run", {"--config", config("stop.cfg"), "--out", path("stop.dat"), "--repeat", "3",
+                                       "--simulate=" + bench("slow.json", 5)}, {"SOLVISA_TRACE=" + trace});
     QByteArray out;
     QTRY_VERIFY2((out += process.readAllStandardOutput()).contains("point 1 of 91"),
                  out + process.readAllStandardError());
     ::kill(pid_t(process.processId()), SIGINT);
     QVERIFY(process.waitForFinished(20000));
     QCOMPARE(process.exitCode(), 130);
-    QCOMPARE(process.readAllStandardError(),
-             QByteArray("\nStopping after this point; press Ctrl-C again to abort.\n"));
+    QCOMPARE(process.readAllStandardError(), QByteArray("\nStopping after this point; press Ctrl-C again to abort.\n"));
 
     const QByteArray dat = ReadAll(path("stop.dat"));
     QVERIFY(dat.startsWith("Repetition  Count: 1\nLevel Sweep Count: 1\nMeasurement Count: 91\n"));
