@@ -205,10 +205,7 @@ private slots:
     QProcess window;
     start(window, "bin/solvane", {"--simulate"}, {"QT_QPA_PLATFORM=offscreen"});
     const QString maps = QString("/proc/%1/maps").arg(window.processId());
-    auto mapped = [&maps](const QString &library) {
-      QFile file(maps);
-      return file.open(QIODevice::ReadOnly) && file.readAll().contains(library.toLocal8Bit());
-    };
+    const auto mapped = [&maps](const QString &library) { return ReadAll(maps).contains(library.toLocal8Bit()); };
     QTRY_VERIFY_WITH_TIMEOUT(mapped(installed("lib/solvane/vxipnp/Win64/Bin/libpwudrv_64.so")), 20000);
     QVERIFY(mapped(installed("lib/solvane/libsolvisa.so")));
     QVERIFY(QFileInfo(path("share/Kestrova/Solvane64")).isDir());
