@@ -267,28 +267,26 @@ private slots:
 
     const QString fast = "--simulate=" + bench("fast.json", 0);
     const QString out = path("status.dat");
+    const auto usual = [&](const QString &settings) { return QStringList{"--config", settings, "--out", out, fast}; };
     const QString garbage = path("garbage.cfg");
     WriteAll(garbage, QByteArrayLiteral("\x7f" "ELF\x02\x01\x01\0\0\0\0 binary, not settings\n"));
 
     QTest::newRow("no output file") << QStringList{"--config", config("a.cfg"), fast} << 1
                                     << "--config and --out are required (see --help).\n" << -1;
-    QTest::newRow("missing configuration") << QStringList{"--config", path("none.cfg"), "--out", out, fast} << 2
+    QTest::newRow("missing configuration") << usual(path("none.cfg")) << 2
         << "Configuration: The configuration file " + path("none.cfg") + " cannot be read (" << -1;
-    QTest::newRow("garbage configuration") << QStringList{"--config", garbage, "--out", out, fast} << 2
+    QTest::newRow("garbage configuration") << usual(garbage) << 2
         << "Configuration: The configuration file " + garbage + " holds no settings of this program.\n" << -1;
-    QTest::newRow("refused plan")
-        << QStringList{"--config", config("refused.cfg", {{"Sweep/Step Freq", 0}}), "--out", out, fast} << 2
+    QTest::newRow("refused plan") << usual(config("refused.cfg", {{"Sweep/Step Freq", 0}})) << 2
         << "Sweep: The frequency step is 0 MHz: a linear sweep needs a step.\n" << -1;
     QTest::newRow("missing bench file")
         << QStringList{"--config", config("a.cfg"), "--out", out, "--simulate=" + path("no.json")} << 3
         << "Simulated Bench: The bench file " + path("no.json") + " cannot be read.\n" << -1;
-    QTest::newRow("generator not on the bench")
-        << QStringList{"--config", config("gen.cfg", {{"Gen1/GPIB Address", 5}}), "--out", out, fast} << 3
+    QTest::newRow("generator not on the bench") << usual(config("gen.cfg", {{"Gen1/GPIB Address", 5}})) << 3
         << "Generator1 (RF): Initialization Error.\n" << -1;
     // The analyzer tunes up to 50 GHz: with N/D = 100 the IF of 510 MHz and
     // above is out of its range and the measurement there times out.
-    QTest::newRow("measurement fails at 510 MHz")
-        << QStringList{"--config", config("if.cfg", {{"Sweep/Numerator", 100}}), "--out", out, fast} << 4
+    QTest::newRow("measurement fails at 510 MHz") << usual(config("if.cfg", {{"Sweep/Numerator", 100}})) << 4
         << "Analyzer (IF): Power Measurement Error.\n" << 41;
     QTest::newRow("output not writable")
         << QStringList{"--config", config("a.cfg"), "--out", path("no/such/folder/x.dat"), fast} << 5
