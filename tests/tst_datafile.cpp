@@ -63,9 +63,8 @@ class TstDataFile : public QObject {
   // The settings library caches what it read: a fresh file for every use.
   QString newFile(const QByteArray &text = QByteArray()) {
     const QString path = dir.filePath(QStringLiteral("f%1.cfg").arg(++fileNo));
-    QFile file(path);
-    if (!text.isNull() && file.open(QIODevice::WriteOnly))
-      file.write(text);
+    if (!text.isNull())
+      WriteAll(path, text);
     return path;
   }
   // Every stored field of a record, as the text its save gives.

@@ -61,9 +61,7 @@ class TstSolvaneRun : public QObject {
 
   // The default settings with some keys changed.
   QString config(const QString &name, const QVariantMap &changes = {}) {
-    QFile::remove(path(name));
-    QFile::copy(sourceDir() + "/tests/fixtures/cfg_defaults.cfg", path(name));
-    QFile::setPermissions(path(name), QFile::ReadOwner | QFile::WriteOwner);
+    WriteAll(path(name), ReadAll(sourceDir() + "/tests/fixtures/cfg_defaults.cfg"));
     QSettings file(path(name), QSettings::IniFormat);
     for (auto it = changes.begin(); it != changes.end(); ++it)
       file.setValue(it.key(), it.value());
