@@ -632,6 +632,19 @@ private slots:
                                                      "Trace 2, -10.0 dBm", "Trace 2, -5.0 dBm"}));
     load("Repetition  Count: 1\nLevel Sweep Count: 1\nMeasurement Count: 1\n100.000000 -3.000\n");
     QCOMPARE(probe->legend().entries(), QStringList({"Trace 1"}));
+    // Twelve lines fit; beyond them the last line counts what is left out.
+    const auto traces = [this](int count) {
+      QByteArray row = "100.000000";
+      for (int trace = 0; trace < count; ++trace)
+        row += " -1.000";
+      load("Repetition  Count: " + QByteArray::number(count) + "\nLevel Sweep Count: 1\nMeasurement Count: 1\n" +
+           row + '\n');
+      return probe->legend().entries();
+    };
+    QCOMPARE(traces(12).last(), QStringLiteral("Trace 12"));
+    const QStringList cut = traces(13);
+    QCOMPARE(cut.size(), 12);
+    QCOMPARE(cut.mid(10), QStringList({"Trace 11", "and 2 more"}));
 
     QVERIFY(probe->legend().isVisible());
     trigger("actionLegend");
