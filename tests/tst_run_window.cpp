@@ -671,6 +671,7 @@ private slots:
     });
     saveAs("actionExport_Graph", dir.filePath(QStringLiteral("graph")));
     QCOMPARE(sizesAsked.size(), 1);
+    QCOMPARE(asked, (QStringList{"Export Graph", "PDF (*.pdf);;SVG (*.svg);;PNG (*.png)"}));
     const QString exported = PdfText(dir.filePath(QStringLiteral("graph.pdf")));
     for (const char *text : {"Frequency / MHz", "Level / dBm", "Trace 2, 0.0 dBm"})
       QVERIFY2(exported.contains(QLatin1String(text)), text);
@@ -699,6 +700,7 @@ private slots:
 
     // Below its comments and column row, the loaded file's point lines with commas.
     saveAs("actionExport_Data", dir.filePath(QStringLiteral("out")));
+    QCOMPARE(asked, (QStringList{"Export Data", "CSV Files (*.csv);;All Files (*.*)"}));
     const QByteArray csv = ReadAll(dir.filePath(QStringLiteral("out.csv")));
     const QByteArray points = kTwoByTwo.mid(kTwoByTwo.indexOf("100.000000")).replace(' ', ',');
     QVERIFY(csv.startsWith('#'));

@@ -644,6 +644,8 @@ private slots:
     QCOMPARE(FakeVisa::transcript().last(), QStringLiteral("viGpibControlREN 1 6"));
     QCOMPARE(W<QLineEdit>(dialog, "G1Msg")->text(), QStringLiteral("Simulated,GEN-24,100028,1.0"));
     QVERIFY(cfg.Gen1.QueryIdn && prompts->messages.isEmpty());
+    W<QSpinBox>(dialog, "G1Pad")->setValue(5);
+    QCOMPARE(Rsc(dialog, "G1"), QStringLiteral("GPIB0::5::INSTR"));
 
     W<QPushButton>(dialog, "AnTst")->click();
     const QString failure = "Test failed: VISA status 0xBFFF0011, no instrument at this address";
@@ -713,8 +715,10 @@ private slots:
     QVERIFY(cfg.Spx.RefLevel == 12.5 && cfg.Spx.Rbw == 10000 && cfg.Spx.Vbw == 300);
 
     // A type without a panel leaves the analyzer settings alone.
-    Choose(dialog, "AnTyp", 36);
-    QCOMPARE(Which(dialog, Shown, "", kPanels), QString());
+    for (int type : {67, 51, 36}) {
+      Choose(dialog, "AnTyp", type);
+      QCOMPARE(Which(dialog, Shown, "", kPanels), QString());
+    }
     PressOk(dialog);
     QVERIFY(cfg.Spx.RefLevel == 12.5 && cfg.Spx.Rbw == 10000);
 
