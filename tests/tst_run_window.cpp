@@ -645,6 +645,10 @@ private slots:
     const QStringList cut = traces(13);
     QCOMPARE(cut.size(), 12);
     QCOMPARE(cut.mid(10), QStringList({"Trace 11", "and 2 more"}));
+    // A plan of more levels than the loaded records hold draws only the levels they have.
+    cfg().LevelCount = 2;
+    widget<QSlider>("AbsRel")->setValue(1);
+    QCOMPARE(probe->legend().entries().last(), QStringLiteral("and 2 more"));
 
     QVERIFY(probe->legend().isVisible());
     trigger("actionLegend");
