@@ -796,6 +796,17 @@ private slots:
     QCOMPARE(Which(dialog, Enabled, "Pw", "Res Cnt"), QStringLiteral("Cnt"));
     W<QSpinBox>(dialog, "PwCnt")->setValue(64);
     QCOMPARE(cfg.Ana.PwxxCount, 64);
+
+    // A dialog opens on the stored averaging choice and reference level.
+    for (const int automatic : {0, 1}) {
+      CfgStr stored = Defaults("AnaType=74");
+      stored.Ana.PwxxAutoAveraging = automatic;
+      stored.Ana.PwxxManualAveraging = 1 - automatic;
+      stored.Spx.RefLevel = 7.5;
+      DevWindow shown(&stored);
+      QCOMPARE(W<QRadioButton>(shown, "PwAut")->isChecked(), automatic == 1);
+      QCOMPARE(W<QDoubleSpinBox>(shown, "ExRlv")->value(), 7.5);
+    }
   }
 
   // Meter Zero is offered for the meters and zeroes them with their command,
