@@ -279,6 +279,7 @@ private slots:
     {
       MainWindow window;
       QVERIFY(!QFile::exists(path));
+      QCOMPARE(window.styleSheet(), QString::fromUtf8(ReadAll(SOLVANE_SOURCE_DIR "/resources/style/Common.qss")));
       QTimer cancel;
       QObject::connect(&cancel, &QTimer::timeout, [] {
         if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
