@@ -633,14 +633,17 @@ private slots:
     load("Repetition  Count: 1\nLevel Sweep Count: 1\nMeasurement Count: 1\n100.000000 -3.000\n");
     QCOMPARE(probe->legend().entries(), QStringList({"Trace 1"}));
     // Twelve lines fit; beyond them the last line counts what is left out.
-    const auto traces = [this](int count) {
+    const auto traces = [this](int count, int levels = 1) {
       QByteArray row = "100.000000";
-      for (int trace = 0; trace < count; ++trace)
+      for (int value = 0; value < count * levels; ++value)
         row += " -1.000";
-      load("Repetition  Count: " + QByteArray::number(count) + "\nLevel Sweep Count: 1\nMeasurement Count: 1\n" +
-           row + '\n');
+      load("Repetition  Count: " + QByteArray::number(count) + "\nLevel Sweep Count: " + QByteArray::number(levels) +
+           "\nMeasurement Count: 1\n" + row + '\n');
       return probe->legend().entries();
     };
+    // A file of the most level steps followed by one of a single step leaves one curve.
+    traces(1, kMaxLevels);
+    QCOMPARE(traces(1), QStringList({"Trace 1"}));
     QCOMPARE(traces(12).last(), QStringLiteral("Trace 12"));
     const QStringList cut = traces(13);
     QCOMPARE(cut.size(), 12);
