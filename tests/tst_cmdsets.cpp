@@ -530,11 +530,11 @@ private slots:
     QCOMPARE(OpensOf(kAna) + OpensOf(kGen1) + OpensOf(kGen2), 3);
     FakeVisa::reset();
     Bench testers;
-    std::tie(testers.ana.Type, testers.gen2.Type) = std::tuple(70, 2);
+    std::tie(testers.ana.Type, testers.gen2.Type, testers.gen1.Type) = std::tuple(70, 2, 3);
     QCOMPARE(testers.run(), 0);
     const ViSession firstTester = testers.ana.Session;
     QCOMPARE(testers.run(), 0);
-    QCOMPARE(QList<int>({OpensOf(kAna), OpensOf(kGen2), OpensOf(kGen1)}), QList<int>({2, 2, 1}));
+    QCOMPARE(QList<int>({OpensOf(kAna), OpensOf(kGen2), OpensOf(kGen1)}), QList<int>({2, 2, 2}));
     QVERIFY(FakeVisa::transcript().contains("viClose " + QString::number(firstTester)));
     QCOMPARE(FakeVisa::writes().filter("ROUT:GPRF:MEAS:SCEN:SAL").size(), 2);  // routed at every start
   }
