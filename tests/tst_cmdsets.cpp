@@ -537,6 +537,18 @@ private slots:
     QCOMPARE(QList<int>({OpensOf(kAna), OpensOf(kGen2), OpensOf(kGen1)}), QList<int>({2, 2, 2}));
     QVERIFY(FakeVisa::transcript().contains("viClose " + QString::number(firstTester)));
     QCOMPARE(FakeVisa::writes().filter("ROUT:GPRF:MEAS:SCEN:SAL").size(), 2);  // routed at every start
+    // A radio tester behind a secondary address is probed and reopened at every start as well.
+    FakeVisa::reset();
+    Bench secondary;
+    secondary.gen1.Type = 1;
+    for (int start = 0; start < 2; ++start) {
+      FakeVisa::replyFor("GPIB0::28::0::INSTR", "Tester,1,2\n");
+      FakeVisa::replyFor("GPIB0::28::0::INSTR", "\"RF_NSig\"\n");
+      secondary.scriptReadBacks("GPIB0::28::1::INSTR", secondary.gen1);
+      secondary.scriptReadBacks(kGen2, secondary.gen2);
+      QCOMPARE(secondary.init(), 0);
+    }
+    QCOMPARE(OpensOf("GPIB0::28::1::INSTR"), 2);
   }
 
   // The resource strings of GPIB0, LAN and the serial line show in the open transcripts.
