@@ -924,6 +924,10 @@ private slots:
     QVERIFY(FakeVisa::writes().filter("FREQ:CENT").isEmpty());
     QCOMPARE(FakeVisa::writes().mid(FakeVisa::writes().size() - 3), kEndOfRun);
     fresh(3);
+    cfg.Traces[0].append(cfg.Traces[0][0]);  // a level step the plan does not have
+    Script(cfg, 0.0, 0);
+    QCOMPARE(int(run().outcome), int(SwpOutcome::StoreMismatch));
+    fresh(3);
     cfg.NormData.clear();
     Script(cfg, 0.0, 0);
     QCOMPARE(int(run(true).outcome), int(SwpOutcome::StoreMismatch));
