@@ -95,9 +95,9 @@ private slots:
     QCOMPARE(ReadAll(path("one.dat")), QByteArray("Repetition  Count: 1\nLevel Sweep Count: 1\nMeasurement Count: 4\n"
                                                   "100.000000 0.000\n150.123457 nan\n200.000000 -0.002\n"
                                                   "100.007812 2.562\n"));
-    // Read back with the line ends of another system.
+    // Read back with the line ends of another system and a plus sign.
     CfgStr back;
-    QCOMPARE(LoadDatFile(back, newFile(ReadAll(path("one.dat")).replace("\n", "\r\n"))), 0);
+    QCOMPARE(LoadDatFile(back, newFile(ReadAll(path("one.dat")).replace("\n", "\r\n").replace(" 2.", " +2."))), 0);
     QVERIFY(std::isnan(back.Traces[0][0][1]) && back.Traces[0][0][3] == 2.562);
 
     QCOMPARE(SaveDatFile(Store(3, 2, {0.5, 1234.5678915, 6000.000001}), path("trip.dat")), 0);

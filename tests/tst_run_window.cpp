@@ -605,6 +605,9 @@ private slots:
     QCOMPARE(probe->markers().labels(),
              QStringList({"Peak 200.000 MHz, 5.00 dBm", "Min 300.000 MHz, -10.00 dBm", "Ref",
                           "Delta 200.000 MHz, -10.00 dB"}));
+    // A third point starts a new pair.
+    QTest::mouseClick(canvas(), Qt::LeftButton, Qt::ShiftModifier, pixel(200.0, 5.0));
+    QCOMPARE(probe->markers().labels().mid(2), QStringList({"Ref 200.000 MHz, 5.00 dBm"}));
 
     // A growing trace takes its markers along.
     cfg().AnaFreqs << 400.0;

@@ -400,6 +400,13 @@ private slots:
              qPrintable(mail));
 
     QCOMPARE(LinuxOSInfo({outDir.filePath("none"), "", "", {}}).osName(), kNoFact);
+    // Without LC_ALL the messages' locale names the program's language.
+    const QByteArray all = qgetenv("LC_ALL"), messages = qgetenv("LC_MESSAGES");
+    qunsetenv("LC_ALL");
+    qputenv("LC_MESSAGES", "de_AT.UTF-8");
+    QCOMPARE(LinuxOSInfo({"", "", "", {}}).localeId(), QStringLiteral("de_AT.UTF-8"));
+    qputenv("LC_ALL", all);
+    qputenv("LC_MESSAGES", messages);
 
     QStringList drivers;
     const LinuxOSInfo noDrivers({"", outDir.filePath("none"), "", {outDir.path()}});
