@@ -73,7 +73,6 @@ class TstVisaLayer : public QObject {
   FakePipe *pipe = nullptr;  // owned by usb
   std::unique_ptr<UsbtmcTransport> usb;
   IoSettings io;
-  QTemporaryDir vxi_;
 
 private slots:
   void init() {
@@ -136,16 +135,17 @@ private slots:
   }
 
   void startupSensorFallback() {
-    qputenv("VXIPNPPATH64", vxi_.path().toLocal8Bit());
+    const QTemporaryDir vxi;
+    qputenv("VXIPNPPATH64", vxi.path().toLocal8Bit());
     const LibStartup libs = LoadLibs(75);
     QCOMPARE(found(libs), QString("1 0 73 1"));
-    QCOMPARE(libs.VxiPath, vxi_.path() + "/Win64/Bin/");
+    QCOMPARE(libs.VxiPath, vxi.path() + "/Win64/Bin/");
     QCOMPARE(found(LoadLibs(40)), QString("1 0 40 0"));
 
-    QVERIFY(QDir().mkpath(vxi_.path() + "/Win64/Bin"));
-    QVERIFY(QFile::link(FakePwu::folder() + "libpwudrv_64.so", vxi_.path() + "/Win64/Bin/libpwudrv_64.so"));
+    QVERIFY(QDir().mkpath(vxi.path() + "/Win64/Bin"));
+    QVERIFY(QFile::link(FakePwu::folder() + "libpwudrv_64.so", vxi.path() + "/Win64/Bin/libpwudrv_64.so"));
     QCOMPARE(found(LoadLibs(75)), QString("1 1 75 0"));
-    QCOMPARE(PwuLibraryPath(), vxi_.path() + "/Win64/Bin/libpwudrv_64.so");
+    QCOMPARE(PwuLibraryPath(), vxi.path() + "/Win64/Bin/libpwudrv_64.so");
   }
 
   void aMessageGoesOutFramedAndPadded() {
@@ -196,4 +196,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TstVisaLayer)
-#include "tst_usbtmc.moc"
+#include "tst_visalayer.moc"
