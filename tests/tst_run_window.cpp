@@ -116,8 +116,6 @@ const QByteArray kTwoByTwo = "Repetition  Count: 2\nLevel Sweep Count: 2\nMeasur
                              "200.000000 -5.000 5.000 -6.000 4.000\n"
                              "300.000000 -20.000 -10.000 -21.000 -11.000\n";
 
-QString PdfText(const QString &path) { return ProgramOutput("pdftotext", {"-layout", path, "-"}); }
-
 class CountingPlot : public QwtPlot {
 public:
   int replots = 0;

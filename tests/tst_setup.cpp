@@ -84,7 +84,7 @@ CfgStr OneTrace(int points) {
 
 // The text of a PDF, one string per page, lines as laid out.
 QStringList PdfPages(const QString &pdf) {
-  QStringList pages = ProgramOutput("pdftotext", {"-layout", pdf, "-"}).split('\f');
+  QStringList pages = PdfText(pdf).split('\f');
   pages.removeLast();  // after the last page's form feed
   return pages;
 }

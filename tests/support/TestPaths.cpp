@@ -32,6 +32,8 @@ QString ProgramOutput(const QString &program, const QStringList &args) {
   return QString::fromUtf8(process.readAllStandardOutput());
 }
 
+QString PdfText(const QString &path) { return ProgramOutput("pdftotext", {"-layout", path, "-"}); }
+
 void UseHomeWithoutVisa(const QString &home) {
   qputenv("HOME", home.toLocal8Bit());
   qputenv("XDG_DATA_HOME", (home + "/share").toLocal8Bit());

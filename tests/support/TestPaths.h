@@ -14,6 +14,8 @@ QByteArray ReadAll(const QString &path);
 bool WriteAll(const QString &path, const QByteArray &bytes);
 // What a program writes to its standard output within 30 s.
 QString ProgramOutput(const QString &program, const QStringList &args);
+// The text of a PDF file as laid out, pages ended by form feeds.
+QString PdfText(const QString &path);
 
 // Points HOME, the data folder and the sensor-driver folder into home and
 // names a VISA library without VISA functions, so that a suite never touches
