@@ -631,8 +631,6 @@ private slots:
     load(kTwoByTwo);
     QCOMPARE(probe->legend().entries(), QStringList({"Trace 1, -10.0 dBm", "Trace 1, -5.0 dBm",
                                                      "Trace 2, -10.0 dBm", "Trace 2, -5.0 dBm"}));
-    load("Repetition  Count: 1\nLevel Sweep Count: 1\nMeasurement Count: 1\n100.000000 -3.000\n");
-    QCOMPARE(probe->legend().entries(), QStringList({"Trace 1"}));
     // Twelve lines fit; beyond them the last line counts what is left out.
     const auto traces = [this](int count, int levels = 1) {
       QByteArray row = "100.000000";
